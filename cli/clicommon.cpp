@@ -1,0 +1,76 @@
+#include "clicommon.h"
+
+#include <cmath>
+#include <cstdio>
+#include <iostream>
+#include <regex>
+
+#include "files.h"
+
+namespace lumtar::cli {
+
+std::vector<CommandInstaller>& Installers() {
+  static std::vector<CommandInstaller> v;
+  return v;
+}
+
+Date ParseDate(const std::string& text) {
+  static const std::regex re(R"(^(-?\d{1,5})-(\d{1,2})-(\d{1,2})$)");
+  std::smatch m;
+  if (!std::regex_match(text, m, re)) throw UsageError("bad date '" + text + "', expected YYYY-MM-DD");
+  return {std::stoi(m[1]), std::stoi(m[2]), std::stoi(m[3])};
+}
+
+Time ParseTime(const std::string& text) {
+  static const std::regex re(R"(^(\d{1,2}):(\d{1,2})$)");
+  std::smatch m;
+  if (!std::regex_match(text, m, re)) throw UsageError("bad time '" + text + "', expected HH:MM");
+  return {std::stoi(m[1]), std::stoi(m[2])};
+}
+
+double ParseDegreesMinutes(const std::string& text) {
+  static const std::regex re(R"(^(-?)(\d{1,3})(?::(\d{1,2}))?$)");
+  std::smatch m;
+  if (!std::regex_match(text, m, re)) throw UsageError("bad coordinate '" + text + "', expected D:M");
+  double v = std::stoi(m[2]) + (m[3].matched ? std::stoi(m[3]) / 60.0 : 0.0);
+  return m[1].length() ? -v : v;
+}
+
+std::vector<std::string> ExpandInputs(const std::vector<std::string>& args) {
+  if (args.size() == 1 && args[0] == "-") {
+    std::vector<std::string> lines;
+    std::string line;
+    while (std::getline(std::cin, line)) {
+      if (!line.empty() && line.back() == '\r') line.pop_back();
+      if (line.find_first_not_of(" \t") == std::string::npos) continue;
+      lines.push_back(line);
+    }
+    return lines;
+  }
+  return args;
+}
+
+std::string Fixed(double v, int decimals) {
+  char buf[64];
+  std::snprintf(buf, sizeof buf, "%.*f", decimals, v);
+  std::string s = buf;
+  if (s.size() > 1 && s[0] == '-' && s.find_first_not_of("-0.") == std::string::npos) s.erase(0, 1);
+  return s;
+}
+
+std::string Tsv(const std::vector<std::string>& fields) {
+  std::string out;
+  for (size_t i = 0; i < fields.size(); ++i) {
+    if (i) out += '\t';
+    out += fields[i];
+  }
+  return out;
+}
+
+void AddProgramDirOption(CLI::App* cmd) {
+  cmd->add_option_function<std::string>(
+      "--program-dir", [](const std::string& dir) { SetProgramDir(dir); },
+      "program folder (default: the tool's own folder)");
+}
+
+}  // namespace lumtar::cli

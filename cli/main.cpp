@@ -1,0 +1,40 @@
+// lumtar-cli: charts and calendar facts from the command line, over the same
+// engine as the desktop program.
+#include <clocale>
+#include <iostream>
+
+#include "clicommon.h"
+
+int main(int argc, char** argv) {
+  std::setlocale(LC_NUMERIC, "C");
+  std::ios::sync_with_stdio(false);
+  CLI::App app{"Lumtar command-line tool", "lumtar-cli"};
+  app.require_subcommand(1);
+  app.fallthrough();
+  for (auto& install : lumtar::cli::Installers()) install(app);
+
+  const std::string usage = "usage: lumtar-cli COMMAND [OPTIONS] (lumtar-cli --help lists the commands)";
+  try {
+    app.parse(argc, argv);
+  } catch (const CLI::CallForHelp& e) {
+    return app.exit(e);
+  } catch (const CLI::CallForAllHelp& e) {
+    return app.exit(e);
+  } catch (const CLI::ParseError& e) {
+    std::cerr << usage << "\n" << e.what() << "\n";
+    return 2;
+  } catch (const lumtar::cli::UsageError& e) {
+    std::cerr << usage << "\n" << e.what() << "\n";
+    return 2;
+  } catch (const lumtar::cli::CommandError& e) {
+    std::cout.flush();
+    std::cerr << e.what() << "\n";
+    return 1;
+  } catch (const std::exception& e) {
+    std::cout.flush();
+    std::cerr << e.what() << "\n";
+    return 1;
+  }
+  std::cout.flush();
+  return 0;
+}

@@ -1,0 +1,8 @@
+#!/usr/bin/env bash
+# Sets up what is missing, builds, and runs every test.
+set -euo pipefail
+cd "$(dirname "$0")"
+./setup.sh -DLUMTAR_BUILD_TESTS=ON -DLUMTAR_BUILD_BENCH=ON
+export QT_QPA_PLATFORM=offscreen
+JOBS=$(nproc 2>/dev/null || echo 2)
+ctest --test-dir build --output-on-failure -j "$JOBS" --timeout 600
