@@ -1,0 +1,105 @@
+// Our apparent places against the Swiss Ephemeris (its files from Debian's
+// swe-standard-data, based on JPL DE431), over 1600..2100 at the same
+// dynamical time: apparent geocentric ecliptic coordinates of date, without
+// the gravitational deflection of light, which our series leave out.
+#include <gtest/gtest.h>
+
+#include <swephexp.h>
+
+#include <cmath>
+#include <cstdio>
+
+#include "moon.h"
+#include "planets.h"
+#include "precession.h"
+
+using namespace lumtar::astro;
+
+namespace {
+
+constexpr double kFirstJd = 2305447.5;  // 1600-01-01
+constexpr double kLastJd = 2488069.5;   // 2100-01-01
+constexpr int kMoments = 400;
+
+struct Error {
+  double max = 0, sumSquares = 0, worstJd = 0;
+  void Add(double e, double jd) {
+    sumSquares += e * e;
+    if (e > max) {
+      max = e;
+      worstJd = jd;
+    }
+  }
+  double Rms() const { return std::sqrt(sumSquares / kMoments); }
+};
+
+// Angular separation in arcseconds of two ecliptic places in degrees.
+double Separation(double lon1, double lat1, double lon2, double lat2) {
+  const double dl = std::remainder(lon1 - lon2, 360.0) * std::cos(lat2 * M_PI / 180);
+  return std::hypot(dl, lat1 - lat2) * 3600;
+}
+
+// The Moon's place with the longitude reduced by the true 2 pi instead of the
+// program's 2 x 3.14159265: the difference is the floor that the truncated pi
+// lays under the Moon (its unreduced longitude runs through thousands of
+// turns between 1600 and 2100).
+EclipticPosition MoonWithTruePi(double t) {
+  const double tau = MoonSeries(2, t, -1) / kAstronomicalUnitKm * kLightTimeAuCenturies;
+  double lon = std::fmod(MoonSeries(0, t - tau, -1) + Nutation(t).longitude, 2 * M_PI);
+  if (lon < 0) lon += 2 * M_PI;
+  return {lon * 180 / M_PI, MoonSeries(1, t - tau, -1) * 180 / M_PI};
+}
+
+class SwissEphemeris : public ::testing::Test {
+ protected:
+  static void SetUpTestSuite() { swe_set_ephe_path(const_cast<char*>("/usr/share/libswe/ephe")); }
+  static void TearDownTestSuite() { swe_close(); }
+
+  // Reference place in degrees; fails the test when the ephemeris files are
+  // missing (Swiss Ephemeris would silently fall back to its Moshier series).
+  static bool Reference(double jd, int sweBody, double out[6]) {
+    char err[256] = {};
+    const int32 flags = SEFLG_SWIEPH | SEFLG_NOGDEFL;
+    const int32 got = swe_calc(jd, sweBody, flags, out, err);
+    return got >= 0 && (got & SEFLG_SWIEPH) != 0;
+  }
+};
+
+}  // namespace
+
+TEST_F(SwissEphemeris, ApparentPlacesFrom1600To2100) {
+  struct Body {
+    const char* name;
+    int ours, swe;
+    double maxArcsec;  // the limit; the measured figures are printed
+  } bodies[] = {
+      {"Sun", kSun, SE_SUN, 0.15},          {"Moon", kMoon, SE_MOON, 8.5},
+      {"Mercury", kMercury, SE_MERCURY, 0.3}, {"Venus", kVenus, SE_VENUS, 0.8},
+      {"Mars", kMars, SE_MARS, 1.5},        {"Jupiter", kJupiter, SE_JUPITER, 1.0},
+      {"Saturn", kSaturn, SE_SATURN, 1.0},  {"Uranus", kUranus, SE_URANUS, 5.5},
+      {"Neptune", kNeptune, SE_NEPTUNE, 5.5}, {"Pluto", kPluto, SE_PLUTO, 17},
+  };
+  std::printf("%-8s %9s %9s   (arcseconds, %d moments 1600-2100)\n", "body", "max", "rms", kMoments);
+  for (const Body& b : bodies) {
+    Error err, trueLunarPi;
+    for (int i = 0; i < kMoments; ++i) {
+      const double jd = kFirstJd + (kLastJd - kFirstJd) * (i + 0.5) / kMoments + 0.37 * i;
+      double ref[6];
+      ASSERT_TRUE(Reference(jd, b.swe, ref)) << "Swiss Ephemeris files missing for JD " << jd;
+      const double t = (jd - kJ2000) / 36525;
+      const EclipticPosition p = ApparentPosition(b.ours, t);
+      err.Add(Separation(p.longitude, p.latitude, ref[0], ref[1]), jd);
+      if (b.ours == kMoon) {
+        const EclipticPosition q = MoonWithTruePi(t);
+        trueLunarPi.Add(Separation(q.longitude, q.latitude, ref[0], ref[1]), jd);
+      }
+    }
+    std::printf("%-8s %9.3f %9.3f   worst at JD %.1f\n", b.name, err.max, err.Rms(), err.worstJd);
+    EXPECT_LT(err.max, b.maxArcsec) << b.name;
+    if (b.ours == kMoon) {
+      std::printf("%-8s %9.3f %9.3f   with the longitude reduced by the true 2 pi\n", "", trueLunarPi.max,
+                  trueLunarPi.Rms());
+      EXPECT_LT(trueLunarPi.max, 0.6);
+    }
+  }
+}
