@@ -1,0 +1,243 @@
+// The lunar year layout and the conversions between civil and lunar dates.
+#include <gtest/gtest.h>
+
+#include <cmath>
+#include <cstdio>
+#include <cstring>
+#include <fstream>
+#include <sstream>
+#include <string>
+#include <vector>
+
+#include "gbk.h"
+#include "timescale.h"
+#include "yidateex.h"
+
+using namespace lumtar;
+using namespace lumtar::calendar;
+
+namespace {
+
+struct LunarCase {
+  DateTime civil;
+  int year, month, day;
+  bool leap;
+};
+
+std::string Text(const DateTime& d) {
+  char buf[40];
+  std::snprintf(buf, sizeof buf, "%d-%02d-%02d", d.year, d.month, d.day);
+  return buf;
+}
+
+}  // namespace
+
+TEST(LunarCalendar, SolarToLunar) {
+  const LunarCase cases[] = {
+      {{2000, 2, 5, 10, 30}, 2000, 1, 1, false},   // 正月初一
+      {{2000, 2, 4, 10, 30}, 1999, 12, 29, false},  // the last day of a 29-day 十二月
+      {{2000, 1, 7, 0, 0}, 1999, 12, 1, false},
+      {{2033, 12, 22, 0, 0}, 2033, 11, 1, true},  // 闰十一月初一
+      {{2023, 3, 22, 0, 0}, 2023, 2, 1, true},    // 闰二月初一
+      {{2023, 2, 20, 0, 0}, 2023, 2, 1, false},
+      {{2023, 3, 21, 0, 0}, 2023, 2, 30, false},
+      {{1984, 2, 2, 0, 0}, 1984, 1, 1, false},
+      {{2024, 2, 10, 0, 0}, 2024, 1, 1, false},
+  };
+  MYiDateEx date;
+  for (const LunarCase& c : cases) {
+    DateTime lunar;
+    const bool leap = date.SolarToLunar(c.civil, lunar);
+    EXPECT_EQ(lunar.year, c.year) << Text(c.civil);
+    EXPECT_EQ(lunar.month, c.month) << Text(c.civil);
+    EXPECT_EQ(lunar.day, c.day) << Text(c.civil);
+    EXPECT_EQ(leap, c.leap) << Text(c.civil);
+    EXPECT_EQ(lunar.hour, c.civil.hour);
+    EXPECT_EQ(lunar.minute, c.civil.minute);
+  }
+}
+
+TEST(LunarCalendar, LeapMonthIsTheFirstWithoutAPrincipalTerm) {
+  MYiDateEx date;
+  date.BuildLunarYear(8500);  // 2023-04-09: the year from the solstice of 2022
+  const LunarYearLayout& y = date.Layout();
+  ASSERT_NE(y.leap, 0);
+  EXPECT_EQ(y.monthNumbers[y.leap], 2);
+  EXPECT_EQ(y.monthNumbers[y.leap - 1], 2);
+  // The leap month holds no principal term; the month before it does.
+  for (int t = 0; t <= 24; t += 2) {
+    EXPECT_FALSE(y.solarTerms[t] >= y.newMoons[y.leap] && y.solarTerms[t] < y.newMoons[y.leap + 1]) << t;
+  }
+  // Months follow one another by 29 or 30 days.
+  for (int i = 0; i < 14; ++i) {
+    const int length = y.newMoons[i + 1] - y.newMoons[i];
+    EXPECT_TRUE(length == 29 || length == 30) << i;
+  }
+}
+
+TEST(LunarCalendar, LunarToSolar) {
+  MYiDateEx date;
+  std::string message;
+  DateTime civil;
+  ASSERT_TRUE(date.LunarToSolar({2023, 2, 1, 8, 15}, true, civil, message));
+  EXPECT_EQ(civil, (DateTime{2023, 3, 22, 8, 15}));
+  EXPECT_TRUE(message.empty());
+  ASSERT_TRUE(date.LunarToSolar({2023, 2, 1, 0, 0}, false, civil, message));
+  EXPECT_EQ(civil, (DateTime{2023, 2, 20, 0, 0}));
+  ASSERT_TRUE(date.LunarToSolar({2033, 11, 1, 0, 0}, true, civil, message));
+  EXPECT_EQ(civil, (DateTime{2033, 12, 22, 0, 0}));
+  ASSERT_TRUE(date.LunarToSolar({1999, 12, 29, 0, 0}, false, civil, message));
+  EXPECT_EQ(civil, (DateTime{2000, 2, 4, 0, 0}));
+  EXPECT_EQ(date.LastDayNumber(), 34);
+}
+
+TEST(LunarCalendar, LunarDatesThatDoNotExist) {
+  const struct {
+    DateTime lunar;
+    bool leap;
+  } cases[] = {
+      {{1999, 12, 30, 0, 0}, false},  // 十二月 of 1999 has 29 days
+      {{2023, 3, 1, 0, 0}, true},     // 2023 has no 闰三月
+      {{2023, 13, 1, 0, 0}, false},
+      {{2023, 0, 1, 0, 0}, false},
+      {{2023, 1, 0, 0, 0}, false},
+      {{2023, 1, 31, 0, 0}, false},
+      {{-32768, -5, -9, 0, 0}, false},
+  };
+  MYiDateEx date;
+  for (const auto& c : cases) {
+    std::string message;
+    DateTime civil{1, 2, 3, 4, 5};
+    EXPECT_FALSE(date.LunarToSolar(c.lunar, c.leap, civil, message)) << Text(c.lunar);
+    EXPECT_EQ(message, "不存在这个农历日期，无法转换到公历！");
+    EXPECT_EQ(Utf8ToGbk(message).size(), 36u);
+  }
+}
+
+TEST(LunarCalendar, RoundTripOverCenturies) {
+  // Every 37th day from 1600 to 2100: lunar and back gives the same day.
+  MYiDateEx date;
+  const double first = astro::JulianDayOfCalendar(1600, 1, 1.5);
+  const double last = astro::JulianDayOfCalendar(2100, 12, 31.5);
+  for (double jd = first; jd <= last; jd += 37) {
+    const DateTime civil = astro::DateTimeOfJulianDay(jd);
+    DateTime lunar, back;
+    std::string message;
+    const bool leap = date.SolarToLunar(civil, lunar);
+    ASSERT_TRUE(date.LunarToSolar(lunar, leap, back, message)) << Text(civil);
+    EXPECT_EQ(Text(back), Text(civil));
+  }
+}
+
+TEST(LunarCalendar, ResultsDoNotDependOnEarlierCalls) {
+  MYiDateEx fresh, used;
+  DateTime lunar;
+  // Fill the other instance's caches with many distant years first.
+  for (int y = -700; y <= 2900; y += 97) used.SolarToLunar({static_cast<int16_t>(y), 6, 1, 0, 0}, lunar);
+  for (int y = 1890; y <= 1910; ++y) {
+    for (int m = 1; m <= 12; m += 5) {
+      const DateTime civil{static_cast<int16_t>(y), static_cast<int16_t>(m), 15, 0, 0};
+      DateTime a, b;
+      const bool la = fresh.SolarToLunar(civil, a);
+      const bool lb = used.SolarToLunar(civil, b);
+      EXPECT_EQ(a, b);
+      EXPECT_EQ(la, lb);
+      EXPECT_EQ(std::memcmp(&fresh.Layout(), &used.Layout(), sizeof(LunarYearLayout)), 0);
+    }
+  }
+}
+
+TEST(LunarCalendar, AncientYearsCountFromTheRuleOfTheirTime) {
+  MYiDateEx date;
+  DateTime lunar;
+  for (int year = -722; year <= -100; ++year) {
+    date.SolarToLunar({static_cast<int16_t>(year), 7, 1, 0, 0}, lunar);
+    const LunarYearLayout& y = date.Layout();
+    if (year >= -720 && year <= -105) {
+      EXPECT_EQ(y.leap, 0) << year;
+    }
+    for (int i = 0; i + 1 < 14; ++i) {
+      const int m = y.monthNumbers[i], next = y.monthNumbers[i + 1];
+      if (year >= -718 && year <= -224) {
+        // 春秋 and 战国: the year opens with 正月; an extra month closes it
+        // as 十三月.
+        const int expected = m == 12 ? 13 : m == 13 ? 1 : m + 1;
+        EXPECT_TRUE(next == expected || (m == 12 && next == 1)) << year << " month " << i;
+      } else if (year >= -218 && year <= -106) {
+        // 秦 and early 汉: the year opens with 十月 and the extra month after
+        // 九月 closes it under the number 10.
+        EXPECT_NE(m, 13) << year;
+        if (m == 9) {
+          EXPECT_EQ(next, 10) << year << " month " << i;
+        }
+        if (m == 10 && next != 10) {
+          EXPECT_EQ(next, 11) << year << " month " << i;
+        }
+      }
+    }
+  }
+}
+
+// Every day from 1900-01-31 to 2099-12-31 against the official calendar.
+//
+// One month is known to differ: the new moon of 1978-09-02 UT falls at
+// 00:08:54 on 1978-09-03 Beijing time by our ephemeris, nine minutes after
+// midnight; the official calendar of that year put 八月初一 on 1978-09-02.
+TEST(LunarCalendar, WalkAgainstTheOfficialTable) {
+  struct KnownDifference {
+    DateTime from, to;
+  };
+  const KnownDifference known[] = {{{1978, 9, 2, 0, 0}, {1978, 10, 1, 0, 0}}};
+
+  std::ifstream in(LUMTAR_TEST_DATA_DIR "/lunar_months_1900_2099.txt");
+  ASSERT_TRUE(in.good());
+  struct Expected {
+    int year, month, day;
+    bool leap;
+  };
+  std::vector<Expected> days;  // from 1900-01-31 on
+  int firstDay = 0;
+  std::string line;
+  while (std::getline(in, line)) {
+    if (line.empty() || line[0] == '#') continue;
+    std::istringstream s(line);
+    int year, leapAfter, y, m, d;
+    std::string first, lengths;
+    s >> year >> first >> leapAfter >> lengths;
+    ASSERT_EQ(std::sscanf(first.c_str(), "%d-%d-%d", &y, &m, &d), 3);
+    const int start = static_cast<int>(std::lround(astro::JulianDayOfCalendar(y, m, d + 0.5) - astro::kJ2000));
+    if (days.empty()) firstDay = start;
+    ASSERT_EQ(firstDay + static_cast<int>(days.size()), start) << year;
+    int month = 1;
+    for (std::size_t i = 0; i < lengths.size(); ++i) {
+      const bool leap = leapAfter != 0 && i == static_cast<std::size_t>(leapAfter);
+      if (i > 0 && !leap) ++month;
+      for (int dd = 1; dd <= (lengths[i] == '1' ? 30 : 29); ++dd) days.push_back({year, month, dd, leap});
+    }
+  }
+  const int lastDay = static_cast<int>(std::lround(astro::JulianDayOfCalendar(2099, 12, 31.5) - astro::kJ2000));
+  ASSERT_GE(firstDay + static_cast<int>(days.size()) - 1, lastDay);
+
+  MYiDateEx date;
+  std::vector<std::string> failures;
+  for (int d = firstDay; d <= lastDay; ++d) {
+    const DateTime civil = astro::DateTimeOfJulianDay(d + astro::kJ2000);
+    DateTime lunar;
+    const bool leap = date.SolarToLunar(civil, lunar);
+    const Expected& e = days[d - firstDay];
+    bool explained = false;
+    for (const KnownDifference& k : known) {
+      if (Text(civil) >= Text(k.from) && Text(civil) <= Text(k.to)) explained = true;
+    }
+    if (explained) continue;
+    if (lunar.year != e.year || lunar.month != e.month || lunar.day != e.day || leap != e.leap) {
+      char buf[120];
+      std::snprintf(buf, sizeof buf, "%s: got %d-%s%d-%d, table %d-%s%d-%d", Text(civil).c_str(), lunar.year,
+                    leap ? "闰" : "", lunar.month, lunar.day, e.year, e.leap ? "闰" : "", e.month, e.day);
+      failures.push_back(buf);
+    }
+  }
+  std::string shown;
+  for (std::size_t i = 0; i < failures.size() && i < 40; ++i) shown += failures[i] + "\n";
+  EXPECT_TRUE(failures.empty()) << failures.size() << " days differ:\n" << shown;
+}
