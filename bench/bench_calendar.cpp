@@ -42,35 +42,32 @@ static void BM_SolarToLunarSameYear(benchmark::State& state) {
 }
 BENCHMARK(BM_SolarToLunarSameYear);
 
+// The 31 lunar dates of a civil month, then the next month (1960..2100).
+static void ConvertMonth(MYiDateEx& date, int& year, int& month) {
+  DateTime lunar;
+  for (int16_t day = 1; day <= 31; ++day)
+    benchmark::DoNotOptimize(date.SolarToLunar({static_cast<int16_t>(year), static_cast<int16_t>(month), day, 0, 0}, lunar));
+  if (++month > 12) {
+    month = 1;
+    year = year >= 2100 ? 1960 : year + 1;
+  }
+}
+
 // The perpetual calendar's month: 31 lunar dates of a month never shown
 // before, each iteration the next month from 1960 on.
 static void BM_SolarToLunarMonth(benchmark::State& state) {
   MYiDateEx date;
   int year = 1960, month = 1;
-  DateTime lunar;
-  for (auto _ : state) {
-    for (int16_t day = 1; day <= 31; ++day)
-      benchmark::DoNotOptimize(date.SolarToLunar({static_cast<int16_t>(year), static_cast<int16_t>(month), day, 0, 0}, lunar));
-    if (++month > 12) {
-      month = 1;
-      year = year >= 2100 ? 1960 : year + 1;
-    }
-  }
+  for (auto _ : state) ConvertMonth(date, year, month);
 }
 BENCHMARK(BM_SolarToLunarMonth)->Unit(benchmark::kMillisecond);
 
 // The same with a new date service each time (nothing kept from before).
 static void BM_SolarToLunarMonthFreshService(benchmark::State& state) {
   int year = 1960, month = 1;
-  DateTime lunar;
   for (auto _ : state) {
     MYiDateEx date;
-    for (int16_t day = 1; day <= 31; ++day)
-      benchmark::DoNotOptimize(date.SolarToLunar({static_cast<int16_t>(year), static_cast<int16_t>(month), day, 0, 0}, lunar));
-    if (++month > 12) {
-      month = 1;
-      year = year >= 2100 ? 1960 : year + 1;
-    }
+    ConvertMonth(date, year, month);
   }
 }
 BENCHMARK(BM_SolarToLunarMonthFreshService)->Unit(benchmark::kMillisecond);

@@ -154,25 +154,25 @@ double SSQ_class::SolarTermLow(double w) {
 
 namespace {
 
-// Seconds after Beijing midnight of a moment in days from J2000.
-double SecondsAfterMidnight(double x) { return ((x + 0.5) - std::floor(x + 0.5)) * 86400; }
+// The moment (days from J2000, Beijing time) of the ephemeris event at W: the
+// quick inversion, or the precise one when the quick result lies within
+// `window` seconds of Beijing midnight.
+double EphemerisMoment(double (*quick)(double), double (*precise)(double), double w, double window) {
+  double x = quick(w) * 36525;
+  x = x - astro::DeltaTDays(x) + 8.0 / 24;
+  const double s = ((x + 0.5) - std::floor(x + 0.5)) * 86400;  // seconds after midnight
+  if (s < window || s > 86400 - window) x = precise(w) * 36525 - astro::DeltaTDays(x) + 8.0 / 24;
+  return x;
+}
 
 }  // namespace
 
 double SSQ_class::SolarTermHigh(double w) {
-  double x = astro::TimeOfSunLongitudeFast(w) * 36525;
-  x = x - astro::DeltaTDays(x) + 8.0 / 24;
-  const double s = SecondsAfterMidnight(x);
-  if (s < 1200 || s > 86400 - 1200) x = astro::TimeOfSunLongitude(w) * 36525 - astro::DeltaTDays(x) + 8.0 / 24;
-  return x;
+  return EphemerisMoment(astro::TimeOfSunLongitudeFast, astro::TimeOfSunLongitude, w, 1200);
 }
 
 double SSQ_class::NewMoonHigh(double w) {
-  double x = astro::TimeOfElongationFast(w) * 36525;
-  x = x - astro::DeltaTDays(x) + 8.0 / 24;
-  const double s = SecondsAfterMidnight(x);
-  if (s < 1800 || s > 86400 - 1800) x = astro::TimeOfElongation(w) * 36525 - astro::DeltaTDays(x) + 8.0 / 24;
-  return x;
+  return EphemerisMoment(astro::TimeOfElongationFast, astro::TimeOfElongation, w, 1800);
 }
 
 void SSQ_class::BuildLunarYear(double d) {
