@@ -1,0 +1,143 @@
+#include "chartheader.h"
+
+#include <cmath>
+#include <cstdarg>
+#include <cstdio>
+
+#include "vovirer.h"
+
+namespace lumtar {
+
+namespace {
+
+std::string Format(const char* format, ...) {
+  char buf[256];
+  va_list args;
+  va_start(args, format);
+  std::vsnprintf(buf, sizeof buf, format, args);
+  va_end(args);
+  return buf;
+}
+
+std::string Str(std::string_view v) { return std::string(v); }
+
+const char* Stem(int sexagenary) { return calendar::kStemNames[calendar::StemOf(sexagenary)]; }
+const char* Branch(int b) { return calendar::kBranchNames[((b % 12) + 12) % 12]; }
+
+// Whole degrees and whole minutes of a chart value.
+std::string DegMin(const char* format, const char* name, double v) {
+  const int d = static_cast<int>(std::trunc(v));
+  const int m = static_cast<int>(std::trunc((v - d) * 60));
+  return name ? Format(format, name, d, m) : Format(format, d, m);
+}
+
+std::string MomentText(const DateTime& t) {
+  return Format("公历:%d年%d月%d日%d时%d分", t.year, t.month, t.day, t.hour, t.minute);
+}
+
+// "命宫:" and "身宫:": mansion and degree, the mansion's lord, the sign's lord.
+std::string PalaceLine(const char* title, const BodyPlace& p) {
+  return std::string(title) + DegMin("%s%02d:%02d ", Str(MansionName(p.mansion)).c_str(), p.degreeInMansion) +
+         "度主:" + Str(BodyChar(MansionLordOf(p.mansion))) + " 宫主:" + Str(BodyChar(PalaceLordOf(p.branch)));
+}
+
+}  // namespace
+
+DegreesMinutes CoordinateDegreesMinutes(double value) {
+  const double a = std::fabs(value);
+  DegreesMinutes dm;
+  dm.degrees = static_cast<int>(std::trunc(a));
+  dm.minutes = static_cast<int>(std::ceil((a - dm.degrees) * 60 - 0.5));
+  if (dm.minutes >= 60) {  // 25.9999° is 26:0, not 25:60
+    dm.degrees += 1;
+    dm.minutes -= 60;
+  }
+  return dm;
+}
+
+int VoidBranchOf(int g) {
+  const int d = (((g - 1) % 60 + 60) % 60) / 10;
+  return ((g % 2 != 0 ? 11 - 2 * d : 12 - 2 * d) % 12 + 12) % 12;
+}
+
+std::vector<HeaderLine> HeaderLines(CVoVirer& engine) {
+  const ChartModel& m = engine.model;
+  const ChartRequest& r = m.request;
+  std::vector<HeaderLine> lines;
+  auto add = [&](HeaderBlock block, std::string text) { lines.push_back({block, std::move(text)}); };
+
+  add(HeaderBlock::Title, "Lumtar");
+  add(HeaderBlock::Title, kMakerLine);
+  add(HeaderBlock::Title, m.chartMode == 0 ? "本命盘" : "流年盘");
+
+  add(HeaderBlock::Birth, m.settings.frame == 0 ? "星图:黄道制" : "星图:赤道制");
+  const int z = r.timeZoneIndex;  // hours east
+  add(HeaderBlock::Birth, "时区:" + TimeZoneText(z >= 0 ? z : 12 - z));
+  const DegreesMinutes lon = CoordinateDegreesMinutes(r.longitude), lat = CoordinateDegreesMinutes(r.latitude);
+  add(HeaderBlock::Birth, std::string(r.longitude >= 0 ? "东经:" : "西经:") +
+                              Format("%d:%d ", lon.degrees, lon.minutes) + (r.latitude >= 0 ? "北纬:" : "南纬:") +
+                              Format("%d:%d ", lat.degrees, lat.minutes));
+  add(HeaderBlock::Birth, "地名:" + r.PlaceNameUtf8());
+  DateTime input;
+  engine.dateService.DateTimeOf(m.inputJd, input);
+  add(HeaderBlock::Birth, MomentText(input) + "(输入时间)");
+  static const char* const kPillarTimes[3] = {"(北京时间)", "(真太阳时)", "(地方时)"};
+  add(HeaderBlock::Birth, MomentText(m.pillarMoment) + kPillarTimes[m.settings.pillarTime % 3]);
+
+  std::string lunar = "农历:";
+  lunar += engine.dateService.ChineseNumeral(m.lunarDate.year);
+  lunar += "年";
+  std::string month = m.lunarDate.month == 1
+                          ? std::string(" 正月 ")
+                          : " " + std::string(engine.dateService.ChineseNumeral(m.lunarDate.month)) + "月 ";
+  if (r.isLeapMonth) month = " 闰" + month.substr(month.find_first_not_of(' '));
+  lunar += month;
+  if (m.lunarDate.day <= 10) lunar += "初";
+  lunar += engine.dateService.ChineseNumeral(m.lunarDate.day);
+  lunar += "日";
+  int h = m.lunarDate.hour;
+  if (h % 2 != 0) h += 1;
+  lunar += Format(" %s时", Branch(h / 2 + 1));
+  add(HeaderBlock::Birth, lunar);
+
+  add(HeaderBlock::Pillars, "姓名:" + r.NameUtf8());
+  const int pillars[4] = {m.yearPillar, m.monthPillar, m.dayPillar, m.hourPillar};
+  std::string p = r.isMale ? "乾造:" : "坤造:";
+  p += Format("%s%s", Stem(pillars[0]), Branch(pillars[0])) +
+       Format("(%s) ", Str(ElementName(m.nayinElement)).c_str()) +
+       Format("%s%s ", Stem(pillars[1]), Branch(pillars[1])) + Format("%s%s ", Stem(pillars[2]), Branch(pillars[2])) +
+       Format("%s%s", Stem(pillars[3]), Branch(pillars[3]));
+  add(HeaderBlock::Pillars, p);
+  std::string voids = "空亡:";
+  for (int i = 0; i < 4; ++i) {
+    voids += Format("(%s) ", Branch(VoidBranchOf(pillars[i])));
+    if (i == 0) voids += "    ";
+  }
+  add(HeaderBlock::Pillars, voids);
+
+  add(HeaderBlock::Places, PalaceLine("命宫:", m.places[kAscendantPlace]));
+  add(HeaderBlock::Places, PalaceLine("身宫:", m.places[kBodyPalacePlace]));
+  add(HeaderBlock::Places, engine.BenefactorText());
+  static const char* const kMotionMarks[3] = {"  ", "+ ", "- "};
+  for (int k = 0; k < kChartBodyCount; ++k) {
+    const BodyPlace& b = m.places[k];
+    std::string line = Str(BodyChar(k)) + ":";
+    line += DegMin("%s%02d:%02d ", Str(MansionName(b.mansion)).c_str(), b.degreeInMansion);
+    line += DegMin("%s%02d:%02d ", Branch(b.branch), b.degreeInSign);
+    line += DegMin("%03d:%02d ", nullptr, b.longitude);
+    line += kMotionMarks[(b.motion >= 0 && b.motion <= 2) ? b.motion : 0];
+    if (k < kRatedBodyCount) line += engine.DignityText(k);
+    add(HeaderBlock::Places, line);
+  }
+
+  const std::vector<ChartStar> stars = ChartStars(m.yearPillar, m.nayinElement, m.places[kAscendantPlace].branch);
+  for (size_t i = 0; i < stars.size(); ++i) {
+    if (i < 3)
+      add(HeaderBlock::StarLines, Str(stars[i].title) + ":" + Str(BodyChar(stars[i].body)));
+    else
+      add(HeaderBlock::StarColumns, Str(stars[i].title) + Str(BodyChar(stars[i].body)));
+  }
+  return lines;
+}
+
+}  // namespace lumtar

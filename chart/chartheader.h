@@ -1,0 +1,45 @@
+// The texts of the chart's header: the title block, the birth data and
+// calendar conversions, the pillars and voids, 命宫 and 身宫, the body lines
+// and the chart stars, in the order the picture writes them. Composing them
+// is kept apart from painting, which places each block beside the chart.
+#pragma once
+
+#include <string>
+#include <vector>
+
+namespace lumtar {
+
+class CVoVirer;
+
+enum class HeaderBlock {
+  Title,      // "Lumtar", the maker's line, "本命盘"/"流年盘"
+  Birth,      // frame, zone, coordinates, place, input and pillar moments, lunar date
+  Pillars,    // name, the four pillars with 纳音, the voids
+  Places,     // 命宫, 身宫, the benefactor line, one line per body
+  StarLines,  // 寿元, 科甲, 赦文
+  StarColumns,  // 天禄 … 产星, each written as a vertical column
+};
+
+struct HeaderLine {
+  HeaderBlock block;
+  std::string text;  // UTF-8
+};
+
+// The maker's line under the title.
+inline constexpr const char* kMakerLine = "Lumtar 七政四余星命";
+
+// Degrees and minutes as the header prints a birth coordinate: minutes
+// rounded to the nearest whole, an exact half rounding down.
+struct DegreesMinutes {
+  int degrees = 0;
+  int minutes = 0;
+};
+DegreesMinutes CoordinateDegreesMinutes(double value);
+
+// The void branch (空亡) shown for a sexagenary index.
+int VoidBranchOf(int sexagenary);
+
+// The header of the engine's current chart.
+std::vector<HeaderLine> HeaderLines(CVoVirer& engine);
+
+}  // namespace lumtar

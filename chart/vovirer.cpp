@@ -1,0 +1,188 @@
+#include "vovirer.h"
+
+#include <cmath>
+
+namespace lumtar {
+
+namespace {
+
+bool YearInRange(int year) { return year >= kFirstYear && year <= kLastYear; }
+
+// Fills a place from its longitude: sign, degree in the sign, palace number
+// counted from the ascendant's branch and mansion.
+void LocatePlace(BodyPlace& p, int ascendantBranch, double mansionOrigin) {
+  p.longitude = NormalizeDegrees(p.longitude);
+  p.branch = static_cast<uint8_t>(BranchOfLongitude(p.longitude));
+  p.degreeInSign = p.longitude - SignStart(p.branch);
+  p.palaceNumber = static_cast<uint8_t>(((ascendantBranch - p.branch) % 12 + 12) % 12);
+  MansionPlace mp = lumtar::FindMansion(p.longitude, mansionOrigin);
+  p.mansion = mp.mansion;
+  p.degreeInMansion = mp.degree;
+}
+
+}  // namespace
+
+CVoVirer::CVoVirer() = default;
+
+bool CVoVirer::Fail(const char* message) {
+  lastError = message;
+  return false;
+}
+
+bool CVoVirer::ComputeNatal(const ChartRequest& request) {
+  lastError.clear();
+  ChartModel m;
+  m.settings = settingsPath_.empty() ? LoadChartSettings() : LoadChartSettings(settingsPath_);
+  m.request = request;
+  m.request.name[sizeof m.request.name - 1] = '\0';
+  m.request.placeName[sizeof m.request.placeName - 1] = '\0';
+
+  if (request.timeZoneIndex < 0 || request.timeZoneIndex >= kTimeZoneCount) return Fail(kBadTimeZone);
+  m.request.timeZoneIndex = static_cast<int8_t>(HoursEastOfZone(request.timeZoneIndex));
+  if (request.hour < 0 || request.hour > 23 || request.minute < 0 || request.minute > 59) return Fail(kNoSuchTime);
+  if (!(request.longitude > -180 && request.longitude < 180 && request.latitude > -90 && request.latitude < 90))
+    return Fail(kBadCoordinates);
+  if (!ConvertBirthMoment(request, m)) return false;
+
+  PlaceBodies(m);
+
+  model = m;
+  model.chartMode = 0;
+  if (painter_) painter_->PaintNatal(*this);
+  if (analysis_) analysis_(*this);
+  return true;
+}
+
+bool CVoVirer::ConvertBirthMoment(const ChartRequest& request, ChartModel& m) {
+  DateTime entered{request.year, request.month, request.day, request.hour, request.minute};
+  DateTime solar;
+  if (request.isLunar) {
+    // A lunar year's last months fall into the next civil year, so the
+    // civil range 1600..2100 begins in lunar year 1599.
+    if (request.year < kFirstYear - 1 || request.year > kLastYear) return Fail(kYearOutOfRange);
+    if (request.month < 1 || request.month > 12 || request.day < 1 || request.day > 30)
+      return Fail(calendar::kNoSuchLunarDate);
+    std::string message;
+    if (!dateService.LunarToSolar(entered, request.isLeapMonth != 0, solar, message))
+      return Fail(message.empty() ? calendar::kNoSuchLunarDate : message.c_str());
+  } else {
+    if (request.month < 1 || request.month > 12 || request.day < 1 || !dateService.IsValidSolarDate(entered))
+      return Fail(kNoSuchDate);
+    solar = entered;
+  }
+  if (!YearInRange(solar.year)) return Fail(kYearOutOfRange);
+
+  m.inputJd = dateService.JulianDayOf(solar);
+  m.birthJd = m.inputJd + (8 - m.request.timeZoneIndex) / 24.0;
+  dateService.DateTimeOf(m.birthJd, m.pillarMoment);
+  m.beijingMoment = m.pillarMoment;
+  if (m.settings.pillarTime != 0)
+    dateService.ApplyPillarTime(request.longitude, m.pillarMoment, m.settings.pillarTime);
+
+  // The day changes at 23:00: the lunar date is that of the next civil day.
+  DateTime day = m.pillarMoment;
+  if (day.hour == 23) dateService.AddOneDay(day);
+  if (!YearInRange(day.year)) return Fail(kYearOutOfRange);
+  m.request.isLeapMonth = dateService.SolarToLunar(day, m.lunarDate) ? 1 : 0;
+  return true;
+}
+
+double CVoVirer::ComputedAscendant(const ChartModel& m, double sunLongitude) {
+  const DateTime& b = m.beijingMoment;
+  // Apparent solar time at 120°E from the equation-of-time table, by the day
+  // of the year and interpolated over the hours.
+  const int n = static_cast<int>(std::floor(astro::JulianDayOfCalendar(b.year, b.month, b.day + 0.5)) -
+                                 std::floor(astro::JulianDayOfCalendar(b.year, 1, 1.5)));
+  const int day = n < 0 ? 0 : (n >= kEquationOfTimeDays ? kEquationOfTimeDays - 1 : n);
+  const double e0 = kEquationOfTimeMinutes[day];
+  const double e1 = kEquationOfTimeMinutes[(day + 1) % kEquationOfTimeDays];
+  const double seconds = e0 * 60 + (e1 - e0) * 60 * b.hour / 24;
+  DateTime apparent;
+  dateService.DateTimeOf(m.birthJd + seconds / 86400, apparent);
+
+  double t = 15.0 * apparent.hour + 0.25 * apparent.minute - (120.0 - m.request.longitude);
+  if (t <= 0) t += 360;
+  const double ramc = NormalizeDegrees(SunRightAscension(sunLongitude) + 180 + t);
+  return AscendantOf(ramc, m.request.latitude);
+}
+
+void CVoVirer::PlaceBodies(ChartModel& m) {
+  const ChartSettings& s = m.settings;
+  m.mansionOrigin = 189.37 + (m.pillarMoment.year - 1900) * 50.27 / 3600;
+
+  const astro::BodyPositionSet set = starService.ChartPositions(m.beijingMoment, s.nodeConvention, true);
+  for (int k = 0; k < kChartBodyCount; ++k) {
+    m.places[k].longitude = set.body[k].longitude;
+    m.places[k].latitude = set.body[k].latitude;
+    m.places[k].motion = static_cast<int8_t>(set.body[k].motion);
+  }
+  for (int k = astro::kChartLuohou; k <= astro::kChartYuebei; ++k) m.places[k].latitude = 0;
+
+  m.ascendantLongitude = ComputedAscendant(m, m.places[astro::kChartSun].longitude);
+
+  if (s.frame == static_cast<uint8_t>(ChartFrame::Equatorial)) {
+    m.mansionOrigin = EquatorialOf(m.mansionOrigin, 0);
+    m.ascendantLongitude = EquatorialOf(m.ascendantLongitude, 0);
+    for (int k = 0; k < kChartBodyCount; ++k)
+      m.places[k].longitude = EquatorialOf(m.places[k].longitude, m.places[k].latitude);
+  }
+
+  const calendar::FourPillarIndexes pillars = dateService.FourPillars(m.beijingMoment, m.pillarMoment);
+  m.yearPillar = pillars.year;
+  m.monthPillar = pillars.month;
+  m.dayPillar = pillars.day;
+  m.hourPillar = pillars.hour;
+
+  // 命宫: the computed ascendant, or counted from the Sun's sign by the hour
+  // branch (the 卯 hour keeps the Sun's own sign and degree).
+  BodyPlace& asc = m.places[kAscendantPlace];
+  asc = BodyPlace{};
+  if (s.ascendantMethod == static_cast<uint8_t>(AscendantMethod::Computed)) {
+    asc.longitude = m.ascendantLongitude;
+  } else {
+    const double sun = NormalizeDegrees(m.places[astro::kChartSun].longitude);
+    const int sunBranch = BranchOfLongitude(sun);
+    const int hourBranch = m.hourPillar % 12;
+    const int b = (sunBranch + ((4 - hourBranch) % 12 + 12) % 12) % 12;
+    asc.longitude = SignStart(b) + (sun - 30 * std::floor(sun / 30));
+  }
+  LocatePlace(asc, BranchOfLongitude(asc.longitude), m.mansionOrigin);
+  asc.palaceNumber = 0;
+  const int ascendantBranch = asc.branch;
+
+  for (int k = 0; k < kChartBodyCount; ++k) LocatePlace(m.places[k], ascendantBranch, m.mansionOrigin);
+
+  m.places[kBodyPalacePlace] = m.places[astro::kChartMoon];
+  m.places[kBodyPalacePlace].motion = 0;
+
+  // The first life period after 命宫 begins after ten years plus three days
+  // per degree the Sun has gone in its sign.
+  const double y = m.places[astro::kChartSun].degreeInSign / 3;
+  const int years = static_cast<int>(std::trunc(y));
+  const int days = static_cast<int>(std::trunc((y - years) * 365.25));
+  DateTime offset;
+  dateService.DateTimeOf(m.birthJd + (years + 10) * 365.2421 + days, offset);
+  m.ageOffset = static_cast<uint8_t>(offset.year - m.pillarMoment.year);
+
+  m.nayinElement = static_cast<int8_t>(NayinElementOf(m.yearPillar));
+}
+
+double CVoVirer::BirthJulianDay() { return dateService.JulianDayOf(model.beijingMoment); }
+
+MansionPlace CVoVirer::FindMansion(double longitude) const {
+  return lumtar::FindMansion(longitude, model.mansionOrigin);
+}
+
+int CVoVirer::AspectOf(double a, double b) const { return lumtar::AspectOf(a, b, model.settings.aspectOrb); }
+
+std::string CVoVirer::DignityText(int body) const {
+  if (body < 0 || body >= kRatedBodyCount) return {};
+  const BodyPlace& p = model.places[body];
+  return lumtar::DignityText(body, p.branch, p.mansion);
+}
+
+std::string CVoVirer::BenefactorText() const {
+  return lumtar::BenefactorText(MansionLordOf(model.places[kAscendantPlace].mansion));
+}
+
+}  // namespace lumtar

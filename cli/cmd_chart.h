@@ -1,0 +1,44 @@
+// The chart options of lumtar-cli and the chart as JSON, shared by the
+// commands that compute a natal chart.
+#pragma once
+
+#include <nlohmann/json.hpp>
+
+#include <string>
+
+#include "clicommon.h"
+#include "vovirer.h"
+
+namespace lumtar::cli {
+
+struct ChartOptions {
+  std::string name;
+  bool female = false;
+  std::string date;
+  std::string time;
+  bool lunar = false;
+  bool leap = false;
+  int zone = kDefaultTimeZoneIndex;
+  std::string lon = "116:25";
+  std::string lat = "39:54";
+  std::string place;
+  std::string settings;
+  bool json = false;
+};
+
+// --name, --female, --date, --time, --lunar, --leap, --zone, --lon, --lat,
+// --place, --settings, --json and --program-dir.
+void AddChartOptions(CLI::App* cmd, ChartOptions& options);
+
+// The request the options describe. Throws UsageError for malformed text and
+// CommandError (with the system's message) for values out of range.
+ChartRequest RequestOf(const ChartOptions& options);
+
+// Computes the natal chart of the options; throws CommandError with the
+// engine's message when it fails.
+void ComputeChart(CVoVirer& engine, const ChartOptions& options);
+
+// The chart model of the engine's current chart as one JSON object.
+nlohmann::ordered_json NatalChartJson(CVoVirer& engine, const ChartRequest& entered);
+
+}  // namespace lumtar::cli
