@@ -1,0 +1,209 @@
+#include <gtest/gtest.h>
+
+#include <set>
+
+#include "casefixture.h"
+
+using namespace lumtar;
+using namespace lumtar::test;
+
+namespace {
+
+std::set<std::string> FilesIn(const std::filesystem::path& dir) {
+  std::set<std::string> names;
+  std::error_code ec;
+  for (const auto& e : std::filesystem::directory_iterator(dir, ec)) names.insert(e.path().filename().string());
+  return names;
+}
+
+class StoreOps : public StoreTest {
+ protected:
+  void WriteDoc(const std::filesystem::path& path, const std::string& text) {
+    ASSERT_TRUE(WriteWholeFileAtomic(path, text));
+  }
+};
+
+}  // namespace
+
+TEST_F(StoreOps, CompactionDropsDeletedRecordsAndRenumbers) {
+  std::vector<CaseRecord> recs;
+  for (int i = 0; i < 2000; ++i) {
+    recs.push_back(MakeCase("例" + std::to_string(i), "朋友", 1600 + i % 500));
+    recs.back().isDeleted = i % 4 == 1 ? 1 : 0;
+  }
+  WriteRawStore(StoreFile(), recs, "partial");
+  ASSERT_TRUE(db.CompactStore());
+  EXPECT_FALSE(FileExists(dir / "dat/ming.bak"));
+  ASSERT_EQ(FileBytes(StoreFile()).size(), 1500u * kCaseRecordSize);
+  ASSERT_EQ(db.RecordCount(), 1500);
+  ASSERT_TRUE(db.BeginScan());
+  int expectedSource = 0;
+  for (int slot = 0; slot < 1500; ++slot, ++expectedSource) {
+    if (expectedSource % 4 == 1) ++expectedSource;
+    CaseRecord r;
+    ASSERT_TRUE(db.ReadScanned(slot, &r));
+    EXPECT_EQ(r.NameUtf8(), "例" + std::to_string(expectedSource));
+  }
+  db.EndScan();
+  // The slot fields in the file itself are the new positions.
+  const std::string bytes = FileBytes(StoreFile());
+  for (int slot : {0, 1, 777, 1499}) {
+    int32_t field;
+    std::memcpy(&field, bytes.data() + slot * kCaseRecordSize, 4);
+    EXPECT_EQ(field, slot);
+  }
+}
+
+TEST_F(StoreOps, FailedCompactionLeavesTheStore) {
+  std::vector<CaseRecord> recs(3, MakeCase("甲", "朋友", 1990));
+  recs[1].isDeleted = 1;
+  WriteRawStore(StoreFile(), recs);
+  const std::string before = FileBytes(StoreFile());
+  ASSERT_TRUE(CreateDirectories(dir / "dat/ming.bak"));  // the temporary file cannot be made
+  EXPECT_FALSE(db.CompactStore());
+  EXPECT_EQ(FileBytes(StoreFile()), before);
+}
+
+TEST_F(StoreOps, ExportTwiceReplacesFilesAndKeepsOthers) {
+  WriteRawStore(StoreFile(), {MakeCase("甲", "朋友", 1990)});
+  WriteDoc(Doc("a.rtf"), "a1");
+  WriteDoc(Doc("b.rtf"), "b1");
+  WriteDoc(Doc("notes.txt"), "not a document");
+  const auto target = dir / "out/Lumtar_导出数据";
+  ASSERT_TRUE(db.ExportStore((dir / "out/Lumtar_导出数据/").string()));
+  EXPECT_EQ(FilesIn(target / "Lumtar_f"), (std::set<std::string>{"a.rtf", "b.rtf"}));
+
+  WriteRawStore(StoreFile(), {MakeCase("甲", "朋友", 1990), MakeCase("乙", "朋友", 1991)});
+  ASSERT_TRUE(DeleteFileIfExists(Doc("b.rtf")));
+  WriteDoc(Doc("a.rtf"), "a2");
+  WriteDoc(Doc("c.rtf"), "c2");
+  ASSERT_TRUE(db.ExportStore(target.string()));
+  EXPECT_EQ(FileBytes(target / "Lumtar.dat"), FileBytes(StoreFile()));
+  EXPECT_EQ(FilesIn(target), (std::set<std::string>{"Lumtar.dat", "Lumtar_f"}));
+  EXPECT_EQ(FilesIn(target / "Lumtar_f"), (std::set<std::string>{"a.rtf", "b.rtf", "c.rtf"}));
+  EXPECT_EQ(FileBytes(target / "Lumtar_f/a.rtf"), "a2");
+  EXPECT_EQ(FileBytes(target / "Lumtar_f/b.rtf"), "b1");
+}
+
+TEST_F(StoreOps, ExportWithoutDocuments) {
+  ASSERT_TRUE(db.ExportStore((dir / "set/").string()));
+  EXPECT_TRUE(FileExists(dir / "set/Lumtar.dat"));
+  EXPECT_TRUE(DirectoryExists(dir / "set/Lumtar_f"));
+  EXPECT_TRUE(FilesIn(dir / "set/Lumtar_f").empty());
+}
+
+class Import : public StoreOps {
+ protected:
+  void SetUp() override {
+    StoreOps::SetUp();
+    WriteRawStore(StoreFile(), {MakeCase("旧甲", "朋友", 1990), MakeCase("旧乙", "朋友", 1991)});
+    WriteDoc(Doc("x.rtf"), "old x");
+    WriteDoc(Doc("y.rtf"), "old y");
+    WriteDoc(Doc("notes.txt"), "kept");
+    oldStore = FileBytes(StoreFile());
+
+    ASSERT_TRUE(CreateDirectories(source / "Lumtar_f"));
+    WriteRawStore(source / "Lumtar.dat", {MakeCase("新", "客户", 2000)});
+    WriteDoc(source / "Lumtar_f/a.rtf", "new a");
+    WriteDoc(source / "Lumtar_f/x.rtf", "new x");
+  }
+
+  void ExpectOldDataIntact() {
+    EXPECT_EQ(FileBytes(StoreFile()), oldStore);
+    EXPECT_EQ(FileBytes(Doc("x.rtf")), "old x");
+    EXPECT_EQ(FileBytes(Doc("y.rtf")), "old y");
+    EXPECT_FALSE(FileExists(Doc("a.rtf")));
+  }
+
+  std::filesystem::path source = dir / "set";
+  std::string oldStore;
+};
+
+TEST_F(Import, ReplacesStoreAndDocuments) {
+  ASSERT_TRUE(db.ImportStore(source.string()));
+  EXPECT_EQ(FileBytes(StoreFile()), FileBytes(source / "Lumtar.dat"));
+  EXPECT_EQ(FilesIn(dir / "Lumtar_f"), (std::set<std::string>{"a.rtf", "x.rtf", "notes.txt"}));
+  EXPECT_EQ(FileBytes(Doc("x.rtf")), "new x");
+  EXPECT_EQ(FilesIn(dir / "dat"), std::set<std::string>{"Lumtar.dat"});  // no backup left behind
+  CaseRecord r;
+  ASSERT_TRUE(db.ReadRecord(0, &r));
+  EXPECT_EQ(r.NameUtf8(), "新");
+}
+
+TEST_F(Import, StoreFileNameInAnyLetterCase) {
+  ASSERT_TRUE(RenameFile(source / "Lumtar.dat", source / "LUMTAR.DAT"));
+  ASSERT_TRUE(db.ImportStore(source.string() + "/"));
+  EXPECT_EQ(FileBytes(StoreFile()), FileBytes(source / "LUMTAR.DAT"));
+}
+
+TEST_F(Import, WithoutAStoreFileNothingIsTouched) {
+  ASSERT_TRUE(DeleteFileIfExists(source / "Lumtar.dat"));
+  EXPECT_FALSE(db.ImportStore(source.string()));
+  ExpectOldDataIntact();
+  EXPECT_EQ(FilesIn(dir / "dat"), std::set<std::string>{"Lumtar.dat"});
+}
+
+// The new document a.rtf cannot be moved into place (a folder has that
+// name): the import fails and the old store and documents are back.
+TEST_F(Import, FailureRestoresTheOldStoreAndDocuments) {
+  ASSERT_TRUE(CreateDirectories(Doc("a.rtf")));
+  ASSERT_TRUE(WriteWholeFileAtomic(Doc("a.rtf") / "inside", "x"));
+  EXPECT_FALSE(db.ImportStore(source.string()));
+  EXPECT_EQ(FileBytes(StoreFile()), oldStore);
+  EXPECT_EQ(FileBytes(Doc("x.rtf")), "old x");
+  EXPECT_EQ(FileBytes(Doc("y.rtf")), "old y");
+  EXPECT_EQ(FileBytes(Doc("notes.txt")), "kept");
+  EXPECT_EQ(FilesIn(dir / "dat"), std::set<std::string>{"Lumtar.dat"});
+}
+
+// Importing the program's own documents (the set is the program folder)
+// must not lose them on the way.
+TEST_F(Import, FromTheProgramFolderItself) {
+  ASSERT_TRUE(CopyFileOverwrite(StoreFile(), dir / "Lumtar.dat"));
+  ASSERT_TRUE(db.ImportStore(dir.str()));
+  EXPECT_EQ(FileBytes(StoreFile()), oldStore);
+  EXPECT_EQ(FileBytes(Doc("x.rtf")), "old x");
+  EXPECT_EQ(FileBytes(Doc("y.rtf")), "old y");
+}
+
+// An imported store names documents outside Lumtar_f. No such name leads to
+// a path, and nothing outside the folder is read, written or deleted.
+TEST_F(Import, ForeignCommentNamesCannotReachOutside) {
+  WriteDoc(dir / "victim.rtf", "outside");
+  WriteDoc(dir / "dat/victim.rtf", "outside");
+  const char* hostile[] = {"../victim", "../../victim", "/etc/passwd", "..\\victim", "a\x01", ".."};
+  std::vector<CaseRecord> recs;
+  for (const char* name : hostile) {
+    CaseRecord r = MakeCase(name, "朋友", 1990);
+    std::memset(r.commentName, 0, sizeof r.commentName);
+    std::memcpy(r.commentName, name, std::strlen(name));
+    recs.push_back(r);
+  }
+  WriteRawStore(source / "Lumtar.dat", recs);
+  ASSERT_TRUE(db.ImportStore(source.string()));
+
+  const auto docs = std::filesystem::canonical(dir / "Lumtar_f");
+  for (int slot = 0; slot < db.RecordCount(); ++slot) {
+    CaseRecord r;
+    ASSERT_TRUE(db.ReadRecord(slot, &r));
+    EXPECT_TRUE(db.CommentPath(r).empty()) << r.commentName;
+    // A new name chosen from the hostile person's name stays inside.
+    ASSERT_TRUE(db.ChooseCommentName(&r));
+    const auto path = db.CommentPath(r);
+    ASSERT_FALSE(path.empty()) << r.commentName;
+    EXPECT_EQ(std::filesystem::weakly_canonical(path).parent_path(), docs);
+  }
+  ASSERT_TRUE(db.ClearStore());
+  EXPECT_EQ(FileBytes(dir / "victim.rtf"), "outside");
+  EXPECT_EQ(FileBytes(dir / "dat/victim.rtf"), "outside");
+}
+
+TEST_F(StoreOps, ClearStoreDeletesStoreAndDocumentsOnly) {
+  WriteRawStore(StoreFile(), {MakeCase("甲", "朋友", 1990)});
+  WriteDoc(Doc("a.rtf"), "a");
+  WriteDoc(Doc("B.RTF"), "b");
+  WriteDoc(Doc("notes.txt"), "kept");
+  ASSERT_TRUE(db.ClearStore());
+  EXPECT_FALSE(FileExists(StoreFile()));
+  EXPECT_EQ(FilesIn(dir / "Lumtar_f"), std::set<std::string>{"notes.txt"});
+}
