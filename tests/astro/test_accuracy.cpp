@@ -2,6 +2,11 @@
 // swe-standard-data, based on JPL DE431), over 1600..2100 at the same
 // dynamical time: apparent geocentric ecliptic coordinates of date, without
 // the gravitational deflection of light, which our series leave out.
+//
+// Before 1900 the outer planets differ by several arcseconds: the series come
+// from older fits (VSOP87 from DE200, the Pluto series from DE406) and the
+// modern integrations moved those orbits by as much; the complete VSOP87
+// series differ from DE431 just as the truncated ones do.
 #include <gtest/gtest.h>
 
 #include <swephexp.h>
@@ -19,18 +24,21 @@ namespace {
 
 constexpr double kFirstJd = 2305447.5;  // 1600-01-01
 constexpr double kLastJd = 2488069.5;   // 2100-01-01
+constexpr double kModernJd = 2415020.5;  // 1900-01-01
 constexpr int kMoments = 400;
 
 struct Error {
   double max = 0, sumSquares = 0, worstJd = 0;
   void Add(double e, double jd) {
     sumSquares += e * e;
+    ++count;
     if (e > max) {
       max = e;
       worstJd = jd;
     }
   }
-  double Rms() const { return std::sqrt(sumSquares / kMoments); }
+  int count = 0;
+  double Rms() const { return count ? std::sqrt(sumSquares / count) : 0; }
 };
 
 // Angular separation in arcseconds of two ecliptic places in degrees.
@@ -81,20 +89,23 @@ TEST_F(SwissEphemeris, ApparentPlacesFrom1600To2100) {
   };
   std::printf("%-8s %9s %9s   (arcseconds, %d moments 1600-2100)\n", "body", "max", "rms", kMoments);
   for (const Body& b : bodies) {
-    Error err, trueLunarPi;
+    Error err, modern, trueLunarPi;
     for (int i = 0; i < kMoments; ++i) {
       const double jd = kFirstJd + (kLastJd - kFirstJd) * (i + 0.5) / kMoments + 0.37 * i;
       double ref[6];
       ASSERT_TRUE(Reference(jd, b.swe, ref)) << "Swiss Ephemeris files missing for JD " << jd;
       const double t = (jd - kJ2000) / 36525;
       const EclipticPosition p = ApparentPosition(b.ours, t);
-      err.Add(Separation(p.longitude, p.latitude, ref[0], ref[1]), jd);
+      const double e = Separation(p.longitude, p.latitude, ref[0], ref[1]);
+      err.Add(e, jd);
+      if (jd >= kModernJd) modern.Add(e, jd);
       if (b.ours == kMoon) {
         const EclipticPosition q = MoonWithTruePi(t);
         trueLunarPi.Add(Separation(q.longitude, q.latitude, ref[0], ref[1]), jd);
       }
     }
-    std::printf("%-8s %9.3f %9.3f   worst at JD %.1f\n", b.name, err.max, err.Rms(), err.worstJd);
+    std::printf("%-8s %9.3f %9.3f   worst at JD %.1f; since 1900: max %.3f rms %.3f\n", b.name, err.max, err.Rms(),
+                err.worstJd, modern.max, modern.Rms());
     EXPECT_LT(err.max, b.maxArcsec) << b.name;
     if (b.ours == kMoon) {
       std::printf("%-8s %9.3f %9.3f   with the longitude reduced by the true 2 pi\n", "", trueLunarPi.max,

@@ -81,8 +81,9 @@ TEST(PlutoTables, LargestFirstWithTheStatedCounts) {
 
 TEST(PlanetSeries, TermCountCut) {
   // n = 0: nothing of the power-0 series, exactly the first term of each
-  // higher power. Checked against a hand sum for the Earth's radius and the
-  // latitude of Mercury (which has terms at every power).
+  // higher power. Checked against a hand sum for the Earth's radius, the
+  // latitude of Mercury (terms at every power) and that of Neptune (none at
+  // the fifth).
   const double t = -2.7, tau = t / 10;
   struct Case {
     int body, coordinate;
@@ -90,6 +91,7 @@ TEST(PlanetSeries, TermCountCut) {
   } cases[] = {
       {0, 2, (-0.0020 + 0.0044 * tau + 0.0213 * tau * tau - 0.0250 * tau * tau * tau) * 1e-6},
       {1, 1, 0.00039 / kArcsecPerRad},
+      {7, 1, 0.02481 / kArcsecPerRad},  // Neptune's B5 is empty
   };
   for (const Case& c : cases) {
     const detail::VsopBody& b = kVsopBodies[c.body];
