@@ -4,6 +4,8 @@
 
 #include <cerrno>
 #include <cstring>
+#include <map>
+#include <memory>
 #include <vector>
 
 namespace lumtar {
@@ -15,6 +17,7 @@ class Converter {
   ~Converter() {
     if (cd_ != reinterpret_cast<iconv_t>(-1)) iconv_close(cd_);
   }
+  bool ok() const { return cd_ != reinterpret_cast<iconv_t>(-1); }
   Converter(const Converter&) = delete;
   Converter& operator=(const Converter&) = delete;
 
@@ -64,6 +67,21 @@ class Converter {
   iconv_t cd_;
 };
 
+std::string Latin1ToUtf8(std::string_view in) {
+  std::string out;
+  out.reserve(in.size() * 2);
+  for (char ch : in) {
+    unsigned char c = static_cast<unsigned char>(ch);
+    if (c < 0x80) {
+      out += ch;
+    } else {
+      out += static_cast<char>(0xC0 | (c >> 6));
+      out += static_cast<char>(0x80 | (c & 0x3F));
+    }
+  }
+  return out;
+}
+
 }  // namespace
 
 std::string GbkToUtf8(std::string_view gbk) {
@@ -80,6 +98,35 @@ std::string Utf8ToGbk(std::string_view utf8) {
   if (ascii) return std::string(utf8);
   thread_local Converter conv("CP936", "UTF-8");
   return conv.Run(utf8, "?", false);
+}
+
+std::string CodePageToUtf8(int codePage, std::string_view bytes) {
+  if (codePage == 936) return GbkToUtf8(bytes);
+  bool ascii = true;
+  for (char c : bytes) if (static_cast<unsigned char>(c) >= 0x80) { ascii = false; break; }
+  if (ascii) return std::string(bytes);
+  if (codePage == 28591) return Latin1ToUtf8(bytes);
+  // One converter per code page, opened on first use; nullptr when iconv
+  // does not know the page.
+  thread_local std::map<int, std::unique_ptr<Converter>> converters;
+  auto it = converters.find(codePage);
+  if (it == converters.end()) {
+    std::string name;
+    if (codePage == 65001) name = "UTF-8";
+    else if (codePage == 10000) name = "MACINTOSH";
+    else if (codePage == 20127) name = "ASCII";
+    else name = "CP" + std::to_string(codePage);
+    auto conv = std::make_unique<Converter>("UTF-8", name.c_str());
+    if (!conv->ok()) {
+      // Remember a few unknown pages; a file naming many more is not worth
+      // the memory.
+      if (converters.size() >= 64) return Latin1ToUtf8(bytes);
+      conv.reset();
+    }
+    it = converters.emplace(codePage, std::move(conv)).first;
+  }
+  if (!it->second) return Latin1ToUtf8(bytes);
+  return it->second->Run(bytes, "\xEF\xBF\xBD", true);
 }
 
 bool IsValidUtf8(std::string_view s) {

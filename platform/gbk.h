@@ -13,6 +13,11 @@ namespace lumtar {
 std::string GbkToUtf8(std::string_view gbk);
 std::string Utf8ToGbk(std::string_view utf8);
 
+// Text in another Windows code page (1252, 950, 932 …; 936 is GBK, 65001
+// UTF-8) as UTF-8. Invalid bytes come out as U+FFFD; a code page the system
+// cannot convert is read as Latin-1.
+std::string CodePageToUtf8(int codePage, std::string_view bytes);
+
 // True when the bytes are well-formed UTF-8 (used to accept UTF-8 input
 // where a GBK file is expected).
 bool IsValidUtf8(std::string_view bytes);

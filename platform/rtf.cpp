@@ -1,0 +1,1004 @@
+#include "rtf.h"
+
+#include <QColor>
+#include <QFont>
+#include <QTextBlock>
+#include <QTextCursor>
+#include <QTextDocument>
+#include <QTextFrame>
+
+#include <algorithm>
+#include <cmath>
+#include <cstdint>
+#include <map>
+#include <optional>
+#include <system_error>
+#include <vector>
+
+#include "files.h"
+#include "gbk.h"
+#include "textio.h"
+#include "widgets.h"
+
+namespace lumtar {
+namespace {
+
+// ---------------------------------------------------------------------------
+// Shared by reading and writing
+
+// Faces named in the files and the faces that show them here. Reading maps
+// the first column to the second; writing maps the first face found in the
+// second column back to its Windows name.
+struct FontAlias {
+  const char* inFile;
+  const char* here;
+};
+constexpr FontAlias kFontAliases[] = {
+    {"宋体", kSongTiFamily},
+    {"SimSun", kSongTiFamily},
+    {"黑体", "Noto Sans CJK SC"},
+    {"SimHei", "Noto Sans CJK SC"},
+};
+
+QString FaceForFileName(const QString& name) {
+  for (const auto& a : kFontAliases)
+    if (name.compare(QString::fromUtf8(a.inFile), Qt::CaseInsensitive) == 0)
+      return QString::fromUtf8(a.here);
+  return name;
+}
+
+QString FileNameForFace(const QString& face) {
+  for (const auto& a : kFontAliases)
+    if (face.compare(QString::fromUtf8(a.here), Qt::CaseInsensitive) == 0)
+      return QString::fromUtf8(a.inFile);
+  return face;
+}
+
+// Character formatting as the file states it.
+struct CharState {
+  int font = -1;  // font number; -1 is the document's default font
+  int halfPoints = 24;
+  bool bold = false;
+  bool italic = false;
+  bool underline = false;
+  bool strike = false;
+  int color = 0;      // colour-table index; 0 is automatic
+  int highlight = 0;  // colour-table index; 0 is none
+  int script = 0;     // 1 superscript, 2 subscript
+
+  bool operator==(const CharState&) const = default;
+};
+
+enum Align { kLeft = 0, kCenter = 1, kRight = 2, kJustify = 3 };
+
+constexpr int kMinHalfPoints = 2;
+constexpr int kMaxHalfPoints = 3276;  // 1638 points, the rich-edit maximum
+
+// ---------------------------------------------------------------------------
+// Reading: the file is parsed into this model first, so that a failure
+// anywhere leaves the document alone.
+
+struct Run {
+  QString text;
+  CharState chr;
+};
+
+struct Paragraph {
+  int align = kLeft;
+  std::vector<Run> runs;
+  CharState endChr;  // formatting at the paragraph mark (an empty line's size)
+};
+
+struct FontEntry {
+  std::string nameUtf8;
+  std::string pendingBytes;
+  int charset = -1;
+  int codePage = 0;
+  QString face;
+};
+
+struct Model {
+  std::map<int, FontEntry> fonts;
+  int defaultFont = 0;
+  int ansiCodePage = 1252;
+  std::vector<std::optional<QColor>> colors;  // nullopt: automatic
+  std::vector<Paragraph> paragraphs;
+  std::optional<QColor> background;
+};
+
+int CharsetCodePage(int charset, int ansiCodePage) {
+  switch (charset) {
+    case 0: return 1252;
+    case 2: return 28591;  // symbol fonts: the bytes are the glyphs
+    case 77: return 10000;
+    case 128: return 932;
+    case 129: return 949;
+    case 130: return 1361;
+    case 134: return 936;
+    case 136: return 950;
+    case 161: return 1253;
+    case 162: return 1254;
+    case 163: return 1258;
+    case 177: return 1255;
+    case 178: return 1256;
+    case 186: return 1257;
+    case 204: return 1251;
+    case 222: return 874;
+    case 238: return 1250;
+    case 254: return 437;
+    case 255: return 850;
+    default: return ansiCodePage;
+  }
+}
+
+enum class Dest : uint8_t {
+  Text,        // document text
+  Skip,        // ignored group
+  FontTable,
+  ColorTable,
+  Background,  // {\*\background …}: only the fill colour is taken
+  ShapeName,   // {\sn …} inside the background
+  ShapeValue,  // {\sv …} inside the background
+  Upr,         // {\upr ansi-text {\*\ud unicode-text}}: only \ud is read
+};
+
+struct Group {
+  CharState chr;
+  Dest dest = Dest::Text;
+  Dest outer = Dest::Text;  // destination of the enclosing group
+  int uc = 1;               // fallback characters after \uN
+  int align = kLeft;
+  bool star = false;        // "\*" seen: an unknown destination is skipped
+};
+
+// Destinations whose text is never shown.
+constexpr std::string_view kSkippedDestinations[] = {
+    "annotation", "author", "bkmkend", "bkmkstart", "buptim", "colorschememapping", "comment",
+    "company", "creatim", "datastore", "doccomm", "filetbl", "fldinst", "footer", "footerf",
+    "footerl", "footerr", "footnote", "generator", "header", "headerf", "headerl", "headerr",
+    "info", "keywords", "latentstyles", "listoverridetable", "listtable", "listtext", "mmathPr",
+    "nonshppict", "object", "operator", "pgdsctbl", "pict", "pn", "pntext", "pntxta", "pntxtb",
+    "printim", "revtbl", "revtim", "rsidtbl", "shp", "stylesheet", "subject", "tc", "themedata",
+    "title", "txe", "xe", "xmlnstbl",
+};
+
+bool IsSkippedDestination(std::string_view word) {
+  return std::find(std::begin(kSkippedDestinations), std::end(kSkippedDestinations), word) !=
+         std::end(kSkippedDestinations);
+}
+
+struct SpecialChar {
+  std::string_view word;
+  char16_t ch;
+};
+constexpr SpecialChar kSpecialChars[] = {
+    {"emdash", 0x2014},    {"endash", 0x2013},    {"bullet", 0x2022}, {"lquote", 0x2018},
+    {"rquote", 0x2019},    {"ldblquote", 0x201C}, {"rdblquote", 0x201D}, {"emspace", 0x2003},
+    {"enspace", 0x2002},   {"qmspace", 0x2005},   {"tab", u'\t'},     {"cell", u'\t'},
+    {"nestcell", u'\t'},   {"line", 0x2028},
+};
+
+constexpr std::string_view kUnderlineWords[] = {
+    "ul", "uld", "uldash", "uldashd", "uldashdd", "uldb", "ulhwave", "ulldash", "ulth", "ulthd",
+    "ulthdash", "ulthdashd", "ulthdashdd", "ulthldash", "ululdbwave", "ulw", "ulwave",
+};
+
+bool IsAlpha(char c) { return (c >= 'a' && c <= 'z') || (c >= 'A' && c <= 'Z'); }
+bool IsDigit(char c) { return c >= '0' && c <= '9'; }
+int HexValue(char c) {
+  if (c >= '0' && c <= '9') return c - '0';
+  if (c >= 'a' && c <= 'f') return c - 'a' + 10;
+  if (c >= 'A' && c <= 'F') return c - 'A' + 10;
+  return -1;
+}
+
+class Reader {
+ public:
+  explicit Reader(std::string_view rtf) : s_(rtf) {}
+
+  bool Parse(Model* model) {
+    m_ = model;
+    m_->paragraphs.emplace_back();
+    size_t start = 0;
+    while (start < s_.size() && (s_[start] == ' ' || s_[start] == '\t' || s_[start] == '\r' ||
+                                 s_[start] == '\n'))
+      ++start;
+    if (s_.substr(start, 5) != "{\\rtf") return Fail("不是RTF文件");
+    if (s_.size() > kRtfMaxBytes) return Fail("RTF文件过大");
+    pos_ = start;
+    bool closed = false;
+    while (pos_ < s_.size() && !closed) {
+      char c = s_[pos_];
+      if (c == '{') {
+        ++pos_;
+        if (!Push()) return false;
+      } else if (c == '}') {
+        ++pos_;
+        Pop();
+        closed = stack_.empty();
+      } else if (c == '\\') {
+        if (!Control()) return false;
+      } else if (c == '\r' || c == '\n') {
+        ++pos_;
+      } else {
+        ++pos_;
+        if (skip_ > 0) {
+          --skip_;
+        } else if (c == '\t') {
+          TextChar(u'\t');
+        } else if (static_cast<unsigned char>(c) >= 0x20) {
+          Byte(c);
+        }
+      }
+      if (!error_.isEmpty()) return false;
+    }
+    if (!closed) return Fail("RTF文件不完整");
+    // A rich-edit file ends its last paragraph with \par as well; that mark
+    // does not open another, empty paragraph.
+    auto& paras = m_->paragraphs;
+    if (paras.size() > 1 && paras.back().runs.empty()) paras.pop_back();
+    for (auto& p : paras)
+      for (auto& r : p.runs) RepairSurrogates(&r.text);
+    return true;
+  }
+
+  const QString& error() const { return error_; }
+
+ private:
+  bool Fail(const char* message) {
+    if (error_.isEmpty()) error_ = QString::fromUtf8(message);
+    return false;
+  }
+
+  Group& Top() { return stack_.back(); }
+
+  bool Push() {
+    if (static_cast<int>(stack_.size()) >= kRtfMaxDepth) return Fail("RTF嵌套过深");
+    Flush();
+    skip_ = 0;
+    Group g = stack_.empty() ? Group{} : stack_.back();
+    g.outer = g.dest;
+    g.star = false;
+    stack_.push_back(g);
+    return true;
+  }
+
+  void Pop() {
+    Flush();
+    skip_ = 0;
+    Group& g = Top();
+    if (g.dest == Dest::FontTable) FinishFont();
+    if (g.dest == Dest::ShapeValue && shapeName_ == "fillColor") {
+      bool ok = false;
+      long v = QString::fromStdString(shapeValue_).trimmed().toLong(&ok);
+      if (ok && v >= 0) m_->background = ColorFromBgr(static_cast<uint32_t>(v & 0xFFFFFF));
+    }
+    if (stack_.size() == 1) {
+      // The closing brace of the document: the last paragraph takes the
+      // properties in force.
+      m_->paragraphs.back().align = g.align;
+      m_->paragraphs.back().endChr = g.chr;
+    }
+    stack_.pop_back();
+  }
+
+  // A backslash sequence at pos_.
+  bool Control() {
+    ++pos_;
+    if (pos_ >= s_.size()) return Fail("RTF文件不完整");
+    char c = s_[pos_];
+    if (IsAlpha(c)) {
+      size_t begin = pos_;
+      while (pos_ < s_.size() && IsAlpha(s_[pos_])) {
+        if (pos_ - begin >= 32) return Fail("RTF控制字过长");
+        ++pos_;
+      }
+      std::string_view word = s_.substr(begin, pos_ - begin);
+      bool negative = false;
+      if (pos_ + 1 < s_.size() && s_[pos_] == '-' && IsDigit(s_[pos_ + 1])) {
+        negative = true;
+        ++pos_;
+      }
+      bool hasParam = false;
+      int64_t value = 0;
+      size_t digits = pos_;
+      while (pos_ < s_.size() && IsDigit(s_[pos_])) {
+        if (pos_ - digits >= 10) return Fail("RTF控制字参数过大");
+        value = value * 10 + (s_[pos_] - '0');
+        hasParam = true;
+        ++pos_;
+      }
+      if (negative) value = -value;
+      if (value > INT32_MAX || value < INT32_MIN) return Fail("RTF控制字参数过大");
+      if (pos_ < s_.size() && s_[pos_] == ' ') ++pos_;
+      return Word(word, hasParam, static_cast<int>(value));
+    }
+    ++pos_;
+    if (c == '\'') {
+      if (pos_ + 2 > s_.size()) return Fail("RTF文件不完整");
+      int hi = HexValue(s_[pos_]);
+      int lo = HexValue(s_[pos_ + 1]);
+      if (hi < 0 || lo < 0) return Fail("RTF格式错误");
+      pos_ += 2;
+      if (skip_ > 0) {
+        --skip_;
+        return true;
+      }
+      Byte(static_cast<char>(hi * 16 + lo));
+      return true;
+    }
+    if (skip_ > 0) {
+      --skip_;
+      return true;
+    }
+    switch (c) {
+      case '\\':
+      case '{':
+      case '}':
+        Byte(c);
+        break;
+      case '~':
+        TextChar(0xA0);
+        break;
+      case '_':
+        TextChar(0x2011);
+        break;
+      case '*':
+        Top().star = true;
+        break;
+      case '\r':
+      case '\n':
+        Flush();
+        if (Top().dest == Dest::Text) return Par();
+        break;
+      default:
+        break;  // \- optional hyphen, \| \: and the like
+    }
+    return true;
+  }
+
+  bool SkipBinary(bool hasParam, int count) {
+    if (!hasParam || count < 0) return Fail("RTF格式错误");
+    if (static_cast<size_t>(count) > s_.size() - pos_) return Fail("RTF文件不完整");
+    pos_ += static_cast<size_t>(count);
+    return true;
+  }
+
+  bool Word(std::string_view w, bool hasParam, int param) {
+    Flush();
+    if (skip_ > 0) {
+      --skip_;
+      return w == "bin" ? SkipBinary(hasParam, param) : true;
+    }
+    if (w == "bin") return SkipBinary(hasParam, param);
+    Group& g = Top();
+    bool star = g.star;
+    g.star = false;
+    switch (g.dest) {
+      case Dest::Skip:
+        return true;
+      case Dest::Upr:
+        if (w == "ud" && stack_.size() >= 2 && g.outer == Dest::Upr)
+          g.dest = stack_[stack_.size() - 2].outer;
+        else if (star)
+          g.dest = Dest::Skip;
+        return true;
+      case Dest::FontTable:
+        return FontTableWord(w, hasParam, param, star);
+      case Dest::ColorTable:
+        return ColorTableWord(w, param, star);
+      case Dest::Background:
+      case Dest::ShapeName:
+      case Dest::ShapeValue:
+        return BackgroundWord(w, star);
+      case Dest::Text:
+        return TextWord(w, hasParam, param, star);
+    }
+    return true;
+  }
+
+  bool FontTableWord(std::string_view w, bool hasParam, int param, bool star) {
+    Group& g = Top();
+    if (w == "f") {
+      FinishFont();
+      font_ = param;
+      m_->fonts[param] = FontEntry{};
+    } else if (w == "fcharset") {
+      if (auto* e = OpenFont()) e->charset = param;
+    } else if (w == "cpg") {
+      if (auto* e = OpenFont()) e->codePage = param > 0 ? param : 0;
+    } else if (w == "u") {
+      if (auto* e = OpenFont()) {
+        FlushFontName(e);
+        AppendUtf8(&e->nameUtf8, UnicodeValue(param));
+      }
+      skip_ = g.uc;
+    } else if (w == "uc") {
+      g.uc = std::clamp(param, 0, 1000);
+    } else if (star || IsSkippedDestination(w) || w == "falt" || w == "panose") {
+      g.dest = Dest::Skip;
+    }
+    (void)hasParam;
+    return true;
+  }
+
+  bool ColorTableWord(std::string_view w, int param, bool star) {
+    int v = std::clamp(param, 0, 255);
+    if (w == "red") red_ = v, colorSet_ = true;
+    else if (w == "green") green_ = v, colorSet_ = true;
+    else if (w == "blue") blue_ = v, colorSet_ = true;
+    else if (star) Top().dest = Dest::Skip;
+    return true;
+  }
+
+  bool BackgroundWord(std::string_view w, bool star) {
+    Group& g = Top();
+    if (w == "shp" || w == "shpinst" || w == "sp") {
+      g.dest = Dest::Background;
+    } else if (w == "sn") {
+      g.dest = Dest::ShapeName;
+      shapeName_.clear();
+    } else if (w == "sv") {
+      g.dest = Dest::ShapeValue;
+      shapeValue_.clear();
+    } else if (star) {
+      g.dest = Dest::Skip;
+    }
+    return true;
+  }
+
+  bool TextWord(std::string_view w, bool hasParam, int param, bool star) {
+    Group& g = Top();
+    CharState& c = g.chr;
+    const bool on = !hasParam || param != 0;
+    // Destinations first.
+    if (w == "fonttbl") {
+      g.dest = Dest::FontTable;
+      font_ = INT32_MIN;
+    } else if (w == "colortbl") {
+      g.dest = Dest::ColorTable;
+      red_ = green_ = blue_ = 0;
+      colorSet_ = false;
+    } else if (w == "background") {
+      g.dest = Dest::Background;
+    } else if (w == "upr") {
+      g.dest = Dest::Upr;
+    } else if (IsSkippedDestination(w)) {
+      g.dest = Dest::Skip;
+    } else if (w == "par" || w == "sect" || w == "page" || w == "row") {
+      return Par();
+    } else if (w == "u") {
+      TextChar(UnicodeValue(param));
+      skip_ = g.uc;
+    } else if (w == "uc") {
+      g.uc = std::clamp(param, 0, 1000);
+    } else if (w == "pard") {
+      g.align = kLeft;
+    } else if (w == "ql") {
+      g.align = kLeft;
+    } else if (w == "qc") {
+      g.align = kCenter;
+    } else if (w == "qr") {
+      g.align = kRight;
+    } else if (w == "qj" || w == "qd") {
+      g.align = kJustify;
+    } else if (w == "plain") {
+      c = CharState{};
+    } else if (w == "f") {
+      c.font = hasParam ? param : -1;
+    } else if (w == "fs") {
+      c.halfPoints = hasParam ? std::clamp(param, kMinHalfPoints, kMaxHalfPoints) : 24;
+    } else if (w == "b") {
+      c.bold = on;
+    } else if (w == "i") {
+      c.italic = on;
+    } else if (w == "strike" || w == "striked") {
+      c.strike = on;
+    } else if (w == "ulnone") {
+      c.underline = false;
+    } else if (std::find(std::begin(kUnderlineWords), std::end(kUnderlineWords), w) !=
+               std::end(kUnderlineWords)) {
+      c.underline = on;
+    } else if (w == "cf") {
+      c.color = std::max(param, 0);
+    } else if (w == "highlight" || w == "cb") {
+      c.highlight = std::max(param, 0);
+    } else if (w == "super") {
+      c.script = 1;
+    } else if (w == "sub") {
+      c.script = 2;
+    } else if (w == "nosupersub") {
+      c.script = 0;
+    } else if (w == "deff") {
+      m_->defaultFont = param;
+    } else if (w == "ansi") {
+      m_->ansiCodePage = 1252;
+    } else if (w == "mac") {
+      m_->ansiCodePage = 10000;
+    } else if (w == "pc") {
+      m_->ansiCodePage = 437;
+    } else if (w == "pca") {
+      m_->ansiCodePage = 850;
+    } else if (w == "ansicpg") {
+      if (param > 0) m_->ansiCodePage = param;
+    } else if (star) {
+      g.dest = Dest::Skip;
+    } else {
+      for (const auto& sc : kSpecialChars)
+        if (sc.word == w) {
+          TextChar(sc.ch);
+          break;
+        }
+    }
+    return true;
+  }
+
+  static char32_t UnicodeValue(int param) {
+    int64_t v = param;
+    if (v < 0) v += 65536;
+    if (v < 0 || v > 0x10FFFF) return 0xFFFD;
+    return static_cast<char32_t>(v);
+  }
+
+  static void AppendUtf8(std::string* out, char32_t cp) {
+    out->append(QString::fromUcs4(&cp, 1).toStdString());
+  }
+
+  FontEntry* OpenFont() {
+    if (font_ == INT32_MIN) return nullptr;
+    return &m_->fonts[font_];
+  }
+
+  void FlushFontName(FontEntry* e) {
+    if (e->pendingBytes.empty()) return;
+    int cp = e->codePage > 0 ? e->codePage : CharsetCodePage(e->charset, m_->ansiCodePage);
+    e->nameUtf8 += CodePageToUtf8(cp, e->pendingBytes);
+    e->pendingBytes.clear();
+  }
+
+  void FinishFont() {
+    FontEntry* e = OpenFont();
+    if (!e) return;
+    FlushFontName(e);
+    QString name = QString::fromStdString(e->nameUtf8);
+    name.removeIf([](QChar c) { return c.unicode() < 0x20 || c == QChar::ObjectReplacementCharacter; });
+    e->face = FaceForFileName(name.trimmed());
+    font_ = INT32_MIN;
+  }
+
+  int CodePageOf(int fontNumber) const {
+    auto it = m_->fonts.find(fontNumber < 0 ? m_->defaultFont : fontNumber);
+    if (it == m_->fonts.end()) return m_->ansiCodePage;
+    if (it->second.codePage > 0) return it->second.codePage;
+    return CharsetCodePage(it->second.charset, m_->ansiCodePage);
+  }
+
+  // One byte of text (raw, \'hh or an escaped \ { }).
+  void Byte(char b) {
+    Group& g = Top();
+    switch (g.dest) {
+      case Dest::Text:
+        if (!pending_.empty() && !(pendingChr_ == g.chr)) Flush();
+        if (pending_.empty()) pendingChr_ = g.chr;
+        pending_ += b;
+        break;
+      case Dest::FontTable:
+        if (b == ';') FinishFont();
+        else if (auto* e = OpenFont()) e->pendingBytes += b;
+        break;
+      case Dest::ColorTable:
+        if (b == ';') {
+          if (colorSet_) m_->colors.emplace_back(QColor(red_, green_, blue_));
+          else m_->colors.emplace_back(std::nullopt);
+          red_ = green_ = blue_ = 0;
+          colorSet_ = false;
+        }
+        break;
+      case Dest::ShapeName:
+        if (shapeName_.size() < 64) shapeName_ += b;
+        break;
+      case Dest::ShapeValue:
+        if (shapeValue_.size() < 64) shapeValue_ += b;
+        break;
+      default:
+        break;
+    }
+  }
+
+  // Decodes the bytes gathered so far in the code page of their font.
+  void Flush() {
+    if (pending_.empty()) return;
+    std::string utf8 = CodePageToUtf8(CodePageOf(pendingChr_.font), pending_);
+    pending_.clear();
+    Append(QString::fromStdString(utf8), pendingChr_);
+  }
+
+  void TextChar(char32_t ch) {
+    Flush();
+    if (Top().dest == Dest::FontTable) {
+      if (auto* e = OpenFont()) {
+        FlushFontName(e);
+        AppendUtf8(&e->nameUtf8, ch);
+      }
+      return;
+    }
+    if (Top().dest != Dest::Text || ch == 0) return;
+    Append(QString::fromUcs4(&ch, 1), Top().chr);
+  }
+
+  void Append(const QString& text, const CharState& chr) {
+    QString clean;
+    clean.reserve(text.size());
+    for (QChar ch : text) {
+      if (ch == u'\0' || ch == u'\r' || ch == u'\n' || ch == QChar::ObjectReplacementCharacter) continue;
+      clean += ch == QChar::ParagraphSeparator ? QChar(QChar::LineSeparator) : ch;
+    }
+    if (clean.isEmpty()) return;
+    auto& runs = m_->paragraphs.back().runs;
+    if (!runs.empty() && runs.back().chr == chr) runs.back().text += clean;
+    else runs.push_back(Run{clean, chr});
+  }
+
+  bool Par() {
+    Paragraph& p = m_->paragraphs.back();
+    p.align = Top().align;
+    p.endChr = Top().chr;
+    if (m_->paragraphs.size() >= kRtfMaxParagraphs) return Fail("RTF段落过多");
+    m_->paragraphs.emplace_back();
+    return true;
+  }
+
+  // \uN pairs can leave half a surrogate pair behind; it becomes U+FFFD.
+  static void RepairSurrogates(QString* s) {
+    for (qsizetype i = 0; i < s->size(); ++i) {
+      QChar c = (*s)[i];
+      if (c.isHighSurrogate() && i + 1 < s->size() && (*s)[i + 1].isLowSurrogate()) {
+        ++i;
+      } else if (c.isSurrogate()) {
+        (*s)[i] = QChar(QChar::ReplacementCharacter);
+      }
+    }
+  }
+
+  std::string_view s_;
+  size_t pos_ = 0;
+  Model* m_ = nullptr;
+  std::vector<Group> stack_;
+  int skip_ = 0;  // \uN fallback characters still to skip
+  std::string pending_;
+  CharState pendingChr_;
+  int font_ = INT32_MIN;  // font-table entry being read
+  int red_ = 0, green_ = 0, blue_ = 0;
+  bool colorSet_ = false;
+  std::string shapeName_, shapeValue_;
+  QString error_;
+};
+
+QTextCharFormat CharFormatOf(const Model& m, const CharState& c) {
+  QTextCharFormat f;
+  auto font = m.fonts.find(c.font < 0 ? m.defaultFont : c.font);
+  if (font != m.fonts.end() && !font->second.face.isEmpty())
+    f.setFontFamilies(QStringList{font->second.face});
+  f.setFontPointSize(c.halfPoints / 2.0);
+  f.setFontWeight(c.bold ? QFont::Bold : QFont::Normal);
+  f.setFontItalic(c.italic);
+  f.setFontUnderline(c.underline);
+  f.setFontStrikeOut(c.strike);
+  auto colorAt = [&m](int index) -> std::optional<QColor> {
+    if (index < 0 || index >= static_cast<int>(m.colors.size())) return std::nullopt;
+    return m.colors[static_cast<size_t>(index)];
+  };
+  if (auto color = colorAt(c.color)) f.setForeground(*color);
+  if (c.highlight > 0)
+    if (auto color = colorAt(c.highlight)) f.setBackground(*color);
+  if (c.script == 1) f.setVerticalAlignment(QTextCharFormat::AlignSuperScript);
+  if (c.script == 2) f.setVerticalAlignment(QTextCharFormat::AlignSubScript);
+  return f;
+}
+
+QTextBlockFormat BlockFormatOf(const Paragraph& p) {
+  QTextBlockFormat f;
+  switch (p.align) {
+    case kCenter: f.setAlignment(Qt::AlignHCenter); break;
+    case kRight: f.setAlignment(Qt::AlignRight); break;
+    case kJustify: f.setAlignment(Qt::AlignJustify); break;
+    default: break;
+  }
+  return f;
+}
+
+void FillDocument(const Model& m, QTextDocument* doc) {
+  const bool undo = doc->isUndoRedoEnabled();
+  doc->setUndoRedoEnabled(false);
+  doc->clear();
+  QTextCursor cur(doc);
+  cur.beginEditBlock();
+  for (size_t i = 0; i < m.paragraphs.size(); ++i) {
+    const Paragraph& p = m.paragraphs[i];
+    QTextCharFormat endFormat = CharFormatOf(m, p.endChr);
+    if (i == 0) {
+      cur.setBlockFormat(BlockFormatOf(p));
+      cur.setBlockCharFormat(endFormat);
+    } else {
+      cur.insertBlock(BlockFormatOf(p), endFormat);
+    }
+    for (const Run& r : p.runs) cur.insertText(r.text, CharFormatOf(m, r.chr));
+  }
+  cur.endEditBlock();
+  if (m.background) {
+    QTextFrameFormat ff = doc->rootFrame()->frameFormat();
+    ff.setBackground(*m.background);
+    doc->rootFrame()->setFrameFormat(ff);
+  }
+  doc->setUndoRedoEnabled(undo);
+}
+
+// ---------------------------------------------------------------------------
+// Writing
+
+class Writer {
+ public:
+  explicit Writer(const QTextDocument& doc) : doc_(doc), base_(doc.defaultFont()) {}
+
+  std::string Write() {
+    FontIndex(FileNameForFace(base_.family()));  // font 0, the default
+    for (QTextBlock b = doc_.begin(); b.isValid(); b = b.next()) Paragraph(b);
+
+    std::string out = "{\\rtf1\\ansi\\ansicpg936\\deff0\\deflang1033\\deflangfe2052{\\fonttbl";
+    for (size_t i = 0; i < fonts_.size(); ++i) {
+      out += "{\\f" + std::to_string(i) + "\\fnil\\fcharset134 ";
+      bool delim = false;
+      AppendText(&out, &delim, fonts_[i], /*inName=*/true);
+      out += ";}";
+    }
+    out += "}\r\n";
+    if (!colors_.empty()) {
+      out += "{\\colortbl ;";
+      for (QRgb c : colors_)
+        out += "\\red" + std::to_string(qRed(c)) + "\\green" + std::to_string(qGreen(c)) +
+               "\\blue" + std::to_string(qBlue(c)) + ";";
+      out += "}\r\n";
+    }
+    const QBrush bg = doc_.rootFrame()->frameFormat().background();
+    if (bg.style() != Qt::NoBrush) {
+      out += "{\\*\\background{\\shp{\\*\\shpinst{\\sp{\\sn shapeType}{\\sv 1}}"
+             "{\\sp{\\sn fBackground}{\\sv 1}}{\\sp{\\sn fillColor}{\\sv " +
+             std::to_string(BgrFromColor(bg.color())) + "}}}}}\r\n\\viewbksp1";
+    }
+    out += "\\viewkind4\\uc1\\pard\\lang2052";
+    out += body_;
+    out += "}\r\n";
+    return out;
+  }
+
+ private:
+  void Paragraph(const QTextBlock& b) {
+    const Qt::Alignment a = b.blockFormat().alignment();
+    int align = kLeft;
+    if (a & Qt::AlignHCenter) align = kCenter;
+    else if (a & Qt::AlignRight) align = kRight;
+    else if (a & Qt::AlignJustify) align = kJustify;
+    if (align != align_) {
+      static const char* const kWords[] = {"ql", "qc", "qr", "qj"};
+      Word(kWords[align]);
+      align_ = align;
+    }
+    bool any = false;
+    for (auto it = b.begin(); !it.atEnd(); ++it) {
+      const QTextFragment fr = it.fragment();
+      if (!fr.isValid() || !HasWritableText(fr.text())) continue;
+      Format(StateOf(fr.charFormat()));
+      AppendText(&body_, &delim_, fr.text(), /*inName=*/false);
+      any = true;
+    }
+    if (!any) Format(StateOf(b.charFormat()));
+    Word("par");
+    body_ += "\r\n";
+    delim_ = false;
+  }
+
+  // Embedded objects (pictures) and stray NUL or CR characters are not
+  // written; a fragment of nothing else is left out with its formatting.
+  static bool IsDropped(QChar c) {
+    return c == QChar::ObjectReplacementCharacter || c == u'\0' || c == u'\r';
+  }
+  static bool HasWritableText(const QString& text) {
+    return std::any_of(text.begin(), text.end(), [](QChar c) { return !IsDropped(c); });
+  }
+
+  void Word(const char* w) {
+    body_ += '\\';
+    body_ += w;
+    delim_ = true;
+  }
+  void Word(const char* w, int param) {
+    Word(w);
+    body_ += std::to_string(param);
+  }
+
+  // Writes the control words that change the current formatting into `to`.
+  void Format(const CharState& to) {
+    if (to.font != cur_.font) Word("f", to.font);
+    if (to.halfPoints != cur_.halfPoints) Word("fs", to.halfPoints);
+    if (to.bold != cur_.bold) to.bold ? Word("b") : Word("b", 0);
+    if (to.italic != cur_.italic) to.italic ? Word("i") : Word("i", 0);
+    if (to.underline != cur_.underline) to.underline ? Word("ul") : Word("ulnone");
+    if (to.strike != cur_.strike) to.strike ? Word("strike") : Word("strike", 0);
+    if (to.color != cur_.color) Word("cf", to.color);
+    if (to.highlight != cur_.highlight) Word("highlight", to.highlight);
+    if (to.script != cur_.script) Word(to.script == 1 ? "super" : to.script == 2 ? "sub" : "nosupersub");
+    cur_ = to;
+  }
+
+  CharState StateOf(const QTextCharFormat& f) {
+    CharState s;
+    QString family;
+    const QStringList families = f.fontFamilies().toStringList();
+    if (!families.isEmpty()) family = families.first();
+    if (family.isEmpty()) family = f.stringProperty(QTextFormat::FontFamily);
+    if (family.isEmpty()) family = base_.family();
+    s.font = FontIndex(FileNameForFace(family));
+
+    double points = 0;
+    if (f.hasProperty(QTextFormat::FontPointSize)) points = f.fontPointSize();
+    else if (f.hasProperty(QTextFormat::FontPixelSize)) points = f.intProperty(QTextFormat::FontPixelSize) * 0.75;
+    if (points <= 0) points = base_.pointSizeF() > 0 ? base_.pointSizeF() : base_.pixelSize() * 0.75;
+    if (points <= 0) points = 12;
+    s.halfPoints = std::clamp(static_cast<int>(std::lround(points * 2)), kMinHalfPoints, kMaxHalfPoints);
+
+    s.bold = f.hasProperty(QTextFormat::FontWeight) ? f.fontWeight() > QFont::Medium : base_.bold();
+    s.italic = f.hasProperty(QTextFormat::FontItalic) ? f.fontItalic() : base_.italic();
+    s.underline = f.hasProperty(QTextFormat::TextUnderlineStyle) || f.hasProperty(QTextFormat::FontUnderline)
+                      ? f.fontUnderline()
+                      : base_.underline();
+    s.strike = f.hasProperty(QTextFormat::FontStrikeOut) ? f.fontStrikeOut() : base_.strikeOut();
+    if (f.hasProperty(QTextFormat::ForegroundBrush) && f.foreground().style() != Qt::NoBrush)
+      s.color = ColorIndex(f.foreground().color());
+    if (f.hasProperty(QTextFormat::BackgroundBrush) && f.background().style() != Qt::NoBrush)
+      s.highlight = ColorIndex(f.background().color());
+    if (f.verticalAlignment() == QTextCharFormat::AlignSuperScript) s.script = 1;
+    else if (f.verticalAlignment() == QTextCharFormat::AlignSubScript) s.script = 2;
+    return s;
+  }
+
+  int FontIndex(const QString& name) {
+    for (size_t i = 0; i < fonts_.size(); ++i)
+      if (fonts_[i] == name) return static_cast<int>(i);
+    fonts_.push_back(name);
+    return static_cast<int>(fonts_.size() - 1);
+  }
+
+  int ColorIndex(const QColor& c) {
+    const QRgb rgb = c.rgb() & 0xFFFFFF;
+    for (size_t i = 0; i < colors_.size(); ++i)
+      if (colors_[i] == rgb) return static_cast<int>(i + 1);
+    colors_.push_back(rgb);
+    return static_cast<int>(colors_.size());
+  }
+
+  static void Hex(std::string* out, unsigned char b) {
+    static const char kDigits[] = "0123456789abcdef";
+    *out += "\\'";
+    *out += kDigits[b >> 4];
+    *out += kDigits[b & 15];
+  }
+
+  // Text as 7-bit RTF: ASCII as it is, GBK characters as \'hh pairs, the
+  // rest as \uN with '?' for readers without Unicode.
+  static void AppendText(std::string* out, bool* delim, const QString& text, bool inName) {
+    auto word = [&](const char* w) {
+      *out += '\\';
+      *out += w;
+      *delim = true;
+    };
+    for (qsizetype i = 0; i < text.size(); ++i) {
+      char32_t cp = text[i].unicode();
+      if (QChar::isHighSurrogate(cp) && i + 1 < text.size() && text[i + 1].isLowSurrogate()) {
+        cp = QChar::surrogateToUcs4(text[i].unicode(), text[i + 1].unicode());
+        ++i;
+      } else if (QChar::isSurrogate(cp)) {
+        cp = 0xFFFD;
+      }
+      if (cp == '\\' || cp == '{' || cp == '}') {
+        *out += '\\';
+        *out += static_cast<char>(cp);
+        *delim = false;
+      } else if (cp == ';' && inName) {
+        continue;
+      } else if (cp == '\t' && !inName) {
+        word("tab");
+      } else if ((cp == '\n' || cp == 0x2028 || cp == 0x2029) && !inName) {
+        word("line");
+      } else if (cp == 0xA0 && !inName) {
+        *out += "\\~";
+        *delim = false;
+      } else if (cp < 0x10000 && IsDropped(QChar(static_cast<char16_t>(cp)))) {
+        continue;
+      } else if (cp < 0x20 || cp == 0x7F) {
+        Hex(out, static_cast<unsigned char>(cp));
+        *delim = false;
+      } else if (cp < 0x80) {
+        if (*delim) *out += ' ';
+        *out += static_cast<char>(cp);
+        *delim = false;
+      } else {
+        const QString one = QString::fromUcs4(&cp, 1);
+        const std::string gbk = Utf8ToGbk(one.toStdString());
+        if (gbk != "?") {
+          for (char b : gbk) Hex(out, static_cast<unsigned char>(b));
+          *delim = false;
+        } else {
+          for (QChar unit : one) {
+            int n = unit.unicode();
+            *out += "\\u" + std::to_string(n > 32767 ? n - 65536 : n) + "?";
+          }
+          *delim = false;
+        }
+      }
+    }
+  }
+
+  const QTextDocument& doc_;
+  const QFont base_;
+  std::vector<QString> fonts_;
+  std::vector<QRgb> colors_;
+  std::string body_;
+  bool delim_ = false;
+  CharState cur_{.font = -2, .halfPoints = -1};
+  int align_ = kLeft;
+};
+
+bool ReadLimitedFile(const std::filesystem::path& path, std::string* bytes, QString* error) {
+  std::error_code ec;
+  const auto size = std::filesystem::file_size(path, ec);
+  if (!ec && size > kRtfMaxBytes) {
+    if (error) *error = QStringLiteral("文件过大");
+    return false;
+  }
+  if (!ReadWholeFile(path, bytes)) {
+    if (error) *error = QStringLiteral("无法读取文件");
+    return false;
+  }
+  return true;
+}
+
+}  // namespace
+
+bool LooksLikeRtf(std::string_view bytes) {
+  size_t i = 0;
+  while (i < bytes.size() && (bytes[i] == ' ' || bytes[i] == '\t' || bytes[i] == '\r' || bytes[i] == '\n'))
+    ++i;
+  return bytes.substr(i, 5) == "{\\rtf";
+}
+
+bool ReadRtf(std::string_view rtf, QTextDocument* doc, QString* error) {
+  Model model;
+  Reader reader(rtf);
+  if (!reader.Parse(&model)) {
+    if (error) *error = reader.error();
+    return false;
+  }
+  FillDocument(model, doc);
+  return true;
+}
+
+std::string WriteRtf(const QTextDocument& doc) { return Writer(doc).Write(); }
+
+bool LoadRtfFile(const std::filesystem::path& path, QTextDocument* doc, QString* error) {
+  std::string bytes;
+  return ReadLimitedFile(path, &bytes, error) && ReadRtf(bytes, doc, error);
+}
+
+bool SaveRtfFile(const std::filesystem::path& path, const QTextDocument& doc) {
+  return WriteWholeFileAtomic(path, WriteRtf(doc));
+}
+
+bool LoadRichOrPlainFile(const std::filesystem::path& path, QTextDocument* doc, QString* error) {
+  std::string bytes;
+  if (!ReadLimitedFile(path, &bytes, error)) return false;
+  if (LooksLikeRtf(bytes)) return ReadRtf(bytes, doc, error);
+  doc->setPlainText(DecodeTextFile(bytes));
+  return true;
+}
+
+}  // namespace lumtar
