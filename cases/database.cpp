@@ -58,10 +58,11 @@ int WholeRecords(int64_t size) {
   return n > INT_MAX ? INT_MAX : static_cast<int>(n);
 }
 
-bool ReadAt(int fd, int64_t offset, void* data, std::size_t size) {
-  auto* p = static_cast<char*>(data);
+// Moves all `size` bytes through pread or pwrite, or fails.
+template <typename Io, typename Bytes>
+bool TransferAt(Io io, int fd, int64_t offset, Bytes* p, std::size_t size) {
   while (size > 0) {
-    ssize_t n = ::pread(fd, p, size, offset);
+    ssize_t n = io(fd, p, size, offset);
     if (n < 0 && errno == EINTR) continue;
     if (n <= 0) return false;
     p += n;
@@ -71,17 +72,12 @@ bool ReadAt(int fd, int64_t offset, void* data, std::size_t size) {
   return true;
 }
 
+bool ReadAt(int fd, int64_t offset, void* data, std::size_t size) {
+  return TransferAt(::pread, fd, offset, static_cast<char*>(data), size);
+}
+
 bool WriteAt(int fd, int64_t offset, const void* data, std::size_t size) {
-  const auto* p = static_cast<const char*>(data);
-  while (size > 0) {
-    ssize_t n = ::pwrite(fd, p, size, offset);
-    if (n < 0 && errno == EINTR) continue;
-    if (n <= 0) return false;
-    p += n;
-    offset += n;
-    size -= static_cast<std::size_t>(n);
-  }
-  return true;
+  return TransferAt(::pwrite, fd, offset, static_cast<const char*>(data), size);
 }
 
 bool ReadSlot(int fd, int slot, CaseRecord* out) {
