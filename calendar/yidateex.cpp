@@ -177,6 +177,8 @@ double MYiDateEx::EquationOfTimeSeconds(const DateTime& t) {
 }
 
 int MYiDateEx::ApplyPillarTime(float longitude, DateTime& t, int mode) {
+  // A longitude that is no place on Earth leaves the moment as it is.
+  if (!std::isfinite(longitude) || longitude < -180 || longitude > 360) return 0;
   const double j = JulianDayOf(t);
   const int e = mode == kTrueSolarTime ? static_cast<int>(std::trunc(EquationOfTimeSeconds(t))) : 0;
   // Four minutes per degree from the 120° meridian of Beijing time, in whole

@@ -74,7 +74,8 @@ class MYiDateEx : public SSQ_class {
   double EquationOfTimeSeconds(const DateTime& t);
   // Moves the moment from Beijing time to true solar time (mode 1) or local
   // mean time (mode 2) at the longitude (degrees east); returns the equation
-  // of time used, whole seconds (0 in mode 2).
+  // of time used, whole seconds (0 in mode 2). A longitude outside
+  // -180..360 or no number at all leaves the moment unchanged.
   int ApplyPillarTime(float longitude, DateTime& t, int mode);
   // The four pillars of a Beijing-time moment b; p is the moment in pillar
   // time (p = b unless true solar or local mean time is asked for).

@@ -156,6 +156,12 @@ TEST(DateService, PillarTime) {
   t = {2000, 6, 1, 12, 0};
   date.ApplyPillarTime(119.9f, t, kLocalMeanTime);  // 23 s earlier: 11:59:38 rounds to 12:00
   EXPECT_EQ(t, (DateTime{2000, 6, 1, 12, 0}));
+  // A longitude that is no place leaves the moment alone.
+  for (float bad : {std::nanf(""), 1e30f, -1e30f, 400.0f}) {
+    t = {2000, 6, 1, 12, 0};
+    EXPECT_EQ(date.ApplyPillarTime(bad, t, kTrueSolarTime), 0);
+    EXPECT_EQ(t, (DateTime{2000, 6, 1, 12, 0}));
+  }
   // True solar time: early November the Sun runs about 16 minutes fast.
   t = {2000, 11, 3, 12, 0};
   const int e = date.ApplyPillarTime(120.0f, t, kTrueSolarTime);

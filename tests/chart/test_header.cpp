@@ -4,6 +4,7 @@
 #include <vector>
 
 #include "chartheader.h"
+#include "chartrequests.h"
 #include "tempdir.h"
 #include "vovirer.h"
 
@@ -42,19 +43,8 @@ class Header : public ::testing::Test {
  protected:
   void SetUp() override { engine.SetSettingsPath((dir / "set.ini").string()); }
   bool Compute(int y, int mo, int d, int h, int mi, int zone, bool lunar = false, bool leap = false) {
-    ChartRequest r;
-    r.year = static_cast<int16_t>(y);
-    r.month = static_cast<int16_t>(mo);
-    r.day = static_cast<int16_t>(d);
-    r.hour = static_cast<int16_t>(h);
-    r.minute = static_cast<int16_t>(mi);
-    r.timeZoneIndex = static_cast<int8_t>(zone);
-    r.isLunar = lunar;
-    r.isLeapMonth = leap;
-    r.longitude = -0.5f;
-    r.latitude = 25.7f;
+    ChartRequest r = test::MakeRequest(y, mo, d, h, mi, zone, -0.5f, 25.7f, lunar, leap);
     r.SetName("张三");
-    r.SetPlaceName("未知地");
     return engine.ComputeNatal(r);
   }
   test::TempDir dir;

@@ -7,6 +7,7 @@
 #include <vector>
 
 #include "chartheader.h"
+#include "chartrequests.h"
 #include "tempdir.h"
 #include "vovirer.h"
 
@@ -22,25 +23,11 @@ class Natal : public ::testing::Test {
 
   static ChartRequest Request(int y, int mo, int d, int h, int mi, int zone = 8, float lon = 116.4167f,
                               float lat = 39.9f) {
-    ChartRequest r;
-    r.year = static_cast<int16_t>(y);
-    r.month = static_cast<int16_t>(mo);
-    r.day = static_cast<int16_t>(d);
-    r.hour = static_cast<int16_t>(h);
-    r.minute = static_cast<int16_t>(mi);
-    r.timeZoneIndex = static_cast<int8_t>(zone);
-    r.longitude = lon;
-    r.latitude = lat;
-    r.SetName("测试");
-    r.SetPlaceName("未知地");
-    return r;
+    return test::MakeRequest(y, mo, d, h, mi, zone, lon, lat);
   }
 
   static ChartRequest Lunar(int y, int mo, int d, bool leap, int h = 12) {
-    ChartRequest r = Request(y, mo, d, h, 0);
-    r.isLunar = 1;
-    r.isLeapMonth = leap ? 1 : 0;
-    return r;
+    return test::MakeRequest(y, mo, d, h, 0, 8, 116.4167f, 39.9f, true, leap);
   }
 
   test::TempDir dir;
