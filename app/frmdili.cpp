@@ -53,6 +53,9 @@ TFrmDiLi::TFrmDiLi(QWidget* parent, const QString& iniPath) : QDialog(parent) {
   CboSheng = new QComboBox(this);
   CboShi = new QComboBox(this);
   for (QComboBox* c : {CboSheng, CboShi}) {
+    // A list popup, so that 18 rows show in every look (a menu-like popup
+    // would ignore the row count and fill the screen).
+    c->setStyleSheet(QStringLiteral("QComboBox { combobox-popup: 0; }"));
     c->setMaxVisibleItems(18);
     c->setMinimumWidth(170);
     c->setSizeAdjustPolicy(QComboBox::AdjustToMinimumContentsLengthWithIcon);

@@ -2,7 +2,7 @@
 // and saves a picture of the screen, to look at a skin on every kind of
 // control. Run under a real display or xvfb-run:
 //
-//   skin_preview SKIN.skn|- OUT.png [menu|combo|plain|dili|help] [dili.ini]
+//   skin_preview SKIN.skn|- OUT.png [menu|combo|plain|dili|dililist|help|history] [dili.ini]
 //
 // "-" shows the standard look.
 #include <QApplication>
@@ -195,7 +195,9 @@ QMainWindow* SampleWindow(QMenu** skinMenu, QComboBox** combo) {
 int main(int argc, char** argv) {
   QApplication app(argc, argv);
   if (argc < 3) {
-    std::fprintf(stderr, "usage: skin_preview SKIN.skn|- OUT.png [menu|combo|plain|dili|help] [dili.ini]\n");
+    std::fprintf(stderr,
+                 "usage: skin_preview SKIN.skn|- OUT.png "
+                 "[menu|combo|plain|dili|dililist|help|history] [dili.ini]\n");
     return 2;
   }
   InstallFontSubstitutions();
@@ -216,11 +218,14 @@ int main(int argc, char** argv) {
   QMenu* skinMenu = nullptr;
   QComboBox* combo = nullptr;
   QMainWindow* main = nullptr;
-  if (mode == QStringLiteral("dili")) {
-    auto* d = new TFrmDiLi(nullptr, argc > 4 ? QString::fromLocal8Bit(argv[4]) : QString());
-    shown = d;
-  } else if (mode == QStringLiteral("help")) {
-    shown = new TFrmTxtHelp(nullptr);
+  TFrmDiLi* dili = nullptr;
+  if (mode.startsWith(QStringLiteral("dili"))) {
+    dili = new TFrmDiLi(nullptr, argc > 4 ? QString::fromLocal8Bit(argv[4]) : QString());
+    shown = dili;
+  } else if (mode == QStringLiteral("help") || mode == QStringLiteral("history")) {
+    auto* help = new TFrmTxtHelp(nullptr);
+    if (mode == QStringLiteral("history")) help->PageHelp->setCurrentIndex(1);
+    shown = help;
   } else {
     main = SampleWindow(&skinMenu, &combo);
     shown = main;
@@ -239,6 +244,9 @@ int main(int argc, char** argv) {
       });
     } else if (mode == QStringLiteral("combo") && combo) {
       combo->showPopup();
+    } else if (mode == QStringLiteral("dililist") && dili) {
+      dili->CboSheng->setCurrentIndex(21);  // the longest list
+      dili->CboShi->showPopup();
     }
   });
   QTimer::singleShot(1500, [&] {

@@ -1,6 +1,8 @@
 #include <QComboBox>
 #include <QLineEdit>
 #include <QPushButton>
+#include <QStyle>
+#include <QStyleOptionComboBox>
 #include <QtTest>
 
 #include <vector>
@@ -82,6 +84,12 @@ class FrmDiLiTest : public QObject {
     QCOMPARE(d.CboSheng->itemText(33), QStringLiteral("澳门"));
     QCOMPARE(d.CboSheng->maxVisibleItems(), 18);
     QCOMPARE(d.CboShi->maxVisibleItems(), 18);
+    // A list popup, which keeps to that row count in every look.
+    for (QComboBox* c : {d.CboSheng, d.CboShi}) {
+      QStyleOptionComboBox opt;
+      opt.initFrom(c);
+      QCOMPARE(c->style()->styleHint(QStyle::SH_ComboBox_Popup, &opt, c), 0);
+    }
     QCOMPARE(d.CboShi->count(), 3);
     QCOMPARE(d.CboShi->currentText(), QStringLiteral("福州市"));
     QCOMPARE(Pieces(d), QStringList({"119", "18", "26", "5"}));
