@@ -1,0 +1,120 @@
+#include <gtest/gtest.h>
+
+#include <sys/wait.h>
+
+#include <cstdio>
+#include <nlohmann/json.hpp>
+#include <string>
+
+#include "chartrequest.h"
+#include "files.h"
+#include "tempdir.h"
+
+using namespace lumtar;
+
+namespace {
+
+struct CliRun {
+  int status = -1;
+  std::string out, err;
+};
+
+class ChartCli : public ::testing::Test {
+ protected:
+  CliRun Cli(const std::string& args) {
+    const std::string errFile = (dir / "stderr.txt").string();
+    const std::string cmd = std::string(LUMTAR_CLI) + " chart " + args + " --settings '" +
+                            (dir / "set.ini").string() + "' 2>'" + errFile + "'";
+    CliRun run;
+    FILE* p = popen(cmd.c_str(), "r");
+    char buf[4096];
+    for (std::size_t n; (n = fread(buf, 1, sizeof buf, p)) > 0;) run.out.append(buf, n);
+    const int st = pclose(p);
+    run.status = WIFEXITED(st) ? WEXITSTATUS(st) : -1;
+    ReadWholeFile(errFile, &run.err);
+    return run;
+  }
+  test::TempDir dir;
+};
+
+}  // namespace
+
+TEST_F(ChartCli, JsonHasTheWholeModel) {
+  CliRun run = Cli("--date 1984-06-01 --time 12:00 --name 张三 --female --lon 116:25 --lat 39:54 "
+                   "--place 北京-北京 --json");
+  ASSERT_EQ(run.status, 0) << run.err;
+  ASSERT_EQ(run.out.back(), '\n');
+  EXPECT_EQ(run.out.find('\n'), run.out.size() - 1);  // one record, one line
+  const nlohmann::json j = nlohmann::json::parse(run.out);
+  for (const char* key : {"request", "inputJd", "birthJd", "beijingMoment", "pillarMoment", "lunarDate", "pillars",
+                          "nayinElement", "mansionOrigin", "ascendantLongitude", "places", "ageOffset", "dignities",
+                          "benefactor", "chartStars", "spirits", "header"})
+    EXPECT_TRUE(j.contains(key)) << key;
+  EXPECT_EQ(j["request"]["name"], "张三");
+  EXPECT_EQ(j["request"]["isMale"], false);
+  EXPECT_EQ(j["request"]["placeName"], "北京-北京");
+  EXPECT_EQ(j["lunarDate"]["leap"], false);
+  EXPECT_EQ(j["pillars"]["year"]["index"], 1);
+  EXPECT_EQ(j["pillars"]["year"]["name"], "甲子");
+  EXPECT_EQ(j["pillars"]["day"]["name"], "丙寅");
+  ASSERT_EQ(j["places"].size(), 16u);
+  for (const char* field : {"name", "longitude", "latitude", "branch", "palaceNumber", "mansion", "degreeInSign",
+                            "degreeInMansion", "motion"})
+    EXPECT_TRUE(j["places"][0].contains(field)) << field;
+  EXPECT_EQ(j["places"][14]["name"], "命宫");
+  EXPECT_EQ(j["places"][15]["longitude"], j["places"][1]["longitude"]);
+  EXPECT_EQ(j["dignities"].size(), 11u);
+  EXPECT_EQ(j["chartStars"].size(), 23u);
+  EXPECT_EQ(j["chartStars"]["天禄"], "火");
+  EXPECT_EQ(j["spirits"].size(), 49u);
+  EXPECT_EQ(j["spirits"][0]["branch"], 11);  // the stages begin at 戌
+  EXPECT_TRUE(j["spirits"][0].contains("shown"));
+  EXPECT_EQ(j["header"].size(), 53u);
+  EXPECT_EQ(j["header"][2], "本命盘");
+}
+
+TEST_F(ChartCli, HeaderTextByDefault) {
+  CliRun run = Cli("--date 2000-01-01 --time 12:00");
+  ASSERT_EQ(run.status, 0) << run.err;
+  EXPECT_EQ(run.out.substr(0, 7), "Lumtar\n");
+  EXPECT_NE(run.out.find("公历:2000年1月1日12时0分(北京时间)\n"), std::string::npos);
+}
+
+TEST_F(ChartCli, SettingsFileIsRead) {
+  ASSERT_TRUE(SaveChartSettings((dir / "set.ini").string(), ChartSettings{1, 0xFFFFFF, 0, 3, 0, 2}));
+  CliRun run = Cli("--date 2000-01-01 --time 12:00 --json");
+  ASSERT_EQ(run.status, 0) << run.err;
+  const nlohmann::json j = nlohmann::json::parse(run.out);
+  EXPECT_EQ(j["header"][3], "星图:赤道制");
+  EXPECT_EQ(j["pillarMoment"]["minute"], 46);  // local mean time at 116°25'E is 14 minutes behind
+}
+
+TEST_F(ChartCli, BadInputGivesTheMessage) {
+  struct Case {
+    const char* args;
+    int status;
+    const char* message;
+  } cases[] = {
+      {"--date 2001-04-31 --time 12:00", 1, "不存在这个日期\n"},
+      {"--date 1599-12-31 --time 12:00", 1, "时间越界，年份在1600-2100之间\n"},
+      {"--date 67136-01-01 --time 12:00", 1, "时间越界，年份在1600-2100之间\n"},  // 1600 + 65536
+      {"--date 1999-12-30 --time 12:00 --lunar", 1, "不存在这个农历日期，无法转换到公历！\n"},
+      {"--date 2001-04-01 --time 12:00 --zone 24", 1, "时区应在0-23之间\n"},
+      {"--date 2001-04-01 --time 12:00 --zone 264", 1, "时区应在0-23之间\n"},  // 8 + 256
+      {"--date 2001-04-01 --time 12:00 --lon 180:0", 1, "经度在-180至180之间，纬度在-90至90之间\n"},
+      {"--date 2001-04-01 --time 12:00 --lat -90:0", 1, "经度在-180至180之间，纬度在-90至90之间\n"},
+      {"--date 2001-04-01 --time 12:00 --lon 116:75", 1, "分数在0-59\n"},
+      {"--date 2001-04-01 --time 24:00", 1, "不存在这个时间\n"},
+      {"--date 2001-04-01", 2, nullptr},
+      {"--date 2001/04/01 --time 12:00", 2, nullptr},
+      {"--date 2001-04-01 --time 12:00 --lon east", 2, nullptr},
+  };
+  for (const Case& c : cases) {
+    CliRun run = Cli(c.args);
+    EXPECT_EQ(run.status, c.status) << c.args;
+    EXPECT_EQ(run.out, "") << c.args;
+    if (c.message) {
+      EXPECT_EQ(run.err, c.message) << c.args;
+    }
+  }
+}
