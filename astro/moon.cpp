@@ -27,13 +27,13 @@ double MoonSeries(int coordinate, double t, int n) {
   const int* counts = kMoonCounts + 4 * coordinate;
   const MoonTerm* const* series = kMoonSeries + 4 * coordinate;
   const int length0 = 6 * counts[0];
-  const int m = n < 0 ? length0 : 6 * n;
+  const double m = n < 0 ? length0 : 6.0 * n;
   const double u2 = t2 / 1e4, u3 = t3 / 1e8, u4 = t4 / 1e8;
   double power = 1;
   for (int i = 0; i < 4; ++i, power *= t) {
     const int length = 6 * counts[i];
     if (length == 0) continue;
-    int end = length0 > 0 ? static_cast<int>(std::floor(static_cast<double>(m) * length / length0 + 0.5)) : 0;
+    double end = length0 > 0 ? std::floor(m * length / length0 + 0.5) : 0;
     if (i > 0) end += 6;
     if (end > length) end = length;
     const MoonTerm* terms = series[i];

@@ -32,7 +32,7 @@ constexpr double kStationSteps[4] = {5.0 / 36525, 1.0 / 36525, 0.5 / 36525, 2e-6
 
 // Sum of a cos(b + c tau) over the terms of one series whose first double
 // lies before `end` (counted in doubles, three per term).
-double SumTerms(const VsopTerm* terms, int count, int endDoubles, double tau) {
+double SumTerms(const VsopTerm* terms, int count, double endDoubles, double tau) {
   double sum = 0;
   for (int j = 0, k = 0; j < endDoubles && k < count; j += 3, ++k)
     sum += terms[k].a * std::cos(terms[k].b + terms[k].c * tau);
@@ -54,9 +54,9 @@ double PlanetSeries(int body, int coordinate, double t, int n) {
     const int count = off[i + 1] - off[i];
     if (count == 0) continue;
     const int length = 3 * count;
-    int end = length;
+    double end = length;
     if (n >= 0) {
-      end = n0 > 0 ? static_cast<int>(std::floor(3.0 * n * length / n0 + 0.5)) : 0;
+      end = n0 > 0 ? std::floor(3.0 * n * length / n0 + 0.5) : 0;
       if (i > 0) end += 3;
       if (end > length) end = length;
     }

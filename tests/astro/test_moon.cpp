@@ -1,6 +1,7 @@
 #include <gtest/gtest.h>
 
 #include <cmath>
+#include <limits>
 
 #include "moon.h"
 #include "precession.h"
@@ -84,6 +85,7 @@ TEST(Moon, TermCountCut) {
     EXPECT_NEAR(MoonSeries(k, t, 0), expected, std::fabs(expected) * 1e-14) << k;
   }
   EXPECT_EQ(MoonSeries(0, 0.2, 5000), MoonSeries(0, 0.2, -1));
+  EXPECT_EQ(MoonSeries(2, 0.2, std::numeric_limits<int>::max()), MoonSeries(2, 0.2, -1));
   EXPECT_NEAR(MoonSeries(0, 0.2, 20), MoonSeries(0, 0.2, -1), 2e-4);
 }
 

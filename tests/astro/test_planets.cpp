@@ -1,6 +1,7 @@
 #include <gtest/gtest.h>
 
 #include <cmath>
+#include <limits>
 
 #include "planets.h"
 #include "precession.h"
@@ -107,6 +108,7 @@ TEST(PlanetSeries, TermCountCut) {
   // A count beyond the series is the whole series; a short cut stays close.
   for (int b = 0; b < 8; ++b) {
     EXPECT_EQ(PlanetSeries(b, 0, 0.3, 100000), PlanetSeries(b, 0, 0.3, -1)) << b;
+    EXPECT_EQ(PlanetSeries(b, 2, 0.3, std::numeric_limits<int>::max()), PlanetSeries(b, 2, 0.3, -1)) << b;
     EXPECT_NEAR(PlanetSeries(b, 0, 0.3, 8), PlanetSeries(b, 0, 0.3, -1), 1e-3) << b;
   }
   // Out of range.
