@@ -6,8 +6,10 @@
 #include <limits>
 #include <memory>
 
+#include "analysisreport.h"
 #include "chartheader.h"
 #include "chartstars.h"
+#include "files.h"
 
 namespace lumtar::cli {
 
@@ -174,11 +176,16 @@ namespace {
 
 const RegisterCommands registerChart([](CLI::App& app) {
   auto options = std::make_shared<ChartOptions>();
+  auto analysisFile = std::make_shared<std::string>();
   CLI::App* chart = app.add_subcommand("chart", "a natal chart: the header text, or the chart model with --json");
   AddChartOptions(chart, *options);
-  chart->callback([options] {
+  chart->add_option("--analysis", *analysisFile, "write the analysis text (UTF-8) to FILE");
+  chart->callback([options, analysisFile] {
     CVoVirer engine;
+    if (!analysisFile->empty()) engine.SetAnalysis([](CVoVirer& e) { BuildAnalysis(e); });
     ComputeChart(engine, *options);
+    if (!analysisFile->empty() && !WriteWholeFileAtomic(*analysisFile, engine.analysisText))
+      throw CommandError("cannot write " + *analysisFile);
     if (options->json) {
       std::cout << NatalChartJson(engine, RequestOf(*options)).dump() << '\n';
       return;

@@ -1,0 +1,62 @@
+#include "analysisview.h"
+
+#include <QColor>
+#include <QString>
+#include <QTextBlockFormat>
+#include <QTextCharFormat>
+#include <QTextCursor>
+#include <QTextDocument>
+#include <QTextEdit>
+
+#include "analysisreport.h"
+#include "vovirer.h"
+
+namespace lumtar {
+
+void ShowAnalysis(CVoVirer& engine, QTextEdit* editor) { ShowAnalysisText(engine.analysisText, editor); }
+
+void ShowAnalysisText(std::string& analysisText, QTextEdit* editor) {
+  if (!editor) {
+    analysisText.clear();
+    return;
+  }
+  editor->clear();
+  QTextCharFormat plain;
+  plain.setFont(editor->font());
+  plain.setForeground(QColor(0, 0, 0));
+  plain.setFontWeight(QFont::Normal);
+  plain.setFontItalic(false);
+  plain.setFontUnderline(false);
+  plain.setFontStrikeOut(false);
+  editor->setCurrentCharFormat(plain);
+  QTextBlockFormat left;
+  left.setAlignment(Qt::AlignLeft);
+
+  // The editor keeps paragraphs, not CR LF pairs.
+  QString text = QString::fromUtf8(analysisText.data(), static_cast<qsizetype>(analysisText.size()));
+  text.replace(QStringLiteral("\r\n"), QStringLiteral("\n"));
+  analysisText.clear();
+
+  QTextCursor cursor(editor->document());
+  cursor.setBlockFormat(left);
+  cursor.setCharFormat(plain);
+  cursor.insertText(text, plain);
+
+  QTextCharFormat heading;
+  heading.setForeground(QColor(0, 0, 255));
+  heading.setFontWeight(QFont::Bold);
+  int from = 0;
+  for (const char* h : kAnalysisHeadings) {
+    QTextCursor found = editor->document()->find(QString::fromUtf8(h), from, QTextDocument::FindCaseSensitively);
+    if (found.isNull()) continue;
+    from = found.selectionStart();
+    found.movePosition(QTextCursor::NextCharacter, QTextCursor::KeepAnchor);  // the colon
+    found.mergeCharFormat(heading);
+  }
+
+  QTextCursor start(editor->document());
+  start.movePosition(QTextCursor::Start);
+  editor->setTextCursor(start);
+}
+
+}  // namespace lumtar
