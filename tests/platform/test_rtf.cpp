@@ -268,6 +268,20 @@ TEST(Rtf, ReadsRichEditFixture) {
   EXPECT_EQ(Describe(again), expected);
 }
 
+TEST(Rtf, ReadsOlderRichEditFixture) {
+  // The older rich edit writes a colour table without the automatic entry,
+  // so \cf0 is an explicit black, and fonts without \fcharset.
+  QTextDocument doc;
+  QString error;
+  ASSERT_TRUE(ReadRtf(FixtureBytes("richedit1_comment.rtf"), &doc, &error)) << error.toStdString();
+  const std::vector<Block> expected = {
+      {0, {{"甲子年生人，命宫在寅。", kSong, 10.5, {}, "#000000"}}},
+      {0, {{"注意", kSong, 10.5, "b", "#ff0000"}, {"：流年不利。", kSong, 10.5, {}, "#000000"}}},
+      {0, {}},
+  };
+  EXPECT_EQ(Describe(doc), expected);
+}
+
 TEST(Rtf, ReadsVariantsOtherWritersUse) {
   struct Case {
     const char* name;
