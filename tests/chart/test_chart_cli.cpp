@@ -1,12 +1,10 @@
 #include <gtest/gtest.h>
 
-#include <sys/wait.h>
-
-#include <cstdio>
 #include <nlohmann/json.hpp>
 #include <string>
 
 #include "chartrequest.h"
+#include "clirun.h"
 #include "files.h"
 #include "tempdir.h"
 
@@ -25,12 +23,10 @@ class ChartCli : public ::testing::Test {
     const std::string errFile = (dir / "stderr.txt").string();
     const std::string cmd = std::string(LUMTAR_CLI) + " chart " + args + " --settings '" +
                             (dir / "set.ini").string() + "' 2>'" + errFile + "'";
+    const test::CommandRun command = test::RunCommandLine(cmd);
     CliRun run;
-    FILE* p = popen(cmd.c_str(), "r");
-    char buf[4096];
-    for (std::size_t n; (n = fread(buf, 1, sizeof buf, p)) > 0;) run.out.append(buf, n);
-    const int st = pclose(p);
-    run.status = WIFEXITED(st) ? WEXITSTATUS(st) : -1;
+    run.status = command.status;
+    run.out = command.out;
     ReadWholeFile(errFile, &run.err);
     return run;
   }

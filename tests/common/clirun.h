@@ -1,0 +1,28 @@
+// Runs a command line (such as lumtar-cli with its arguments) for a test and
+// collects its standard output and exit status.
+#pragma once
+
+#include <sys/wait.h>
+
+#include <cstdio>
+#include <string>
+
+namespace lumtar::test {
+
+struct CommandRun {
+  int status = -1;  // exit status, −1 when the command did not exit normally
+  std::string out;  // standard output
+};
+
+inline CommandRun RunCommandLine(const std::string& commandLine) {
+  CommandRun run;
+  FILE* p = popen(commandLine.c_str(), "r");
+  if (!p) return run;
+  char buf[4096];
+  for (std::size_t n; (n = fread(buf, 1, sizeof buf, p)) > 0;) run.out.append(buf, n);
+  const int st = pclose(p);
+  run.status = WIFEXITED(st) ? WEXITSTATUS(st) : -1;
+  return run;
+}
+
+}  // namespace lumtar::test
