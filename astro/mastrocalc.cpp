@@ -85,27 +85,22 @@ uint8_t MAstroCalc::MotionState(int index, const DateTime& beijing) const {
     *c = StationCache{};
     c->body = body;
     c->year = beijing.year;
-    c->nextStart = c->nextEnd = (JulianDayOfCalendar(beijing.year - 3, 1, 1.0) - kJ2000) / 36525;
+    c->next[0] = c->next[1] = (JulianDayOfCalendar(beijing.year - 3, 1, 1.0) - kJ2000) / 36525;
   }
   const double period = kSynodicPeriodDays[body] / 36525;
-  // The stations come one after the other, each searched from the one
-  // before; only as many are found as the question needs.
-  auto start = [&](int i) {
-    while (c->starts <= i) {
-      const double s = StationTime(body, c->nextStart, StationSide::Before);
-      c->nextStart = s + period;
-      c->start[c->starts++] = StationAsBeijingDay(s);
+  // The stations of one side come one after the other, each searched from
+  // the one before; only as many are found as the question needs.
+  auto station = [&](StationSide side, int i) {
+    const int k = static_cast<int>(side);
+    while (c->known[k] <= i) {
+      const double s = StationTime(body, c->next[k], side);
+      c->next[k] = s + period;
+      c->at[k][c->known[k]++] = StationAsBeijingDay(s);
     }
-    return c->start[i];
+    return c->at[k][i];
   };
-  auto end = [&](int i) {
-    while (c->ends <= i) {
-      const double s = StationTime(body, c->nextEnd, StationSide::After);
-      c->nextEnd = s + period;
-      c->end[c->ends++] = StationAsBeijingDay(s);
-    }
-    return c->end[i];
-  };
+  auto start = [&](int i) { return station(StationSide::Before, i); };
+  auto end = [&](int i) { return station(StationSide::After, i); };
 
   const double j = JulianDayOfBeijing(beijing);
   for (int i = 0; i < kStationsPerSide - 1; ++i) {

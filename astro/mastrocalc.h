@@ -100,11 +100,11 @@ class MAstroCalc {
   struct StationCache {
     int body = 0;
     int year = 0;
-    int starts = 0;  // number of retrograde starts known
-    int ends = 0;    // number of retrograde ends known
-    double nextStart = 0, nextEnd = 0;  // search times of the next station
-    double start[20] = {};
-    double end[20] = {};
+    // Index 0: the retrograde starts (stations before opposition or inferior
+    // conjunction), 1: the ends; Beijing-time Julian days.
+    int known[2] = {};
+    double next[2] = {};  // where the search for the next one starts
+    double at[2][20] = {};
   };
   mutable StationCache cache_[8];
   mutable int cacheNext_ = 0;

@@ -70,38 +70,27 @@ static void BM_NatalChartAgain(benchmark::State& state) {
 }
 BENCHMARK(BM_NatalChartAgain)->Unit(benchmark::kMicrosecond);
 
-static void BM_TimeOfSunLongitude(benchmark::State& state) {
-  double w = -400 * kTwoPi;
+// An inversion run over 1600..2100: from `first` to `last` turns of W, a
+// step a little over `step` so that the moments do not repeat.
+template <double (*Inverse)(double)>
+void Inversions(benchmark::State& state, double first, double last, double step) {
+  double w = first * kTwoPi;
   for (auto _ : state) {
-    benchmark::DoNotOptimize(TimeOfSunLongitude(w));
-    w = w > 100 * kTwoPi ? -400 * kTwoPi : w + kTwoPi / 24 * 1.01;
+    benchmark::DoNotOptimize(Inverse(w));
+    w = w > last * kTwoPi ? first * kTwoPi : w + step * kTwoPi * 1.01;
   }
 }
+
+static void BM_TimeOfSunLongitude(benchmark::State& state) { Inversions<TimeOfSunLongitude>(state, -400, 100, 1.0 / 24); }
 BENCHMARK(BM_TimeOfSunLongitude)->Unit(benchmark::kMicrosecond);
 
 static void BM_TimeOfSunLongitudeFast(benchmark::State& state) {
-  double w = -400 * kTwoPi;
-  for (auto _ : state) {
-    benchmark::DoNotOptimize(TimeOfSunLongitudeFast(w));
-    w = w > 100 * kTwoPi ? -400 * kTwoPi : w + kTwoPi / 24 * 1.01;
-  }
+  Inversions<TimeOfSunLongitudeFast>(state, -400, 100, 1.0 / 24);
 }
 BENCHMARK(BM_TimeOfSunLongitudeFast)->Unit(benchmark::kMicrosecond);
 
-static void BM_TimeOfElongation(benchmark::State& state) {
-  double w = -4950 * kTwoPi;
-  for (auto _ : state) {
-    benchmark::DoNotOptimize(TimeOfElongation(w));
-    w = w > 1240 * kTwoPi ? -4950 * kTwoPi : w + kTwoPi * 1.01;
-  }
-}
+static void BM_TimeOfElongation(benchmark::State& state) { Inversions<TimeOfElongation>(state, -4950, 1240, 1); }
 BENCHMARK(BM_TimeOfElongation)->Unit(benchmark::kMicrosecond);
 
-static void BM_TimeOfElongationFast(benchmark::State& state) {
-  double w = -4950 * kTwoPi;
-  for (auto _ : state) {
-    benchmark::DoNotOptimize(TimeOfElongationFast(w));
-    w = w > 1240 * kTwoPi ? -4950 * kTwoPi : w + kTwoPi * 1.01;
-  }
-}
+static void BM_TimeOfElongationFast(benchmark::State& state) { Inversions<TimeOfElongationFast>(state, -4950, 1240, 1); }
 BENCHMARK(BM_TimeOfElongationFast)->Unit(benchmark::kMicrosecond);
