@@ -635,15 +635,20 @@ class Reader {
     }
     if (clean.isEmpty()) return;
     auto& runs = m_->paragraphs.back().runs;
-    if (!runs.empty() && runs.back().chr == chr) runs.back().text += clean;
-    else runs.push_back(Run{clean, chr});
+    if (!runs.empty() && runs.back().chr == chr) {
+      runs.back().text += clean;
+    } else if (++pieces_ > kRtfMaxPieces) {
+      Fail("RTF文件过大");
+    } else {
+      runs.push_back(Run{clean, chr});
+    }
   }
 
   bool Par() {
     Paragraph& p = m_->paragraphs.back();
     p.align = Top().align;
     p.endChr = Top().chr;
-    if (m_->paragraphs.size() >= kRtfMaxParagraphs) return Fail("RTF段落过多");
+    if (++pieces_ > kRtfMaxPieces) return Fail("RTF文件过大");
     m_->paragraphs.emplace_back();
     return true;
   }
@@ -665,6 +670,7 @@ class Reader {
   Model* m_ = nullptr;
   std::vector<Group> stack_;
   int skip_ = 0;  // \uN fallback characters still to skip
+  size_t pieces_ = 0;  // paragraphs and runs so far
   std::string pending_;
   CharState pendingChr_;
   int font_ = INT32_MIN;  // font-table entry being read
@@ -997,7 +1003,12 @@ bool LoadRichOrPlainFile(const std::filesystem::path& path, QTextDocument* doc, 
   std::string bytes;
   if (!ReadLimitedFile(path, &bytes, error)) return false;
   if (LooksLikeRtf(bytes)) return ReadRtf(bytes, doc, error);
-  doc->setPlainText(DecodeTextFile(bytes));
+  const QString text = DecodeTextFile(bytes);
+  if (static_cast<size_t>(text.count(u'\n')) >= kRtfMaxPieces) {
+    if (error) *error = QStringLiteral("文件过大");
+    return false;
+  }
+  doc->setPlainText(text);
   return true;
 }
 

@@ -29,14 +29,17 @@ namespace lumtar {
 // Limits against hostile files; beyond them reading fails.
 inline constexpr std::size_t kRtfMaxBytes = 64u << 20;
 inline constexpr int kRtfMaxDepth = 512;
-inline constexpr std::size_t kRtfMaxParagraphs = 1000000;
+// Paragraphs plus formatting runs: a document of more pieces would take
+// seconds and hundreds of megabytes to build.
+inline constexpr std::size_t kRtfMaxPieces = 200000;
 
 // True when the bytes start like an RTF file ("{\rtf").
 bool LooksLikeRtf(std::string_view bytes);
 
 // Replaces the document's content with the RTF. On failure (not RTF, cut
 // off, malformed, nested deeper than kRtfMaxDepth, a control-word parameter
-// outside 32 bits, \bin data past the end, too large) the document is left
+// outside 32 bits, \bin data past the end, beyond kRtfMaxBytes or
+// kRtfMaxPieces) the document is left
 // exactly as it was and `error`, when given, says why. The undo history is
 // cleared; the modified mark is left to the caller.
 bool ReadRtf(std::string_view rtf, QTextDocument* doc, QString* error = nullptr);
@@ -50,8 +53,9 @@ bool LoadRtfFile(const std::filesystem::path& path, QTextDocument* doc, QString*
 bool SaveRtfFile(const std::filesystem::path& path, const QTextDocument& doc);
 
 // Loads a file the way the analysis page imports one: RTF when the file
-// starts like RTF, otherwise plain text (see textio.h). The plain text takes
-// the document's default format. The document is unchanged on failure.
+// starts like RTF, otherwise plain text (see textio.h; at most kRtfMaxPieces
+// lines). The plain text takes the document's default format. The document
+// is unchanged on failure.
 bool LoadRichOrPlainFile(const std::filesystem::path& path, QTextDocument* doc,
                          QString* error = nullptr);
 

@@ -324,6 +324,11 @@ TEST(Rtf, HostileInputFailsAndLeavesTheDocumentAlone) {
   std::string junk = "{\\rtf1 ";
   for (int i = 0; i < 4096; ++i) junk += static_cast<char>((i * 131 + 7) % 256 == '}' ? 'x' : (i * 131 + 7) % 256);
   std::string oversized = "{\\rtf1 " + std::string(kRtfMaxBytes, 'a') + "}";
+  std::string paragraphs = "{\\rtf1 ", runs = "{\\rtf1 ";
+  for (size_t i = 0; i <= kRtfMaxPieces; ++i) paragraphs += "\\par ";
+  for (size_t i = 0; i <= kRtfMaxPieces / 2; ++i) runs += "\\b a\\b0 a";
+  paragraphs += "}";
+  runs += "}";
   const std::string cases[] = {
       "",
       "plain text",
@@ -343,6 +348,8 @@ TEST(Rtf, HostileInputFailsAndLeavesTheDocumentAlone) {
       deep,
       junk,
       oversized,
+      paragraphs,
+      runs,
   };
   for (const auto& rtf : cases) {
     SCOPED_TRACE(rtf.substr(0, 40));
@@ -418,6 +425,7 @@ TEST(Rtf, ImportTakesRichOrPlainByContent) {
   ASSERT_TRUE(SaveRtfFile(dir / "a.txt", rich));  // RTF under another name
   ASSERT_TRUE(WriteWholeFileAtomic(dir / "b.rtf", "\xB6\xCF\xD3\xEF\r\nline 2"));  // GBK 断语
   ASSERT_TRUE(WriteWholeFileAtomic(dir / "c.rtf", "{\\rtf1 cut off"));
+  ASSERT_TRUE(WriteWholeFileAtomic(dir / "d.txt", std::string(kRtfMaxPieces, '\n')));
 
   QTextDocument doc;
   ASSERT_TRUE(LoadRichOrPlainFile(dir / "a.txt", &doc));
@@ -429,6 +437,7 @@ TEST(Rtf, ImportTakesRichOrPlainByContent) {
   QString error;
   EXPECT_FALSE(LoadRichOrPlainFile(dir / "c.rtf", &doc, &error));
   EXPECT_FALSE(LoadRichOrPlainFile(dir / "missing.txt", &doc, &error));
+  EXPECT_FALSE(LoadRichOrPlainFile(dir / "d.txt", &doc, &error));
   EXPECT_EQ(doc.toPlainText(), "断语\nline 2");
 }
 
