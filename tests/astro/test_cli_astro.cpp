@@ -1,14 +1,12 @@
 // lumtar-cli ephemeris and positions, run as a separate process.
 #include <gtest/gtest.h>
 
-#include <sys/wait.h>
-
-#include <cstdio>
 #include <regex>
 #include <sstream>
 #include <string>
 #include <vector>
 
+#include "clirun.h"
 #include "mastrocalc.h"
 #include "planets.h"
 
@@ -22,17 +20,11 @@ struct CliRun {
 };
 
 CliRun Cli(const std::string& args) {
+  const lumtar::test::CommandRun run =
+      lumtar::test::RunCommandLine(std::string(LUMTAR_PROGRAM_DIR) + "/lumtar-cli " + args + " 2>/dev/null");
   CliRun r;
-  const std::string command = std::string(LUMTAR_PROGRAM_DIR) + "/lumtar-cli " + args + " 2>/dev/null";
-  FILE* p = popen(command.c_str(), "r");
-  if (p == nullptr) return r;
-  std::string out;
-  char buf[4096];
-  size_t n;
-  while ((n = fread(buf, 1, sizeof buf, p)) > 0) out.append(buf, n);
-  const int st = pclose(p);
-  r.status = WIFEXITED(st) ? WEXITSTATUS(st) : -1;
-  std::istringstream in(out);
+  r.status = run.status;
+  std::istringstream in(run.out);
   for (std::string line; std::getline(in, line);) r.lines.push_back(line);
   return r;
 }
