@@ -90,7 +90,7 @@ struct Paragraph {
 };
 
 struct FontEntry {
-  std::string nameUtf8;
+  QString name;  // UTF-16 so that \uN surrogate halves pair up
   std::string pendingBytes;
   int charset = -1;
   int codePage = 0;
@@ -410,7 +410,7 @@ class Reader {
     } else if (w == "u") {
       if (auto* e = OpenFont()) {
         FlushFontName(e);
-        AppendUtf8(&e->nameUtf8, UnicodeValue(param));
+        e->name += Utf16(UnicodeValue(param));
       }
       skip_ = g.uc;
     } else if (w == "uc") {
@@ -540,9 +540,7 @@ class Reader {
     return static_cast<char32_t>(v);
   }
 
-  static void AppendUtf8(std::string* out, char32_t cp) {
-    out->append(QString::fromUcs4(&cp, 1).toStdString());
-  }
+  static QString Utf16(char32_t cp) { return QString::fromUcs4(&cp, 1); }
 
   FontEntry* OpenFont() {
     if (font_ == INT32_MIN) return nullptr;
@@ -552,7 +550,7 @@ class Reader {
   void FlushFontName(FontEntry* e) {
     if (e->pendingBytes.empty()) return;
     int cp = e->codePage > 0 ? e->codePage : CharsetCodePage(e->charset, m_->ansiCodePage);
-    e->nameUtf8 += CodePageToUtf8(cp, e->pendingBytes);
+    e->name += QString::fromStdString(CodePageToUtf8(cp, e->pendingBytes));
     e->pendingBytes.clear();
   }
 
@@ -560,7 +558,8 @@ class Reader {
     FontEntry* e = OpenFont();
     if (!e) return;
     FlushFontName(e);
-    QString name = QString::fromStdString(e->nameUtf8);
+    QString name = e->name;
+    RepairSurrogates(&name);
     name.removeIf([](QChar c) { return c.unicode() < 0x20 || c == QChar::ObjectReplacementCharacter; });
     e->face = FaceForFileName(name.trimmed());
     font_ = INT32_MIN;
@@ -618,12 +617,12 @@ class Reader {
     if (Top().dest == Dest::FontTable) {
       if (auto* e = OpenFont()) {
         FlushFontName(e);
-        AppendUtf8(&e->nameUtf8, ch);
+        e->name += Utf16(ch);
       }
       return;
     }
     if (Top().dest != Dest::Text || ch == 0) return;
-    Append(QString::fromUcs4(&ch, 1), Top().chr);
+    Append(Utf16(ch), Top().chr);
   }
 
   void Append(const QString& text, const CharState& chr) {

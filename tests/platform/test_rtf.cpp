@@ -318,6 +318,27 @@ TEST(Rtf, ReadsVariantsOtherWritersUse) {
   }
 }
 
+TEST(Rtf, ReadsFontNames) {
+  struct Case {
+    std::string entry;  // one font-table entry, font 0
+    QString family;
+  } cases[] = {
+      {"{\\f0\\fnil\\fcharset134 \\'cb\\'ce\\'cc\\'e5;}", kSong},
+      {"{\\f0\\fnil SimSun;}", kSong},
+      {"{\\f0\\fnil\\fcharset134 \\'ba\\'da\\'cc\\'e5;}", "Noto Sans CJK SC"},
+      {"{\\f0\\fnil\\fcharset136 \\'b7\\'73\\'b2\\'d3\\'a9\\'fa\\'c5\\'e9;}", "新細明體"},
+      {"{\\f0\\froman{\\*\\panose 02020603050405020304}Times New Roman{\\*\\falt Times};}", "Times New Roman"},
+      {"{\\f0 \\u-10179?\\u-8704? X;}", "😀 X"},  // a surrogate pair in \\uN
+      {"{\\f0 Ar\\'01ial;}", "Arial"},           // control characters dropped
+  };
+  for (const auto& c : cases) {
+    SCOPED_TRACE(c.entry);
+    QTextDocument doc;
+    ASSERT_TRUE(ReadRtf("{\\rtf1\\ansi\\ansicpg936{\\fonttbl" + c.entry + "}\\f0 a}", &doc));
+    EXPECT_EQ(Describe(doc)[0].spans[0].family, c.family);
+  }
+}
+
 TEST(Rtf, HostileInputFailsAndLeavesTheDocumentAlone) {
   std::string deep = "{\\rtf1 ";
   deep += std::string(100000, '{') + "x" + std::string(100000, '}') + "}";
