@@ -140,4 +140,21 @@ std::vector<HeaderLine> HeaderLines(CVoVirer& engine) {
   return lines;
 }
 
+std::vector<std::string> AnnualLines(const AnnualChart& a) {
+  std::vector<std::string> lines;
+  const DateTime& t = a.moment;
+  lines.push_back("流盘:" + Format("%d-%d-%d %d:%d", t.year, t.month, t.day, t.hour, t.minute) + " " +
+                  TimeZoneText(a.timeZoneIndex));
+  lines.push_back(Format("%s%s(%s)  ", Stem(a.yearPillar), Branch(a.yearPillar),
+                         Str(BodyChar(HuayaoBody(calendar::StemOf(a.yearPillar)))).c_str()) +
+                  Format("%d岁[内盘]", a.age));
+  auto mark = [](const PeriodMark& p, const char* tail) {
+    return Format("%s%02d%s%02d", Str(MansionName(p.mansion)).c_str(), p.degreeInMansion, Branch(p.branch),
+                  p.degreeInSign) +
+           tail;
+  };
+  lines.push_back("行限:" + mark(a.period.start, "--") + mark(a.period.next, " "));
+  return lines;
+}
+
 }  // namespace lumtar

@@ -10,6 +10,7 @@
 namespace lumtar {
 
 class CVoVirer;
+struct AnnualChart;
 
 enum class HeaderBlock {
   Title,      // "Lumtar", the maker's line, "本命盘"/"流年盘"
@@ -41,5 +42,11 @@ int VoidBranchOf(int sexagenary);
 
 // The header of the engine's current chart.
 std::vector<HeaderLine> HeaderLines(CVoVirer& engine);
+
+// The text block of an annual chart: "流盘:" with the moment in UTC+8 and the
+// zone it was entered in, the year pillar with the 化曜 body of its stem and
+// the age, and "行限:" with the period point at the start of the age year and
+// one year later.
+std::vector<std::string> AnnualLines(const AnnualChart& annual);
 
 }  // namespace lumtar

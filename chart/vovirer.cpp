@@ -167,6 +167,52 @@ void CVoVirer::PlaceBodies(ChartModel& m) {
   m.nayinElement = static_cast<int8_t>(NayinElementOf(m.yearPillar));
 }
 
+bool CVoVirer::ComputeAnnual(int timeZoneIndex, double jd) {
+  lastError.clear();
+  if (model.chartMode == -1) return Fail(kNoNatalChart);
+  if (timeZoneIndex < 0 || timeZoneIndex >= kTimeZoneCount) return Fail(kBadTimeZone);
+  // Julian days of the years 1 to 9999: beyond them no date exists.
+  if (!(jd >= 1721423.5 && jd < 5373484.5)) return Fail(kNoSuchAnnualDate);
+  DateTime entered;
+  dateService.DateTimeOf(jd, entered);
+  if (!dateService.IsValidSolarDate(entered)) return Fail(kNoSuchAnnualDate);
+
+  AnnualChart a;
+  a.timeZoneIndex = timeZoneIndex;
+  a.hoursEast = HoursEastOfZone(timeZoneIndex);
+  a.jd = jd;
+  a.jd8 = jd + (8 - a.hoursEast) / 24.0;
+  if (a.jd8 < model.birthJd) return Fail(kAnnualBeforeBirth);
+
+  dateService.DateTimeOf(a.jd8, a.moment);
+  const int pillarYear = model.pillarMoment.year;
+  // Even counted from the previous year's 立春 the age would lie past the
+  // ten periods: refuse before asking the calendar about a far year.
+  if ((a.moment.year - 1) - pillarYear + 1 - model.ageOffset >= 74) return Fail(kAgeBeyondPeriods);
+  a.year = a.moment.year;
+  DateTime lichun;
+  dateService.SolarTermMoment(static_cast<int16_t>(a.year), 2, true, lichun);
+  if (a.jd8 < dateService.JulianDayOf(lichun)) --a.year;
+  a.yearPillar = ((a.year + 6897) % 60 + 60) % 60;
+  a.age = a.year - pillarYear + 1;
+  if (a.age - model.ageOffset >= 74) return Fail(kAgeBeyondPeriods);
+
+  const astro::BodyPositionSet set = starService.ChartPositions(a.moment, model.settings.nodeConvention, false);
+  for (int k = 0; k < kChartBodyCount; ++k) {
+    a.longitude[k] = set.body[k].longitude;
+    a.latitude[k] = k >= astro::kChartLuohou && k <= astro::kChartYuebei ? 0 : set.body[k].latitude;
+    if (model.settings.frame == static_cast<uint8_t>(ChartFrame::Equatorial))
+      a.longitude[k] = EquatorialOf(a.longitude[k], a.latitude[k]);
+    a.longitude[k] = NormalizeDegrees(a.longitude[k]);
+  }
+  a.period = PeriodPointOf(model.places[kAscendantPlace].branch, model.ageOffset, a.age, model.mansionOrigin);
+
+  annual = a;
+  model.chartMode = 1;
+  if (painter_) painter_->PaintAnnual(*this, annual);
+  return true;
+}
+
 double CVoVirer::BirthJulianDay() { return dateService.JulianDayOf(model.beijingMoment); }
 
 MansionPlace CVoVirer::FindMansion(double longitude) const {

@@ -9,6 +9,7 @@
 #include <functional>
 #include <string>
 
+#include "chartlayout.h"
 #include "chartrequest.h"
 #include "chartstars.h"
 #include "charttables.h"
@@ -61,13 +62,35 @@ struct ChartModel {
 
 class CVoVirer;
 
-// The chart picture's side of the engine. The engine calls it once a natal
-// chart is complete; it paints the frame, the palace, mansion and body rings
-// with the spirits (PlaceSpirits), and the header.
+// An annual chart (流年盘) over the natal chart: the moment, its year, the
+// person's age and life-period point, and the bodies of that moment. It
+// changes nothing in the natal model but chartMode.
+struct AnnualChart {
+  int timeZoneIndex = 0;  // the zone the moment was entered in (list position)
+  int hoursEast = 0;
+  double jd = 0;          // the moment as civil time in that zone
+  double jd8 = 0;         // the same moment as UTC+8 civil time
+  DateTime moment;        // DateTimeOf(jd8)
+  int year = 0;           // the year counted from 立春
+  int yearPillar = 0;     // sexagenary index of that year (1 甲子 … 0 癸亥)
+  int age = 0;            // nominal age in that year
+  PeriodPoint period;     // the life-period point of the age
+  double longitude[kChartBodyCount] = {};  // the bodies at the moment, in the chart's frame
+  double latitude[kChartBodyCount] = {};
+};
+
+// The chart picture's side of the engine. The engine calls PaintNatal once a
+// natal chart is complete: the frame, the palace, mansion and body rings
+// with the spirits (PlaceSpirits), and the header. PaintAnnual redraws all
+// of that and the annual overlay on top.
 class ChartPainter {
  public:
   virtual ~ChartPainter() = default;
   virtual void PaintNatal(CVoVirer& engine) = 0;
+  virtual void PaintAnnual(CVoVirer& engine, const AnnualChart& annual) {
+    (void)engine;
+    (void)annual;
+  }
 };
 
 // Messages of a failed natal computation.
@@ -76,6 +99,12 @@ inline constexpr const char* kYearOutOfRange = "时间越界，年份在1600-210
 inline constexpr const char* kNoSuchTime = "不存在这个时间";
 inline constexpr const char* kBadTimeZone = "时区应在0-23之间";
 inline constexpr const char* kBadCoordinates = "经度在-180至180之间，纬度在-90至90之间";
+
+// Messages of a refused annual chart.
+inline constexpr const char* kNoNatalChart = "请先排一个本命盘。";
+inline constexpr const char* kNoSuchAnnualDate = "不存在这个日期。";
+inline constexpr const char* kAnnualBeforeBirth = "流年时间应大于出生时间。";
+inline constexpr const char* kAgeBeyondPeriods = "只排十步运,岁数越界。";
 
 inline constexpr int kFirstYear = 1600;
 inline constexpr int kLastYear = 2100;
@@ -91,6 +120,17 @@ class CVoVirer {
   // callback writes its text. On failure lastError says why and the model,
   // the picture and the analysis stay as they were.
   bool ComputeNatal(const ChartRequest& request);
+
+  // Draws the annual chart of a moment over the natal chart: `jd` is the
+  // moment as civil time in the zone of list position `timeZoneIndex`. On
+  // success chartMode becomes 1, `annual` holds the overlay and the painter
+  // redraws the picture with it; on failure lastError says why and nothing
+  // changes.
+  bool ComputeAnnual(int timeZoneIndex, double jd);
+
+  // The hint over the picture at pixel (x, y); true over the branch, palace
+  // and mansion rings, a single space anywhere else and before any chart.
+  bool HoverHint(double x, double y, std::string& hint) const { return lumtar::HoverHint(model, x, y, hint); }
 
   // The birth moment as UTC+8 civil time (the first proposal for an annual
   // chart).
@@ -116,6 +156,7 @@ class CVoVirer {
   ChartModel model;
   std::string lastError;     // message of the last failed computation
   std::string analysisText;  // working text of the analysis
+  AnnualChart annual;        // the latest annual overlay (valid while chartMode is 1)
 
  private:
   bool Fail(const char* message);

@@ -2,14 +2,21 @@
 // or, with --json, as the whole chart model.
 #include "cmd_chart.h"
 
+#include <QGuiApplication>
+#include <QtGlobal>
+
+#include <cstdlib>
 #include <iostream>
 #include <limits>
 #include <memory>
 
 #include "analysisreport.h"
+#include "chartdraw.h"
 #include "chartheader.h"
 #include "chartstars.h"
 #include "files.h"
+#include "chartlayout.h"
+#include "jpeg.h"
 
 namespace lumtar::cli {
 
@@ -43,6 +50,23 @@ float Coordinate(const std::string& text) {
   return static_cast<float>(value);
 }
 
+// The pictures need Qt's fonts, which come with a GUI application; the tool
+// never opens a window, so it runs on the offscreen platform unless told
+// otherwise.
+void EnsureGuiApplication() {
+  if (QGuiApplication::instance()) return;
+  if (std::getenv("QT_QPA_PLATFORM") == nullptr) setenv("QT_QPA_PLATFORM", "offscreen", 1);
+  // Qt's notes about the environment (no runtime folder and the like) are
+  // not the tool's output.
+  qInstallMessageHandler([](QtMsgType type, const QMessageLogContext&, const QString& message) {
+    if (type == QtCriticalMsg || type == QtFatalMsg) std::cerr << message.toStdString() << '\n';
+  });
+  static int argc = 1;
+  static char name[] = "lumtar-cli";
+  static char* argv[] = {name, nullptr};
+  new QGuiApplication(argc, argv);  // lives as long as the tool
+}
+
 }  // namespace
 
 void AddChartOptions(CLI::App* cmd, ChartOptions& o) {
@@ -59,6 +83,17 @@ void AddChartOptions(CLI::App* cmd, ChartOptions& o) {
   cmd->add_option("--place", o.place, "place name (default 未知地)");
   cmd->add_option("--settings", o.settings, "a set.ini (default: the program folder's dat/set.ini)");
   cmd->add_flag("--json", o.json, "the chart model as JSON");
+  cmd->add_option("--png", o.png, "write the chart picture (880 x 700) as PNG");
+  cmd->add_option("--jpg", o.jpg, "write the chart picture as JPEG");
+  cmd->add_option("--svg", o.svg, "write the chart picture as SVG");
+}
+
+void WriteChartPictures(CVoVirer& engine, const ChartOptions& o) {
+  if (o.png.empty() && o.jpg.empty() && o.svg.empty()) return;
+  EnsureGuiApplication();
+  if (!o.png.empty() && !SaveChartPng(engine, o.png)) throw CommandError("cannot write " + o.png);
+  if (!o.jpg.empty() && !SaveJpeg(RenderChart(engine), o.jpg)) throw CommandError("cannot write " + o.jpg);
+  if (!o.svg.empty() && !SaveChartSvg(engine, o.svg)) throw CommandError("cannot write " + o.svg);
 }
 
 ChartRequest RequestOf(const ChartOptions& o) {
@@ -186,11 +221,111 @@ const RegisterCommands registerChart([](CLI::App& app) {
     ComputeChart(engine, *options);
     if (!analysisFile->empty() && !WriteWholeFileAtomic(*analysisFile, engine.analysisText))
       throw CommandError("cannot write " + *analysisFile);
+    WriteChartPictures(engine, *options);
     if (options->json) {
       std::cout << NatalChartJson(engine, RequestOf(*options)).dump() << '\n';
       return;
     }
     for (const HeaderLine& l : HeaderLines(engine)) std::cout << l.text << '\n';
+  });
+});
+
+json MarkJson(const PeriodMark& p) {
+  return json{{"longitude", p.longitude},
+              {"mansion", p.mansion},
+              {"mansionName", MansionName(p.mansion)},
+              {"degreeInMansion", p.degreeInMansion},
+              {"branch", p.branch},
+              {"branchName", calendar::kBranchNames[p.branch]},
+              {"degreeInSign", p.degreeInSign}};
+}
+
+json AnnualJson(const CVoVirer& engine) {
+  const AnnualChart& a = engine.annual;
+  json j;
+  j["timeZoneIndex"] = a.timeZoneIndex;
+  j["hoursEast"] = a.hoursEast;
+  j["timeZone"] = TimeZoneText(a.timeZoneIndex);
+  j["jd"] = a.jd;
+  j["jd8"] = a.jd8;
+  j["moment"] = MomentJson(a.moment);
+  j["year"] = a.year;
+  j["yearPillar"] = PillarJson(a.yearPillar);
+  j["age"] = a.age;
+  j["period"] = json{{"index", a.period.period},
+                     {"branch", LifePeriods(engine.model.places[kAscendantPlace].branch,
+                                            engine.model.ageOffset)[static_cast<size_t>(a.period.period)]
+                                    .branch},
+                     {"elapsed", a.period.elapsed},
+                     {"step", a.period.step},
+                     {"point", MarkJson(a.period.start)},
+                     {"next", MarkJson(a.period.next)},
+                     {"lineAngle", a.period.lineAngle}};
+  json bodies = json::array();
+  for (int k = 0; k < kChartBodyCount; ++k)
+    bodies.push_back(json{{"index", k},
+                          {"name", astro::kChartBodyNames[k]},
+                          {"longitude", a.longitude[k]},
+                          {"latitude", a.latitude[k]}});
+  j["bodies"] = bodies;
+  SpiritCounters counters{};
+  json spirits = json::array();
+  for (const SpiritLabel& l : PlaceSpirits(a.yearPillar, engine.model.nayinElement, counters))
+    spirits.push_back(json{{"branch", l.branch},
+                           {"branchName", calendar::kBranchNames[l.branch]},
+                           {"text", l.text},
+                           {"shown", l.shown()},
+                           {"position", l.position}});
+  j["spirits"] = spirits;
+  json lines = json::array();
+  for (const std::string& l : AnnualLines(a)) lines.push_back(l);
+  j["lines"] = lines;
+  return j;
+}
+
+struct AnnualOptions {
+  std::vector<std::string> at;  // date and time
+  int zone = -1;                // -1: the chart's own zone
+};
+
+// The annual moment of the options as the annual time dialog takes it: a
+// year 1600..2100 and a date that exists, as a civil time in its zone.
+double AnnualMomentJd(CVoVirer& engine, const AnnualOptions& a) {
+  if (a.at.size() != 2) throw UsageError("--at needs a date and a time: --at YYYY-MM-DD HH:MM");
+  const Date d = ParseDate(a.at[0]);
+  const Time t = ParseTime(a.at[1]);
+  if (d.year < kFirstYear || d.year > kLastYear) throw CommandError("年份最大范围1600-2100");
+  const DateTime moment{static_cast<int16_t>(d.year), static_cast<int16_t>(d.month), static_cast<int16_t>(d.day),
+                        static_cast<int16_t>(t.hour), static_cast<int16_t>(t.minute)};
+  if (!engine.dateService.IsValidSolarDate(moment)) throw CommandError(kNoSuchAnnualDate);
+  return engine.dateService.JulianDayOf(moment);
+}
+
+const RegisterCommands registerAnnual([](CLI::App& app) {
+  auto options = std::make_shared<ChartOptions>();
+  auto annual = std::make_shared<AnnualOptions>();
+  CLI::App* cmd = app.add_subcommand(
+      "annual", "a natal chart with its annual overlay: the header and the annual lines, or JSON with --json");
+  AddChartOptions(cmd, *options);
+  cmd->add_option("--at", annual->at, "the annual moment YYYY-MM-DD HH:MM, civil time in the zone of --at-zone")
+      ->expected(2)
+      ->required();
+  cmd->add_option("--at-zone", annual->zone, "time-zone list position 0..23 of --at (default: that of --zone)");
+  cmd->callback([options, annual] {
+    CVoVirer engine;
+    ComputeChart(engine, *options);
+    const int zone = annual->zone < 0 ? options->zone : annual->zone;
+    if (zone >= kTimeZoneCount) throw CommandError(kBadTimeZone);
+    if (!engine.ComputeAnnual(zone, AnnualMomentJd(engine, *annual))) throw CommandError(engine.lastError);
+    WriteChartPictures(engine, *options);
+    if (options->json) {
+      json j = NatalChartJson(engine, RequestOf(*options));
+      j["annual"] = AnnualJson(engine);
+      std::cout << j.dump() << '\n';
+      return;
+    }
+    for (const HeaderLine& l : HeaderLines(engine)) std::cout << l.text << '\n';
+    for (const std::string& l : AnnualLines(engine.annual)) std::cout << l << '\n';
   });
 });
 

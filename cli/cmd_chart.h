@@ -24,10 +24,11 @@ struct ChartOptions {
   std::string place;
   std::string settings;
   bool json = false;
+  std::string png, jpg, svg;  // picture files to write
 };
 
 // --name, --female, --date, --time, --lunar, --leap, --zone, --lon, --lat,
-// --place, --settings, --json and --program-dir.
+// --place, --settings, --json, --png, --jpg, --svg and --program-dir.
 void AddChartOptions(CLI::App* cmd, ChartOptions& options);
 
 // The request the options describe. Throws UsageError for malformed text and
@@ -37,6 +38,10 @@ ChartRequest RequestOf(const ChartOptions& options);
 // Computes the natal chart of the options; throws CommandError with the
 // engine's message when it fails.
 void ComputeChart(CVoVirer& engine, const ChartOptions& options);
+
+// Writes the engine's current picture to the files the options name.
+// Throws CommandError when a file cannot be written.
+void WriteChartPictures(CVoVirer& engine, const ChartOptions& options);
 
 // The chart model of the engine's current chart as one JSON object.
 nlohmann::ordered_json NatalChartJson(CVoVirer& engine, const ChartRequest& entered);
