@@ -1,27 +1,436 @@
 #include "frmmain.h"
 
-#include <QLabel>
+#include <QAction>
+#include <QCloseEvent>
+#include <QComboBox>
+#include <QHBoxLayout>
+#include <QMenu>
 #include <QMenuBar>
+#include <QScrollArea>
+#include <QSplitter>
+#include <QTabWidget>
+#include <QTextEdit>
+#include <QTreeWidget>
 
+#include <algorithm>
+
+#include "analysisreport.h"
+#include "analysisview.h"
+#include "database.h"
+#include "files.h"
+#include "frmdili.h"
 #include "frmsetcan.h"
+#include "frmtxthelp.h"
+#include "inifile.h"
+#include "msgbox.h"
+#include "picturebox.h"
+#include "skin.h"
+#include "vovirer.h"
+#include "widgets.h"
 
 namespace lumtar {
+namespace {
 
-TFrmMain::TFrmMain(QWidget* parent) : QMainWindow(parent) {
-  setWindowTitle(QStringLiteral("LumtarV3.1"));
-  resize(1000, 750);
-  auto* settings = menuBar()->addMenu(QStringLiteral("设置(&S)"));
-  settings->addAction(QStringLiteral("排盘设置"), this, [this] { mnuSetCanClick(); });
-  auto* label = new QLabel(QStringLiteral("七政四余星命"), this);
-  label->setAlignment(Qt::AlignCenter);
-  setCentralWidget(label);
+// Sections and keys of dat/xminit.ini.
+constexpr const char* kWinPos = "winpos";
+constexpr const char* kMingGao = "minggao";
+constexpr const char* kWindow = "window";
+constexpr const char* kClasses = "classes";
+
+constexpr int kMinTreeWidth = 30;
+constexpr int kMinCommentHeight = 20;
+constexpr int kSplitterWidth = 3;
+
+// The one skinning component of the program. It remembers the look the
+// application had before any skin, so it is made before the first skin is
+// applied and kept for the program's life.
+SkinEngine& ProgramSkin() {
+  static SkinEngine* engine = new SkinEngine;
+  return *engine;
+}
+
+std::filesystem::path SkinFolder() { return ProgramPath("skins"); }
+
+// A skin name from the settings file names a file in the skins folder only.
+bool IsPlainName(const std::string& name) {
+  return !name.empty() && name.find_first_of("/\\") == std::string::npos && name != "." &&
+         name != "..";
+}
+
+// Menu captions show '&' as written, not as an accelerator mark.
+QString LiteralCaption(const QString& text) {
+  QString t = text;
+  return t.replace(QLatin1Char('&'), QStringLiteral("&&"));
+}
+
+// Windows point sizes are at 96 dots per inch: 12 points are 16 pixels.
+int PixelsOfPoints(int points) { return (points * 96 + 36) / 72; }
+
+}  // namespace
+
+TFrmMain::TFrmMain(MDataBase* store, QWidget* parent) : QMainWindow(parent), DataBase(store) {
+  if (!DataBase) {
+    ownStore_ = std::make_unique<MDataBase>();
+    DataBase = ownStore_.get();
+  }
+  setWindowTitle(QString::fromUtf8(kAppTitle));
+  setFont(SongTiPixelFont(14));
+  searchCriteria.provinceIndex = -1;
+  caseLoaded = false;
+  BuildLayout();
+  BuildMenus();
+  Imgzhanxing->Blank();
 }
 
 TFrmMain::~TFrmMain() = default;
 
+void TFrmMain::BuildLayout() {
+  auto* central = new QWidget(this);
+  auto* row = new QHBoxLayout(central);
+  row->setContentsMargins(0, 0, 0, 0);
+  row->setSpacing(0);
+
+  SplitterTree = new QSplitter(Qt::Horizontal, central);
+  SplitterTree->setHandleWidth(kSplitterWidth);
+  SplitterTree->setChildrenCollapsible(false);
+
+  Tree = new QTreeWidget(SplitterTree);
+  Tree->setHeaderHidden(true);
+  Tree->setEditTriggers(QAbstractItemView::NoEditTriggers);
+  Tree->setMinimumWidth(kMinTreeWidth);
+
+  SplitterPingYu = new QSplitter(Qt::Vertical, SplitterTree);
+  SplitterPingYu->setHandleWidth(kSplitterWidth);
+  SplitterPingYu->setChildrenCollapsible(false);
+  // The tree keeps its width in a narrow window; the pages give way.
+  SplitterPingYu->setMinimumWidth(50);
+
+  PageMain = new QTabWidget(SplitterPingYu);
+  ScrollChart = new QScrollArea();
+  ScrollChart->setAlignment(Qt::AlignLeft | Qt::AlignTop);
+  ScrollChart->setBackgroundRole(QPalette::Base);
+  Imgzhanxing = new PictureBox(kChartPictureWidth, kChartPictureHeight);
+  Imgzhanxing->onMouseMove = [this](int x, int y) { ImgzhanxingMouseMove(x, y); };
+  ScrollChart->setWidget(Imgzhanxing);
+  PageMain->addTab(ScrollChart, QStringLiteral("星命盘"));
+  RedtDuan = new QTextEdit();
+  RedtDuan->setAcceptRichText(true);
+  RedtDuan->setVerticalScrollBarPolicy(Qt::ScrollBarAlwaysOn);
+  PageMain->addTab(RedtDuan, QStringLiteral("星命分析"));
+
+  RedtPingYu = new QTextEdit(SplitterPingYu);
+  RedtPingYu->setFont(SongTiPixelFont(14));
+  RedtPingYu->setTabChangesFocus(false);
+  RedtPingYu->setVerticalScrollBarPolicy(Qt::ScrollBarAlwaysOn);
+  RedtPingYu->setMinimumHeight(kMinCommentHeight);
+  RedtPingYu->setPlainText(QString::fromUtf8(kCommentPrompt));
+  RedtPingYu->document()->setModified(false);
+
+  // The tree and the comment editor keep their size when the window is
+  // resized; the pages take the rest.
+  SplitterTree->setStretchFactor(0, 0);
+  SplitterTree->setStretchFactor(1, 1);
+  SplitterPingYu->setStretchFactor(0, 1);
+  SplitterPingYu->setStretchFactor(1, 0);
+
+  row->addWidget(SplitterTree, 1);
+  BuildInputPanel();
+  row->addWidget(ScrollInput, 0);
+  setCentralWidget(central);
+  ApplyAnalysisLook();
+}
+
+void TFrmMain::BuildMenus() {
+  QMenuBar* bar = menuBar();
+  mnuFile = bar->addMenu(QStringLiteral("文件(&F)"));
+  mnuF_save = mnuFile->addAction(QStringLiteral("保存命例"));
+  mnuFile->addSeparator();
+  mnuF_import = mnuFile->addAction(QStringLiteral("导入历史记录"));
+  mnuF_export = mnuFile->addAction(QStringLiteral("导出历史记录"));
+  mnuF_compact = mnuFile->addAction(QStringLiteral("整理记录文件"));
+  mnuFile->addSeparator();
+  mnuF_exit = mnuFile->addAction(QStringLiteral("退出程序"));
+
+  mnuTools = bar->addMenu(QStringLiteral("辅助工具(&T)"));
+  mnuT_dili = mnuTools->addAction(QStringLiteral("经纬度设置"));
+  mnuT_wnl = mnuTools->addAction(QStringLiteral("万年历"));
+
+  mnuOptions = bar->addMenu(QStringLiteral("选项(&O)"));
+  mnuO_minggao = mnuOptions->addMenu(QStringLiteral("命稿设置"));
+  mnuO_mgDefault = mnuO_minggao->addAction(QStringLiteral("默认"));
+  mnuO_mgFont = mnuO_minggao->addAction(QStringLiteral("字体设置"));
+  mnuO_mgColor = mnuO_minggao->addAction(QStringLiteral("背景色设置"));
+  mnuO_setcan = mnuOptions->addAction(QStringLiteral("排盘设置"));
+  mnuOptions->addSeparator();
+  mnuO_skin = mnuOptions->addMenu(QStringLiteral("界面风格"));
+
+  mnuHelp = bar->addMenu(QStringLiteral("帮助(&H)"));
+  mnuH_help = mnuHelp->addAction(QStringLiteral("软件帮助"));
+
+  connect(mnuF_save, &QAction::triggered, this, [this] { SbtoSaveClick(); });
+  connect(mnuF_import, &QAction::triggered, this, [this] { mnuF_importClick(); });
+  connect(mnuF_export, &QAction::triggered, this, [this] { mnuF_exportClick(); });
+  connect(mnuF_compact, &QAction::triggered, this, [this] { mnuF_compactClick(); });
+  connect(mnuF_exit, &QAction::triggered, this, [this] { mnuF_exitClick(); });
+  connect(mnuT_dili, &QAction::triggered, this, [this] { mnuT_diliClick(); });
+  connect(mnuT_wnl, &QAction::triggered, this, [this] { mnuT_wnlClick(); });
+  connect(mnuO_mgDefault, &QAction::triggered, this, [this] { mnuO_mgDefaultClick(); });
+  connect(mnuO_mgFont, &QAction::triggered, this, [this] { mnuO_mgFontClick(); });
+  connect(mnuO_mgColor, &QAction::triggered, this, [this] { mnuO_mgColorClick(); });
+  connect(mnuO_setcan, &QAction::triggered, this, [this] { mnuSetCanClick(); });
+  connect(mnuH_help, &QAction::triggered, this, [this] { mnuH_helpClick(); });
+}
+
+// ---- start
+
+void TFrmMain::showEvent(QShowEvent* event) {
+  if (!shown_) {
+    shown_ = true;
+    FormShow();
+  }
+  QMainWindow::showEvent(event);
+}
+
+void TFrmMain::FormShow() {
+  FillInputLists();
+  XmInit = std::make_unique<IniFile>(ProgramPath(kMainSettingsRelativePath));
+  ReadSettings();
+  VoVirer = std::make_unique<CVoVirer>();
+  // The engine writes the analysis of every natal chart onto the page
+  // "星命分析". Its picture side is attached here as well once it exists.
+  VoVirer->SetAnalysis([this](CVoVirer& engine) {
+    BuildAnalysis(engine);
+    ShowAnalysis(engine, RedtDuan);
+  });
+  DataBase->Open(ProgramDir(), 0);
+  FillTree(StartUpSlots());
+  BuildSkinMenu();
+  ApplySkinSetting();
+}
+
+void TFrmMain::ReadSettings() {
+  const IniFile& ini = *XmInit;
+  Cboshiqu->setCurrentIndex(kDefaultTimeZoneIndex);
+
+  // A province beyond the list is taken as the first, like a city beyond
+  // its list.
+  int sheng = ini.ReadInteger(kWinPos, "sheng", 0);
+  if (sheng < 0 || sheng >= cbodiZ->count()) sheng = 0;
+  cbodiZ->setCurrentIndex(sheng);
+  cbodiZClick();
+  int shi = ini.ReadInteger(kWinPos, "shi", 0);
+  if (shi < 0 || shi >= cbodiC->count()) shi = 0;
+  cbodiC->setCurrentIndex(shi);
+  cbodiCClick();
+
+  // Positions and sizes stay within what the window system can take.
+  auto coordinate = [](int v) { return std::clamp(v, -30000, 30000); };
+  auto extent = [](int v) { return std::clamp(v, 1, 30000); };
+  move(coordinate(ini.ReadInteger(kWinPos, "left", 10)), coordinate(ini.ReadInteger(kWinPos, "top", 10)));
+  // The client area lies below the menu bar.
+  resize(extent(ini.ReadInteger(kWinPos, "width", 400)),
+         extent(ini.ReadInteger(kWinPos, "height", 400)) + menuBar()->sizeHint().height());
+  switch (ini.ReadInteger(kWinPos, "state", 0)) {
+    case 1: setWindowState(windowState() | Qt::WindowMinimized); break;
+    case 2: setWindowState(windowState() | Qt::WindowMaximized); break;
+    default: break;
+  }
+
+  analysisFontName = QString::fromStdString(ini.ReadString(kMingGao, "fname", kDefaultAnalysisFont));
+  analysisFontSize = ini.ReadInteger(kMingGao, "fsize", kDefaultAnalysisFontSize);
+  analysisBackColour = static_cast<uint32_t>(ini.ReadInteger(kMingGao, "bcolor", static_cast<int>(kDefaultAnalysisColour)));
+  ApplyAnalysisLook();
+
+  SetTreeWidth(ini.ReadInteger(kWinPos, "treewid", 180));
+  SetCommentHeight(ini.ReadInteger(kWinPos, "pinghei", 80));
+}
+
+void TFrmMain::SetTreeWidth(int width) {
+  width = std::max(width, kMinTreeWidth);
+  // The tree has no stretch, so it keeps this width and the pages take the
+  // rest, whatever the window's size is now or later.
+  SplitterTree->setSizes({width, std::max(1, SplitterTree->width() - width)});
+}
+
+void TFrmMain::SetCommentHeight(int height) {
+  height = std::max(height, kMinCommentHeight);
+  SplitterPingYu->setSizes({std::max(1, SplitterPingYu->height() - height), height});
+}
+
+void TFrmMain::ApplyAnalysisLook() {
+  QFont font(analysisFontName);
+  font.setPixelSize(std::clamp(PixelsOfPoints(analysisFontSize), 1, 400));
+  RedtDuan->setFont(font);
+  QPalette pal = RedtDuan->palette();
+  pal.setColor(QPalette::Base, ColorFromBgr(analysisBackColour));
+  RedtDuan->setPalette(pal);
+}
+
+// ---- close
+
+void TFrmMain::closeEvent(QCloseEvent* event) {
+  if (closed_ || skipCloseSequence || FormCloseQuery()) {
+    closed_ = true;
+    event->accept();
+  } else {
+    event->ignore();
+  }
+}
+
+bool TFrmMain::FormCloseQuery() {
+  if (!AskYesNo(this, QStringLiteral("确定要关闭软件吗？"), QStringLiteral("关闭"), MsgIcon::Information))
+    return false;
+  if (caseLoaded && RedtPingYu->document()->isModified() &&
+      AskYesNo(this, QStringLiteral("当前评语文本已改变，要保存吗？"), QStringLiteral("提示"), MsgIcon::Warning))
+    SbtoSaveClick();
+  WriteSettings();
+  VoVirer.reset();
+  XmInit.reset();
+  return true;
+}
+
+void TFrmMain::WriteSettings() {
+  if (!XmInit) return;
+  IniFile& ini = *XmInit;
+  const bool minimised = isMinimized();
+  const bool maximised = isMaximized();
+  if (!minimised && !maximised && !isFullScreen()) {
+    const QRect client = centralWidget()->geometry();
+    ini.WriteInteger(kWinPos, "left", x());
+    ini.WriteInteger(kWinPos, "top", y());
+    ini.WriteInteger(kWinPos, "width", client.width());
+    ini.WriteInteger(kWinPos, "height", client.height());
+  }
+
+  // The class list in tree order. Without the root the tree was never
+  // filled, and the list in the file is left as it is.
+  if (QTreeWidgetItem* root = Tree->topLevelItem(0)) {
+    ini.WriteInteger(kClasses, "count", root->childCount());
+    for (int i = 0; i < root->childCount(); ++i)
+      ini.WriteString(kClasses, std::to_string(i + 1), root->child(i)->text(0).toStdString());
+  }
+
+  ini.WriteInteger(kWinPos, "sheng", cbodiZ->currentIndex());
+  ini.WriteInteger(kWinPos, "shi", cbodiC->currentIndex());
+  ini.WriteInteger(kWinPos, "state", minimised ? 1 : maximised ? 2 : 0);
+  ini.WriteInteger(kWinPos, "treewid", Tree->width());
+  ini.WriteInteger(kWinPos, "pinghei", RedtPingYu->height());
+
+  ini.WriteString(kMingGao, "fname", analysisFontName.toStdString());
+  ini.WriteInteger(kMingGao, "fsize", analysisFontSize);
+  ini.WriteInteger(kMingGao, "bcolor", static_cast<int>(analysisBackColour));
+}
+
+// ---- menus
+
+void TFrmMain::mnuF_exitClick() { close(); }
+
+void TFrmMain::mnuT_diliClick() {
+  TFrmDiLi dialog(this);
+  dialog.exec();
+}
+
 void TFrmMain::mnuSetCanClick() {
-  TFrmSetcan dlg(this);
-  dlg.exec();
+  TFrmSetcan dialog(this);
+  dialog.exec();
+}
+
+void TFrmMain::mnuH_helpClick() {
+  TFrmTxtHelp dialog(this);
+  dialog.exec();
+}
+
+// ---- chart picture
+
+void TFrmMain::ImgzhanxingMouseMove(int x, int y) {
+  // The engine's hover hint over its rings belongs here once the picture is
+  // drawn; until then the picture has nothing to tell.
+  (void)x;
+  (void)y;
+  Imgzhanxing->SetHint(QStringLiteral(" "));
+}
+
+// ---- skins
+
+void TFrmMain::BuildSkinMenu() {
+  mnuO_skin->clear();
+  const std::vector<std::string> names = ListSkinNames(SkinFolder());
+  for (const std::string& name : names) {
+    const QString caption = QString::fromStdString(name);
+    QAction* entry = mnuO_skin->addAction(LiteralCaption(caption));
+    entry->setCheckable(true);
+    entry->setData(caption);
+    connect(entry, &QAction::triggered, this, [this, entry] { SkinItemClick(entry); });
+  }
+  if (names.empty()) return;
+  mnuO_skin->addSeparator();
+  QAction* standard = mnuO_skin->addAction(QStringLiteral("系统默认"));
+  standard->setCheckable(true);
+  connect(standard, &QAction::triggered, this, [this, standard] { SkinItemClick(standard); });
+}
+
+namespace {
+
+std::vector<QAction*> SkinEntries(QMenu* menu) {
+  std::vector<QAction*> entries;
+  for (QAction* a : menu->actions())
+    if (!a->isSeparator()) entries.push_back(a);
+  return entries;
+}
+
+// The entry of a skin name; "系统默认" has no name.
+QAction* SkinEntryOf(QMenu* menu, const QString& name) {
+  for (QAction* a : SkinEntries(menu))
+    if (a->data().isValid() && a->data().toString() == name) return a;
+  return nullptr;
+}
+
+void CheckOnly(QMenu* menu, QAction* chosen) {
+  for (QAction* a : SkinEntries(menu)) a->setChecked(a == chosen);
+}
+
+}  // namespace
+
+void TFrmMain::ApplySkinSetting() {
+  SkinEngine& skin = ProgramSkin();
+  const std::vector<QAction*> entries = SkinEntries(mnuO_skin);
+  if (XmInit && XmInit->ReadInteger(kWindow, "skined", 0) == 1) {
+    const std::string name = XmInit->ReadString(kWindow, "skinname", "Mx1");
+    QAction* entry = SkinEntryOf(mnuO_skin, QString::fromStdString(name));
+    bool loaded = IsPlainName(name) && skin.LoadFromFile(SkinFilePath(SkinFolder(), name));
+    skin.SetActive(true);
+    // A skin file that went missing leaves the standard look, and the menu
+    // says so; the setting stays for when the file is back.
+    if (!loaded || !entry) entry = entries.size() >= 2 ? entries.back() : nullptr;
+    CheckOnly(mnuO_skin, entry);
+  } else {
+    skin.SetActive(false);
+    CheckOnly(mnuO_skin, entries.size() >= 2 ? entries.back() : nullptr);
+  }
+}
+
+void TFrmMain::SkinItemClick(QAction* entry) {
+  CheckOnly(mnuO_skin, entry);
+  SkinEngine& skin = ProgramSkin();
+  if (!entry->data().isValid()) {  // 系统默认
+    skin.SetActive(false);
+    update();
+    if (XmInit) XmInit->WriteInteger(kWindow, "skined", 0);
+    return;
+  }
+  const std::string name = entry->data().toString().toStdString();
+  const std::filesystem::path file = SkinFilePath(SkinFolder(), name);
+  if (!FileExists(file)) {
+    ShowMessage(this, QStringLiteral("对应的皮肤文件已经丢失，请关闭软件，再重新打开软件！"),
+                QStringLiteral("提示"), MsgIcon::Warning);
+    return;
+  }
+  skin.LoadFromFile(file);
+  skin.SetActive(true);
+  if (XmInit) {
+    XmInit->WriteString(kWindow, "skinname", name);
+    XmInit->WriteInteger(kWindow, "skined", 1);
+  }
 }
 
 }  // namespace lumtar

@@ -1,17 +1,226 @@
-// The main window.
+// The main window: the case tree on the left, the birth-data input panel on
+// the right, and in the middle the chart picture ("星命盘") and the analysis
+// text ("星命分析") above the comment editor.
+//
+// The implementation is split by area:
+//   frmmain.cpp         layout, menus, start and close, settings, skins
+//   frmmain_input.cpp   the input panel, places and the chart buttons
+//   frmmain_cases.cpp   the case tree, saving and the case-store menus
+//   frmmain_editor.cpp  the comment editor, the analysis page's look, the
+//                       picture's output and the perpetual calendar
+//   frmmain_annual.cpp  the annual chart's time dialog and overlay
 #pragma once
 
 #include <QMainWindow>
+#include <QPointer>
+
+#include <cstdint>
+#include <filesystem>
+#include <memory>
+#include <vector>
+
+#include "caserecord.h"
+#include "chartrequest.h"
+#include "places.h"
+#include "searchcriteria.h"
+
+class QAction;
+class QCheckBox;
+class QComboBox;
+class QLineEdit;
+class QMenu;
+class QPushButton;
+class QRadioButton;
+class QScrollArea;
+class QSplitter;
+class QTabWidget;
+class QTextEdit;
+class QToolButton;
+class QTreeWidget;
 
 namespace lumtar {
+
+class CVoVirer;
+class IniFile;
+class MDataBase;
+class PictureBox;
+class UpDown;
+
+inline constexpr const char* kAppTitle = "LumtarV3.1";
+inline constexpr const char* kMainSettingsRelativePath = "dat/xminit.ini";
+inline constexpr const char* kCommentPrompt = "输入自己的评语：";
+inline constexpr int kChartPictureWidth = 880;
+inline constexpr int kChartPictureHeight = 700;
+
+// The analysis page's look when dat/xminit.ini says nothing.
+inline constexpr const char* kDefaultAnalysisFont = "宋体";
+inline constexpr int kDefaultAnalysisFontSize = 12;
+inline constexpr uint32_t kDefaultAnalysisColour = 12635344;  // 0xC0CCD0, light grey
 
 class TFrmMain : public QMainWindow {
   Q_OBJECT
  public:
-  explicit TFrmMain(QWidget* parent = nullptr);
+  // `store` is the program's case store, which outlives the window; without
+  // one the window keeps a store of its own.
+  explicit TFrmMain(MDataBase* store = nullptr, QWidget* parent = nullptr);
   ~TFrmMain() override;
 
+  // ---- layout
+  QTreeWidget* Tree = nullptr;          // cases by class
+  QSplitter* SplitterTree = nullptr;    // tree | centre
+  QSplitter* SplitterPingYu = nullptr;  // pages / comment editor
+  QTabWidget* PageMain = nullptr;       // 星命盘, 星命分析
+  QScrollArea* ScrollChart = nullptr;
+  PictureBox* Imgzhanxing = nullptr;    // the chart picture, 880 × 700
+  QTextEdit* RedtDuan = nullptr;        // the analysis page
+  QTextEdit* RedtPingYu = nullptr;      // the comment editor
+  QScrollArea* ScrollInput = nullptr;   // the right-hand panel, scrolling in a low window
+  QWidget* PanelInput = nullptr;        // the input panel in it
+
+  // ---- input panel, top to bottom
+  QToolButton* SbtoNow = nullptr;
+  QLineEdit* EdtYear = nullptr;
+  UpDown* UpDyear = nullptr;
+  QComboBox* cbom = nullptr;
+  QComboBox* cbod = nullptr;
+  QComboBox* cbos = nullptr;
+  QComboBox* cbomin = nullptr;
+  QRadioButton* Rdogl = nullptr;  // 公历
+  QRadioButton* Rdonl = nullptr;  // 农历
+  QCheckBox* Chkrun = nullptr;    // 农历闰月
+  QComboBox* Cboshiqu = nullptr;  // time zone
+  QComboBox* cbodiZ = nullptr;    // province
+  QComboBox* cbodiC = nullptr;    // city
+  QLineEdit* ledtjing = nullptr;  // longitude, degrees:minutes
+  QLineEdit* ledtwei = nullptr;   // latitude, degrees:minutes
+  QRadioButton* Rdona = nullptr;  // 男
+  QRadioButton* Rdonv = nullptr;  // 女
+  QLineEdit* Edtname = nullptr;
+  QToolButton* SbtoNew = nullptr;   // 新建
+  QToolButton* SbtoSave = nullptr;  // 存新 / 存旧
+  QPushButton* Btnpai = nullptr;    // 本命盘
+  QToolButton* SbtoZw_liu = nullptr;  // 流年盘
+
+  // ---- menus
+  QMenu* mnuFile = nullptr;
+  QAction* mnuF_save = nullptr;     // 保存命例
+  QAction* mnuF_import = nullptr;   // 导入历史记录
+  QAction* mnuF_export = nullptr;   // 导出历史记录
+  QAction* mnuF_compact = nullptr;  // 整理记录文件
+  QAction* mnuF_exit = nullptr;     // 退出程序
+  QMenu* mnuTools = nullptr;
+  QAction* mnuT_dili = nullptr;     // 经纬度设置
+  QAction* mnuT_wnl = nullptr;      // 万年历
+  QMenu* mnuOptions = nullptr;
+  QMenu* mnuO_minggao = nullptr;    // 命稿设置
+  QAction* mnuO_mgDefault = nullptr;  // 默认
+  QAction* mnuO_mgFont = nullptr;     // 字体设置
+  QAction* mnuO_mgColor = nullptr;    // 背景色设置
+  QAction* mnuO_setcan = nullptr;     // 排盘设置
+  QMenu* mnuO_skin = nullptr;       // 界面风格, one entry per skin, then 系统默认
+  QMenu* mnuHelp = nullptr;
+  QAction* mnuH_help = nullptr;     // 软件帮助
+
+  // ---- state
+  MDataBase* DataBase = nullptr;       // the case store
+  std::unique_ptr<IniFile> XmInit;     // dat/xminit.ini, from first showing to close
+  std::unique_ptr<CVoVirer> VoVirer;   // the chart engine, from first showing to close
+  ChartRequest chartRequest;           // the request of the last chart asked for
+  CaseRecord currentCase;              // what "存新" stores, or the viewed case
+  bool caseLoaded = false;             // a stored case is being viewed
+  int loadedSlot = -1;
+  std::filesystem::path loadedCommentPath;
+  uint8_t natalChartShown = 0;         // a natal chart is on screen
+  int annualTimeZoneIndex = kDefaultTimeZoneIndex;  // proposal for the next annual chart
+  double annualMomentJd = 0;           // its moment, civil time in that zone
+  SearchCriteria searchCriteria;       // kept between searches
+  QPointer<QWidget> FrmWnl;            // the perpetual calendar while it is open
+  ProvinceCities cities;               // the chosen province's cities and coordinates
+  // The analysis page's look as kept in dat/xminit.ini.
+  QString analysisFontName = QString::fromUtf8(kDefaultAnalysisFont);
+  int analysisFontSize = kDefaultAnalysisFontSize;
+  uint32_t analysisBackColour = kDefaultAnalysisColour;
+  // Set by an action that ends the program without the close questions and
+  // without writing the settings (compaction).
+  bool skipCloseSequence = false;
+
+  // ---- start and close
+  // The start sequence, run once when the window is first shown.
+  void FormShow();
+  // The close sequence; false when the user keeps the window open.
+  bool FormCloseQuery();
+  void WriteSettings();
+
+  // ---- input panel (frmmain_input.cpp)
+  void FillInputLists();
+  void SbtoNowClick();
+  void UpDyearClick();
+  void cbodiZClick();
+  void cbodiCClick();
+  // Reads the coordinate boxes into chartRequest; shows the message of the
+  // first fault and returns false.
+  bool ReadCoordinateBoxes();
+  void BtnpaiClick();
+  void SbtoZw_liuClick();
+
+  // ---- chart picture
+  void ImgzhanxingMouseMove(int x, int y);
+
+  // ---- menus of this file
+  void mnuF_exitClick();
+  void mnuT_diliClick();
   void mnuSetCanClick();
+  void mnuH_helpClick();
+
+  // ---- analysis page look
+  void ApplyAnalysisLook();
+
+  // ---- skins
+  void BuildSkinMenu();
+  void ApplySkinSetting();
+  void SkinItemClick(QAction* entry);
+
+  // ---- cases (frmmain_cases.cpp)
+  // Rebuilds the tree from a list of slots, in list order.
+  void FillTree(const std::vector<int>& slotList);
+  // The 1000 newest slots, newest first.
+  std::vector<int> StartUpSlots() const;
+  void SbtoSaveClick();
+  void mnuF_importClick();
+  void mnuF_exportClick();
+  void mnuF_compactClick();
+
+  // ---- comment editor, analysis page, picture, calendar (frmmain_editor.cpp)
+  void SbtoNewClick();
+  void mnuO_mgDefaultClick();
+  void mnuO_mgFontClick();
+  void mnuO_mgColorClick();
+  void mnuT_wnlClick();
+
+  // ---- annual chart (frmmain_annual.cpp)
+  // Shows the annual time dialog preset with annualTimeZoneIndex and
+  // annualMomentJd; the dialog writes both back when confirmed. False when
+  // cancelled.
+  bool RunAnnualDialog();
+  // The overlay for annualTimeZoneIndex and annualMomentJd; false with the
+  // engine's message when it cannot be drawn.
+  bool ComputeAnnualChart();
+
+ protected:
+  void showEvent(QShowEvent* event) override;
+  void closeEvent(QCloseEvent* event) override;
+
+ private:
+  void BuildLayout();
+  void BuildMenus();
+  void BuildInputPanel();
+  void ReadSettings();
+  void SetTreeWidth(int width);
+  void SetCommentHeight(int height);
+
+  std::unique_ptr<MDataBase> ownStore_;
+  bool shown_ = false;
+  bool closed_ = false;
 };
 
 }  // namespace lumtar

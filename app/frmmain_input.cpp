@@ -1,0 +1,400 @@
+// The input panel of the main window: birth date and time, calendar, time
+// zone, place, sex and name, and the natal and annual chart buttons.
+#include <QAbstractItemView>
+#include <QCheckBox>
+#include <QComboBox>
+#include <QEvent>
+#include <QHBoxLayout>
+#include <QLabel>
+#include <QLineEdit>
+#include <QPainter>
+#include <QPushButton>
+#include <QRadioButton>
+#include <QScrollArea>
+#include <QScrollBar>
+#include <QTabWidget>
+#include <QToolButton>
+#include <QValidator>
+#include <QVBoxLayout>
+
+#include <algorithm>
+#include <cmath>
+
+#include "coordinates.h"
+#include "dateinputs.h"
+#include "files.h"
+#include "frmmain.h"
+#include "gbk.h"
+#include "inifile.h"
+#include "msgbox.h"
+#include "picturebox.h"
+#include "vovirer.h"
+#include "widgets.h"
+
+namespace lumtar {
+namespace {
+
+// Wide enough for two radio buttons of two characters side by side.
+constexpr int kPanelWidth = 110;
+constexpr int kNameBytes = 10;  // a name is stored in 10 bytes of GBK
+
+// Keeps a name within the bytes a case record has for it, so that what is
+// charted and saved is what was typed.
+class GbkLengthValidator : public QValidator {
+ public:
+  GbkLengthValidator(int maxBytes, QObject* parent) : QValidator(parent), maxBytes_(maxBytes) {}
+  State validate(QString& input, int&) const override {
+    return Utf8ToGbk(input.toStdString()).size() <= static_cast<size_t>(maxBytes_) ? Acceptable : Invalid;
+  }
+
+ private:
+  int maxBytes_;
+};
+
+QComboBox* MakeList(QWidget* parent, int visibleRows, bool bold) {
+  auto* list = new QComboBox(parent);
+  // A list popup, so that the row count holds in every look.
+  list->setStyleSheet(QStringLiteral("QComboBox { combobox-popup: 0; }"));
+  list->setMaxVisibleItems(visibleRows);
+  list->setSizeAdjustPolicy(QComboBox::AdjustToMinimumContentsLengthWithIcon);
+  list->setMinimumContentsLength(2);
+  if (bold) {
+    QFont f = list->font();
+    f.setBold(true);
+    list->setFont(f);
+  }
+  return list;
+}
+
+// The popup of a narrow list is as wide as its longest item.
+void FitPopupToItems(QComboBox* list) {
+  QAbstractItemView* view = list->view();
+  int width = view->sizeHintForColumn(0) + view->verticalScrollBar()->sizeHint().width() + 12;
+  view->setMinimumWidth(std::max(width, list->width()));
+}
+
+enum class IconKind { Clock, Natal, Annual };
+
+// Small pictures of the buttons, drawn rather than shipped.
+QIcon PaintedIcon(IconKind kind) {
+  QPixmap pm(32, 32);
+  pm.fill(Qt::transparent);
+  QPainter p(&pm);
+  p.setRenderHint(QPainter::Antialiasing);
+  const QPointF c(16, 16);
+  switch (kind) {
+    case IconKind::Clock:
+      p.setPen(QPen(QColor(40, 60, 110), 2.5));
+      p.setBrush(QColor(250, 250, 240));
+      p.drawEllipse(c, 13, 13);
+      p.drawLine(c, QPointF(16, 7));
+      p.drawLine(c, QPointF(23, 16));
+      break;
+    case IconKind::Natal:
+    case IconKind::Annual: {
+      p.setPen(QPen(QColor(150, 30, 20), 2));
+      p.setBrush(QColor(255, 250, 235));
+      p.drawEllipse(c, 14, 14);
+      p.drawEllipse(c, 6, 6);
+      for (int i = 0; i < 12; ++i) {
+        double a = i * 3.14159265 / 6;
+        p.drawLine(c + QPointF(6 * std::cos(a), 6 * std::sin(a)), c + QPointF(14 * std::cos(a), 14 * std::sin(a)));
+      }
+      if (kind == IconKind::Annual) {
+        p.setPen(QPen(QColor(0, 128, 0), 2.5));
+        p.setBrush(Qt::NoBrush);
+        p.drawEllipse(c, 10, 10);
+      }
+      break;
+    }
+  }
+  return QIcon(pm);
+}
+
+// A labelled edit: the caption above the box.
+QLineEdit* LabelledEdit(QVBoxLayout* box, QWidget* parent, const char* caption) {
+  auto* label = new QLabel(QString::fromUtf8(caption), parent);
+  auto* edit = new QLineEdit(parent);
+  label->setBuddy(edit);
+  box->addWidget(label);
+  box->addWidget(edit);
+  return edit;
+}
+
+// Widens a scroll area by its vertical scroll bar while the bar shows, so
+// that the panel in it keeps its width.
+class ScrollBarRoom : public QObject {
+ public:
+  ScrollBarRoom(QScrollArea* area, int width) : QObject(area), area_(area), width_(width) {
+    area->verticalScrollBar()->installEventFilter(this);
+    area->setFixedWidth(width);
+  }
+  bool eventFilter(QObject*, QEvent* event) override {
+    if (event->type() == QEvent::Show || event->type() == QEvent::Hide) {
+      QScrollBar* bar = area_->verticalScrollBar();
+      area_->setFixedWidth(width_ + (bar->isVisibleTo(area_) ? bar->sizeHint().width() : 0));
+    }
+    return false;
+  }
+
+ private:
+  QScrollArea* area_;
+  int width_;
+};
+
+QWidget* Pair(QWidget* parent, QWidget* a, QWidget* b) {
+  auto* holder = new QWidget(parent);
+  auto* row = new QHBoxLayout(holder);
+  row->setContentsMargins(0, 0, 0, 0);
+  row->setSpacing(2);
+  a->setParent(holder);
+  b->setParent(holder);
+  row->addWidget(a);
+  row->addWidget(b);
+  return holder;
+}
+
+}  // namespace
+
+void TFrmMain::BuildInputPanel() {
+  // In a window too low for the whole panel, the panel scrolls.
+  ScrollInput = new QScrollArea(this);
+  ScrollInput->setFrameShape(QFrame::NoFrame);
+  ScrollInput->setHorizontalScrollBarPolicy(Qt::ScrollBarAlwaysOff);
+  ScrollInput->setWidgetResizable(true);
+  ScrollInput->setBackgroundRole(QPalette::Window);
+  new ScrollBarRoom(ScrollInput, kPanelWidth);
+  PanelInput = new QWidget();
+  PanelInput->setFixedWidth(kPanelWidth);
+  auto* box = new QVBoxLayout(PanelInput);
+  box->setContentsMargins(4, 4, 4, 4);
+  box->setSpacing(3);
+  QFont bold = font();
+  bold.setBold(true);
+
+  // now | year | up-down
+  auto* yearRow = new QHBoxLayout();
+  yearRow->setSpacing(1);
+  SbtoNow = new QToolButton(PanelInput);
+  SbtoNow->setAutoRaise(true);
+  SbtoNow->setIcon(PaintedIcon(IconKind::Clock));
+  SbtoNow->setIconSize(QSize(18, 18));
+  SbtoNow->setToolTip(QStringLiteral("现在时间"));
+  EdtYear = new QLineEdit(PanelInput);
+  EdtYear->setMaxLength(4);
+  EdtYear->setFont(bold);
+  EdtYear->setMinimumWidth(40);
+  UpDyear = new UpDown(PanelInput);
+  UpDyear->setRange(0, kInputLastYear - kInputFirstYear);
+  UpDyear->setFixedHeight(EdtYear->sizeHint().height());
+  SbtoNow->setFixedSize(EdtYear->sizeHint().height(), EdtYear->sizeHint().height());
+  yearRow->addWidget(SbtoNow);
+  yearRow->addWidget(EdtYear, 1);
+  yearRow->addWidget(UpDyear);
+  box->addLayout(yearRow);
+
+  cbom = MakeList(PanelInput, 12, true);
+  cbod = MakeList(PanelInput, 20, true);
+  cbos = MakeList(PanelInput, 24, true);
+  cbomin = MakeList(PanelInput, 20, true);
+  for (QComboBox* list : {cbom, cbod, cbos, cbomin}) box->addWidget(list);
+
+  Rdogl = new QRadioButton(QStringLiteral("公历"));
+  Rdonl = new QRadioButton(QStringLiteral("农历"));
+  Rdogl->setChecked(true);
+  box->addWidget(Pair(PanelInput, Rdogl, Rdonl));
+  Chkrun = new QCheckBox(QStringLiteral("农历闰月"), PanelInput);
+  Chkrun->setToolTip(QStringLiteral("是否农历闰月"));
+  box->addWidget(Chkrun);
+
+  Cboshiqu = MakeList(PanelInput, 24, false);
+  Cboshiqu->setToolTip(QStringLiteral("时区"));
+  box->addWidget(Cboshiqu);
+  box->addSpacing(4);
+  cbodiZ = MakeList(PanelInput, 20, false);
+  cbodiC = MakeList(PanelInput, 20, false);
+  cbodiZ->setToolTip(QStringLiteral("选择邻近城市"));
+  cbodiC->setToolTip(QStringLiteral("选择邻近城市"));
+  box->addWidget(cbodiZ);
+  box->addWidget(cbodiC);
+
+  ledtjing = LabelledEdit(box, PanelInput, "经度");
+  ledtjing->setMaxLength(7);
+  ledtwei = LabelledEdit(box, PanelInput, "纬度");
+  ledtwei->setMaxLength(6);
+
+  Rdona = new QRadioButton(QStringLiteral("男"));
+  Rdonv = new QRadioButton(QStringLiteral("女"));
+  Rdona->setChecked(true);
+  box->addSpacing(2);
+  box->addWidget(Pair(PanelInput, Rdona, Rdonv));
+  Edtname = LabelledEdit(box, PanelInput, "姓名");
+  Edtname->setValidator(new GbkLengthValidator(kNameBytes, Edtname));
+  Edtname->setText(QStringLiteral("某人"));
+
+  box->addSpacing(8);
+  SbtoNew = new QToolButton();
+  SbtoNew->setText(QStringLiteral("新建"));
+  SbtoNew->setToolTip(QStringLiteral("新建命例"));
+  SbtoSave = new QToolButton();
+  SbtoSave->setText(QStringLiteral("存新"));
+  for (QToolButton* b : {SbtoNew, SbtoSave}) b->setSizePolicy(QSizePolicy::Expanding, QSizePolicy::Fixed);
+  box->addWidget(Pair(PanelInput, SbtoNew, SbtoSave));
+
+  Btnpai = new QPushButton(PaintedIcon(IconKind::Natal), QStringLiteral("本命盘"), PanelInput);
+  Btnpai->setIconSize(QSize(20, 20));
+  SbtoZw_liu = new QToolButton(PanelInput);
+  SbtoZw_liu->setText(QStringLiteral("流年盘"));
+  SbtoZw_liu->setIcon(PaintedIcon(IconKind::Annual));
+  SbtoZw_liu->setIconSize(QSize(20, 20));
+  SbtoZw_liu->setToolButtonStyle(Qt::ToolButtonTextBesideIcon);
+  SbtoZw_liu->setSizePolicy(QSizePolicy::Expanding, QSizePolicy::Fixed);
+  for (QWidget* b : {static_cast<QWidget*>(Btnpai), static_cast<QWidget*>(SbtoZw_liu)}) {
+    b->setMinimumHeight(30);
+    box->addWidget(b);
+  }
+  box->addStretch(1);
+  ScrollInput->setWidget(PanelInput);
+
+  connect(SbtoNow, &QToolButton::clicked, this, [this] { SbtoNowClick(); });
+  connect(UpDyear, &UpDown::clicked, this, [this] { UpDyearClick(); });
+  connect(cbodiZ, &QComboBox::activated, this, [this] { cbodiZClick(); });
+  connect(cbodiC, &QComboBox::activated, this, [this] { cbodiCClick(); });
+  connect(SbtoNew, &QToolButton::clicked, this, [this] { SbtoNewClick(); });
+  connect(SbtoSave, &QToolButton::clicked, this, [this] { SbtoSaveClick(); });
+  connect(Btnpai, &QPushButton::clicked, this, [this] { BtnpaiClick(); });
+  connect(SbtoZw_liu, &QToolButton::clicked, this, [this] { SbtoZw_liuClick(); });
+}
+
+void TFrmMain::FillInputLists() {
+  for (QComboBox* list : {Cboshiqu, cbom, cbod, cbos, cbomin, cbodiZ}) list->clear();
+  Cboshiqu->addItems(TimeZoneItems());
+  const DateInputs inputs{EdtYear, UpDyear, cbom, cbod, cbos, cbomin};
+  FillDateLists(inputs);
+  ShowCurrentTime(inputs);
+  Cboshiqu->setCurrentIndex(kDefaultTimeZoneIndex);
+  for (const char* name : ProvinceNames) cbodiZ->addItem(QString::fromUtf8(name));
+  for (QComboBox* list : {Cboshiqu, cbodiZ}) FitPopupToItems(list);
+}
+
+void TFrmMain::SbtoNowClick() {
+  Rdogl->setChecked(true);
+  Chkrun->setChecked(false);
+  ShowCurrentTime({EdtYear, UpDyear, cbom, cbod, cbos, cbomin});
+}
+
+void TFrmMain::UpDyearClick() { EdtYear->setText(QString::number(UpDyear->position() + kInputFirstYear)); }
+
+// ---- places
+
+void TFrmMain::cbodiZClick() {
+  const int province = cbodiZ->currentIndex();
+  if (province < 0) return;
+  cities = ProvinceCities{};
+  cbodiC->clear();
+  std::string error;
+  const bool ok = ReadProvinceCities(IniFile(ProgramPath(kPlacesRelativePath)), province, &cities, &error);
+  for (const std::string& name : cities.names) cbodiC->addItem(QString::fromStdString(name));
+  FitPopupToItems(cbodiC);
+  if (!ok) {
+    // A malformed value: the cities before it stay listed.
+    ShowMessage(this, QString::fromStdString(error), QStringLiteral("错误"), MsgIcon::Error);
+    return;
+  }
+  if (cbodiC->count() == 0) return;
+  cbodiC->setCurrentIndex(0);
+  // 未知地 has its one city selected; the boxes change only when it is
+  // chosen.
+  if (province != kUnknownProvinceIndex) cbodiCClick();
+}
+
+void TFrmMain::cbodiCClick() {
+  const int province = cbodiZ->currentIndex();
+  const int city = cbodiC->currentIndex();
+  if (province < 0 || city < 0) return;
+  if (province == kUnknownProvinceIndex) {
+    ledtjing->setText(QString::fromUtf8(kUnknownLongitudeText));
+    ledtwei->setText(QString::fromUtf8(kUnknownLatitudeText));
+    return;
+  }
+  if (city >= cities.size()) return;
+  ledtjing->setText(QString::fromStdString(CoordinateBoxText(cities.longitudes[static_cast<size_t>(city)])));
+  ledtwei->setText(QString::fromStdString(CoordinateBoxText(cities.latitudes[static_cast<size_t>(city)])));
+}
+
+// ---- the chart buttons
+
+bool TFrmMain::ReadCoordinateBoxes() {
+  float longitude = 0, latitude = 0;
+  CoordinateError error =
+      ReadCoordinates(ledtjing->text().toStdString(), ledtwei->text().toStdString(), &longitude, &latitude);
+  if (error != CoordinateError::None) {
+    CoordinateMessage m = MessageOf(error);
+    ShowMessage(this, QString::fromUtf8(m.text), QString::fromUtf8(m.caption), MsgIcon::Error);
+    return false;
+  }
+  chartRequest.longitude = longitude;
+  chartRequest.latitude = latitude;
+  return true;
+}
+
+void TFrmMain::BtnpaiClick() {
+  natalChartShown = 0;
+  if (Edtname->text().isEmpty()) {
+    ShowMessage(this, QStringLiteral("姓名不能为空"), QStringLiteral("提示"), MsgIcon::Information);
+    return;
+  }
+  const int year = YearOfText(EdtYear->text());
+  if (year < kInputFirstYear || year > kInputLastYear) {
+    ShowMessage(this, QStringLiteral("年份最大范围1600-2100"), QStringLiteral("年份错误"), MsgIcon::Warning);
+    EdtYear->setFocus();
+    return;
+  }
+  if (!ReadCoordinateBoxes()) return;
+
+  ChartRequest& r = chartRequest;
+  r.year = static_cast<int16_t>(year);
+  UpDyear->setPosition(year - kInputFirstYear);
+  r.month = static_cast<int16_t>(cbom->currentIndex() + 1);
+  r.day = static_cast<int16_t>(cbod->currentIndex() + 1);
+  r.hour = static_cast<int16_t>(cbos->currentIndex());
+  r.minute = static_cast<int16_t>(cbomin->currentIndex());
+  r.isLunar = Rdonl->isChecked() ? 1 : 0;
+  r.isLeapMonth = Chkrun->isChecked() ? 1 : 0;
+  r.isMale = Rdona->isChecked() ? 1 : 0;
+  r.cityIndex = static_cast<int16_t>(cbodiC->currentIndex());
+  r.provinceIndex = static_cast<int16_t>(cbodiZ->currentIndex());
+  r.SetName(Edtname->text().toStdString());
+  // "province-city", 未知地, or with no city chosen the province alone.
+  r.SetPlaceName(PlaceNameOf(cbodiZ->currentIndex(), cbodiC->currentText().toStdString()));
+  r.timeZoneIndex = static_cast<int8_t>(Cboshiqu->currentIndex());
+  CopyRequestToCase(r, &currentCase);
+
+  if (!VoVirer) return;
+  if (!VoVirer->ComputeNatal(r)) {
+    ShowMessage(this, QString::fromStdString(VoVirer->lastError), QStringLiteral("错误"), MsgIcon::Error);
+    return;
+  }
+  annualTimeZoneIndex = r.timeZoneIndex;
+  annualMomentJd = VoVirer->BirthJulianDay();
+  natalChartShown = 1;
+  Imgzhanxing->update();
+  PageMain->setCurrentIndex(0);
+}
+
+void TFrmMain::SbtoZw_liuClick() {
+  if (!natalChartShown) {
+    ShowMessage(this, QStringLiteral("请先排一个本命盘。"), QStringLiteral("提示"), MsgIcon::Information);
+    return;
+  }
+  if (!RunAnnualDialog()) return;
+  if (!ComputeAnnualChart()) {
+    ShowMessage(this, QString::fromStdString(VoVirer ? VoVirer->lastError : std::string()),
+                QStringLiteral("错误"), MsgIcon::Error);
+    return;
+  }
+  Imgzhanxing->update();
+  PageMain->setCurrentIndex(0);
+}
+
+}  // namespace lumtar

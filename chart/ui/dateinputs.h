@@ -1,0 +1,78 @@
+// The date and time inputs of a birth or annual moment, shared by the main
+// window's input panel and the annual time dialog: the texts of the month,
+// day, hour, minute and time-zone lists, an up-down control that stands
+// beside the year edit without being attached to it, and the rules that set
+// the controls from a date.
+#pragma once
+
+#include <QSpinBox>
+#include <QStringList>
+
+class QComboBox;
+class QDateTime;
+class QLineEdit;
+
+namespace lumtar {
+
+// "1月" … "12月".
+QStringList MonthItems();
+// "1日" … "31日".
+QStringList DayItems();
+// "0时子", "1时丑", "2时丑", "3时寅" … "21时亥", "22时亥", "23时子": the hour and
+// its earthly branch.
+QStringList HourItems();
+// "0分" … "59分".
+QStringList MinuteItems();
+// "零时区", "东一区" … "东十一区", "中十二区", "西一区" … "西十一区".
+QStringList TimeZoneItems();
+
+// The year an edit holds: its text read as a decimal integer, 0 when it is
+// no integer.
+int YearOfText(const QString& text);
+
+// Years the inputs take; the current date of a later year shows the last.
+inline constexpr int kInputFirstYear = 1600;
+inline constexpr int kInputLastYear = 2100;
+
+// An up-down control: the arrows of a spin box without its text, stepping a
+// position within a range, without wrapping, and reporting each click. The
+// year edit beside it is set by its owner from the position.
+class UpDown : public QSpinBox {
+  Q_OBJECT
+ public:
+  explicit UpDown(QWidget* parent = nullptr);
+
+  int position() const { return value(); }
+  void setPosition(int position) { setValue(position); }  // brought into the range
+
+  // A click on an arrow (+1 up, -1 down), also at a limit.
+  void stepBy(int steps) override;
+
+ signals:
+  void clicked();
+
+ protected:
+  StepEnabled stepEnabled() const override { return StepUpEnabled | StepDownEnabled; }
+};
+
+// The controls of one moment. Any of them may be null.
+struct DateInputs {
+  QLineEdit* year = nullptr;
+  UpDown* yearUpDown = nullptr;  // position = year - 1600
+  QComboBox* month = nullptr;
+  QComboBox* day = nullptr;
+  QComboBox* hour = nullptr;
+  QComboBox* minute = nullptr;
+};
+
+// Fills the four lists with their items.
+void FillDateLists(const DateInputs& inputs);
+// Sets the controls to a date: the year edit and the up-down (year - 1600),
+// the lists to month, day, hour and minute.
+void ShowDate(const DateInputs& inputs, int year, int month, int day, int hour, int minute);
+// Sets the controls to a local date and time, a year after 2100 shown as 2100.
+void ShowLocalTime(const DateInputs& inputs, const QDateTime& now);
+// ShowLocalTime with the computer's current local date and time.
+void ShowCurrentTime(const DateInputs& inputs);
+
+}  // namespace lumtar

@@ -1,0 +1,667 @@
+// The main window driven through its real widgets: the start and close
+// sequences with dat/xminit.ini, the input panel, places, the chart buttons
+// and the skin menu.
+#include <QAction>
+#include <QCheckBox>
+#include <QComboBox>
+#include <QDateTime>
+#include <QLineEdit>
+#include <QMenu>
+#include <QPushButton>
+#include <QRadioButton>
+#include <QSplitter>
+#include <QStyle>
+#include <QStyleOptionSpinBox>
+#include <QTabWidget>
+#include <QTextEdit>
+#include <QToolButton>
+#include <QTreeWidget>
+#include <QtTest>
+
+#include <cmath>
+#include <memory>
+#include <vector>
+
+#include "dateinputs.h"
+#include "files.h"
+#include "frmmain.h"
+#include "gbk.h"
+#include "inifile.h"
+#include "msgbox.h"
+#include "picturebox.h"
+#include "tempdir.h"
+#include "vovirer.h"
+#include "widgets.h"
+
+using namespace lumtar;
+
+namespace {
+
+// Answers every box and remembers it.
+class Boxes {
+ public:
+  explicit Boxes(bool answerYes = true) : answerYes(answerYes) {
+    SetMessageHandler([this](const MsgRequest& r) {
+      seen.push_back(r);
+      if (r.buttons == MsgButtons::Ok) return MsgResult::Ok;
+      return this->answerYes ? MsgResult::Yes : MsgResult::No;
+    });
+  }
+  ~Boxes() { SetMessageHandler(nullptr); }
+  QStringList Texts() const {
+    QStringList t;
+    for (const auto& r : seen) t << r.text;
+    return t;
+  }
+  bool answerYes;
+  std::vector<MsgRequest> seen;
+};
+
+std::string Bytes(const std::filesystem::path& p) {
+  std::string b;
+  ReadWholeFile(p, &b);
+  return b;
+}
+
+// A click on an arrow of an up-down control.
+void ClickArrow(QSpinBox* upDown, bool up) {
+  QStyleOptionSpinBox opt;
+  opt.initFrom(upDown);
+  opt.subControls = QStyle::SC_SpinBoxUp | QStyle::SC_SpinBoxDown;
+  opt.stepEnabled = QAbstractSpinBox::StepUpEnabled | QAbstractSpinBox::StepDownEnabled;
+  opt.buttonSymbols = QAbstractSpinBox::UpDownArrows;
+  opt.frame = true;
+  QRect r = upDown->style()->subControlRect(QStyle::CC_SpinBox, &opt,
+                                            up ? QStyle::SC_SpinBoxUp : QStyle::SC_SpinBoxDown, upDown);
+  QTest::mouseClick(upDown, Qt::LeftButton, {}, r.center());
+}
+
+const QString kFormatHelp = QString::fromUtf8(
+    "例如:东经117度48分,北纬25度42分,就按以下格式输入:\n 经度=117:48  纬度=25:42\n"
+    "注意:东经为正，西经为负。北纬为正，南纬为负。");
+
+}  // namespace
+
+class FrmMainTest : public QObject {
+  Q_OBJECT
+
+  std::unique_ptr<test::TempDir> dir_;
+  std::filesystem::path xminit_;
+
+  void WriteSettings(const char* utf8) { WriteWholeFileAtomic(xminit_, Utf8ToGbk(utf8)); }
+
+  std::unique_ptr<TFrmMain> Start() {
+    auto w = std::make_unique<TFrmMain>();
+    w->show();
+    if (!QTest::qWaitForWindowExposed(w.get())) return nullptr;
+    QCoreApplication::processEvents();
+    return w;
+  }
+
+  // A birth that charts: 1990-3-7 10:30, typed at Fuzhou's coordinates.
+  static void FillBirth(TFrmMain& w) {
+    w.Edtname->setText(QStringLiteral("张三"));
+    w.EdtYear->setText(QStringLiteral("1990"));
+    w.cbom->setCurrentIndex(2);
+    w.cbod->setCurrentIndex(6);
+    w.cbos->setCurrentIndex(10);
+    w.cbomin->setCurrentIndex(30);
+    w.ledtjing->setText(QStringLiteral("117:48"));
+    w.ledtwei->setText(QStringLiteral("25:42"));
+  }
+
+  static void ChooseProvince(TFrmMain& w, int index) {
+    w.cbodiZ->setCurrentIndex(index);
+    w.cbodiZClick();
+  }
+  static void ChooseCity(TFrmMain& w, int index) {
+    w.cbodiC->setCurrentIndex(index);
+    w.cbodiCClick();
+  }
+
+ private slots:
+  void init() {
+    dir_ = std::make_unique<test::TempDir>();
+    SetProgramDir(dir_->str());
+    CreateDirectories(*dir_ / "dat");
+    CopyFileOverwrite(std::filesystem::path(LUMTAR_SOURCE_DIR) / "data/dili.ini", *dir_ / "dat/dili.ini");
+    xminit_ = *dir_ / "dat/xminit.ini";
+  }
+  void cleanup() { dir_.reset(); }
+
+  void firstStartWithoutSettingsTakesTheDefaults() {
+    Boxes boxes;
+    auto w = Start();
+    QVERIFY(w);
+    QCOMPARE(w->pos(), QPoint(10, 10));
+    QCOMPARE(w->centralWidget()->size(), QSize(400, 400));
+    QCOMPARE(w->Tree->width(), 180);
+    QCOMPARE(w->RedtPingYu->height(), 80);
+    QCOMPARE(w->analysisFontName, QStringLiteral("宋体"));
+    QCOMPARE(w->analysisFontSize, 12);
+    QCOMPARE(w->RedtDuan->font().pixelSize(), 16);  // 12 points at 96 dpi
+    QCOMPARE(w->RedtDuan->palette().color(QPalette::Base), ColorFromBgr(12635344));
+    QVERIFY(w->mnuO_skin->actions().isEmpty());  // no skins folder
+    QCOMPARE(w->Tree->topLevelItemCount(), 1);
+    QCOMPARE(w->Tree->topLevelItem(0)->text(0), QStringLiteral("命例"));
+    QCOMPARE(w->Tree->topLevelItem(0)->childCount(), 0);
+    QVERIFY(w->VoVirer);
+    QVERIFY(FileExists(*dir_ / "dat/Lumtar.dat"));  // the store was opened
+
+    // The panel's initial values.
+    QCOMPARE(w->Cboshiqu->currentIndex(), 8);
+    QCOMPARE(w->Cboshiqu->currentText(), QStringLiteral("东八区"));
+    QCOMPARE(w->cbodiZ->count(), 35);
+    QCOMPARE(w->cbodiZ->itemText(34), QStringLiteral("未知地"));
+    QCOMPARE(w->cbodiZ->currentText(), QStringLiteral("福建省"));
+    QCOMPARE(w->cbodiC->currentText(), QStringLiteral("福州市"));
+    QCOMPARE(w->ledtjing->text(), QStringLiteral("119:18"));
+    QCOMPARE(w->ledtwei->text(), QStringLiteral("26:5"));
+    QCOMPARE(w->Edtname->text(), QStringLiteral("某人"));
+    QVERIFY(w->Rdogl->isChecked() && w->Rdona->isChecked() && !w->Chkrun->isChecked());
+    QCOMPARE(w->RedtPingYu->toPlainText(), QStringLiteral("输入自己的评语："));
+    const QDateTime now = QDateTime::currentDateTime();
+    const int year = std::min(now.date().year(), 2100);
+    QCOMPARE(w->EdtYear->text(), QString::number(year));
+    QCOMPARE(w->UpDyear->position(), year - 1600);
+    QCOMPARE(w->cbom->currentIndex(), now.date().month() - 1);
+    QVERIFY(boxes.seen.empty());
+  }
+
+  void listsHoldTheirItems() {
+    Boxes boxes;
+    auto w = Start();
+    QVERIFY(w);
+    QCOMPARE(w->cbom->count(), 12);
+    QCOMPARE(w->cbom->itemText(11), QStringLiteral("12月"));
+    QCOMPARE(w->cbod->count(), 31);
+    QCOMPARE(w->cbod->itemText(30), QStringLiteral("31日"));
+    QCOMPARE(w->cbomin->count(), 60);
+    QCOMPARE(w->cbomin->itemText(0), QStringLiteral("0分"));
+    QCOMPARE(w->cbos->count(), 24);
+    const QStringList hours = {"0时子", "1时丑", "2时丑", "3时寅", "4时寅", "11时午", "12时午", "13时未", "21时亥", "22时亥", "23时子"};
+    const std::vector<int> at = {0, 1, 2, 3, 4, 11, 12, 13, 21, 22, 23};
+    for (size_t i = 0; i < at.size(); ++i) QCOMPARE(w->cbos->itemText(at[i]), hours[static_cast<qsizetype>(i)]);
+    QCOMPARE(w->Cboshiqu->count(), 24);
+    QCOMPARE(w->Cboshiqu->itemText(0), QStringLiteral("零时区"));
+    QCOMPARE(w->Cboshiqu->itemText(1), QStringLiteral("东一区"));
+    QCOMPARE(w->Cboshiqu->itemText(11), QStringLiteral("东十一区"));
+    QCOMPARE(w->Cboshiqu->itemText(12), QStringLiteral("中十二区"));
+    QCOMPARE(w->Cboshiqu->itemText(23), QStringLiteral("西十一区"));
+    QCOMPARE(w->EdtYear->maxLength(), 4);
+    QCOMPARE(w->ledtjing->maxLength(), 7);
+    QCOMPARE(w->ledtwei->maxLength(), 6);
+  }
+
+  void storedSettingsAreRestoredWithTheirMinima() {
+    WriteSettings(
+        "[winpos]\r\nleft=30\r\ntop=40\r\nwidth=900\r\nheight=700\r\nstate=0\r\ntreewid=5\r\npinghei=0\r\n"
+        "sheng=1\r\nshi=999\r\n[minggao]\r\nfname=黑体\r\nfsize=9\r\nbcolor=255\r\n"
+        "[classes]\r\ncount=2\r\n1=亲友\r\n2=名人\r\n");
+    Boxes boxes;
+    auto w = Start();
+    QVERIFY(w);
+    QCOMPARE(w->pos(), QPoint(30, 40));
+    QCOMPARE(w->centralWidget()->size(), QSize(900, 700));
+    QCOMPARE(w->Tree->width(), 30);
+    QCOMPARE(w->RedtPingYu->height(), 20);
+    QCOMPARE(w->cbodiZ->currentText(), QStringLiteral("北京市"));
+    QCOMPARE(w->cbodiC->currentIndex(), 0);  // beyond the list
+    QCOMPARE(w->ledtjing->text(), QStringLiteral("116:24"));
+    QCOMPARE(w->analysisFontName, QStringLiteral("黑体"));
+    QCOMPARE(w->RedtDuan->font().pixelSize(), 12);
+    QCOMPARE(w->RedtDuan->palette().color(QPalette::Base), QColor(255, 0, 0));
+    QTreeWidgetItem* root = w->Tree->topLevelItem(0);
+    QCOMPARE(root->childCount(), 2);
+    QCOMPARE(root->child(1)->text(0), QStringLiteral("名人"));
+
+    // Closing writes the minima and keeps the classes.
+    QVERIFY(w->close());
+    IniFile ini(xminit_);
+    QCOMPARE(ini.ReadInteger("winpos", "treewid", -1), 30);
+    QCOMPARE(ini.ReadInteger("winpos", "pinghei", -1), 20);
+    QCOMPARE(ini.ReadInteger("winpos", "width", -1), 900);
+    QCOMPARE(ini.ReadInteger("winpos", "height", -1), 700);
+    QCOMPARE(ini.ReadInteger("winpos", "sheng", -1), 1);
+    QCOMPARE(ini.ReadInteger("winpos", "shi", -1), 0);
+    QCOMPARE(ini.ReadString("minggao", "fname", ""), std::string("黑体"));
+    QCOMPARE(ini.ReadInteger("classes", "count", -1), 2);
+    QCOMPARE(ini.ReadString("classes", "2", ""), std::string("名人"));
+  }
+
+  void closingAnsweredNoWritesNothing() {
+    WriteSettings("[winpos]\r\nleft=30\r\n");
+    const std::string before = Bytes(xminit_);
+    Boxes boxes(false);
+    auto w = Start();
+    QVERIFY(w);
+    ChooseProvince(*w, 1);
+    QVERIFY(!w->close());
+    QVERIFY(w->isVisible());
+    QCOMPARE(boxes.seen.size(), size_t(1));
+    QCOMPARE(boxes.seen[0].text, QStringLiteral("确定要关闭软件吗？"));
+    QCOMPARE(boxes.seen[0].caption, QStringLiteral("关闭"));
+    QVERIFY(boxes.seen[0].buttons == MsgButtons::YesNo);
+    QCOMPARE(Bytes(xminit_), before);
+    QVERIFY(w->VoVirer);
+  }
+
+  void closingOffersToSaveAChangedCommentOfAViewedCase() {
+    Boxes boxes;
+    auto w = Start();
+    QVERIFY(w);
+    w->caseLoaded = true;
+    QVERIFY(w->close());
+    QCOMPARE(boxes.seen.size(), size_t(1));  // an unchanged comment asks nothing
+
+    auto again = Start();
+    QVERIFY(again);
+    again->caseLoaded = true;
+    again->RedtPingYu->insertPlainText(QStringLiteral("好命"));
+    boxes.seen.clear();
+    QVERIFY(again->close());
+    QCOMPARE(boxes.seen.size(), size_t(2));
+    QCOMPARE(boxes.seen[1].text, QStringLiteral("当前评语文本已改变，要保存吗？"));
+    QCOMPARE(boxes.seen[1].caption, QStringLiteral("提示"));
+    QVERIFY(boxes.seen[1].icon == MsgIcon::Warning);
+  }
+
+  void closingWritesEveryKeyAndAFreshStartReadsThemBack() {
+    Boxes boxes;
+    {
+      auto w = Start();
+      QVERIFY(w);
+      ChooseProvince(*w, 18);  // 广东省
+      ChooseCity(*w, 1);
+      QVERIFY(w->close());
+      QVERIFY(!w->VoVirer);
+    }
+    IniFile ini(xminit_);
+    QCOMPARE(ini.ReadInteger("winpos", "left", -1), 10);
+    QCOMPARE(ini.ReadInteger("winpos", "top", -1), 10);
+    QCOMPARE(ini.ReadInteger("winpos", "width", -1), 400);
+    QCOMPARE(ini.ReadInteger("winpos", "height", -1), 400);
+    QCOMPARE(ini.ReadInteger("winpos", "state", -1), 0);
+    QCOMPARE(ini.ReadInteger("winpos", "treewid", -1), 180);
+    QCOMPARE(ini.ReadInteger("winpos", "pinghei", -1), 80);
+    QCOMPARE(ini.ReadInteger("winpos", "sheng", -1), 18);
+    QCOMPARE(ini.ReadInteger("winpos", "shi", -1), 1);
+    QCOMPARE(ini.ReadString("minggao", "fname", ""), std::string("宋体"));
+    QCOMPARE(ini.ReadInteger("minggao", "fsize", -1), 12);
+    QCOMPARE(ini.ReadInteger("minggao", "bcolor", -1), 12635344);
+    QCOMPARE(ini.ReadInteger("classes", "count", -1), 0);
+    // Nothing about skins is written on closing.
+    QVERIFY(!ini.ValueExists("window", "skined"));
+    // The file is GBK with CRLF.
+    const std::string bytes = Bytes(xminit_);
+    QVERIFY(bytes.find(Utf8ToGbk("宋体")) != std::string::npos);
+    QVERIFY(bytes.find("\r\n") != std::string::npos);
+
+    auto again = Start();
+    QVERIFY(again);
+    QCOMPARE(again->cbodiZ->currentIndex(), 18);
+    QCOMPARE(again->cbodiC->currentIndex(), 1);
+  }
+
+  void closingMaximisedKeepsTheNormalGeometry() {
+    WriteSettings("[winpos]\r\nleft=50\r\ntop=60\r\nwidth=700\r\nheight=500\r\nstate=0\r\n");
+    Boxes boxes;
+    auto w = Start();
+    QVERIFY(w);
+    w->showMaximized();
+    QTRY_VERIFY(w->isMaximized());
+    QVERIFY(w->close());
+    IniFile ini(xminit_);
+    QCOMPARE(ini.ReadInteger("winpos", "left", -1), 50);
+    QCOMPARE(ini.ReadInteger("winpos", "top", -1), 60);
+    QCOMPARE(ini.ReadInteger("winpos", "width", -1), 700);
+    QCOMPARE(ini.ReadInteger("winpos", "height", -1), 500);
+    QCOMPARE(ini.ReadInteger("winpos", "state", -1), 2);
+
+    auto again = Start();
+    QVERIFY(again);
+    QVERIFY(again->isMaximized());
+  }
+
+  void natalChartFromATypedPlace() {
+    Boxes boxes;
+    auto w = Start();
+    QVERIFY(w);
+    FillBirth(*w);
+    w->PageMain->setCurrentIndex(1);
+    w->BtnpaiClick();
+    QVERIFY2(boxes.seen.empty(), qPrintable(boxes.Texts().join(QLatin1Char('|'))));
+    QCOMPARE(w->natalChartShown, uint8_t(1));
+    QCOMPARE(w->PageMain->currentIndex(), 0);
+    const ChartRequest& r = w->chartRequest;
+    QCOMPARE(r.longitude, 117.8f);
+    QCOMPARE(r.latitude, 25.7f);
+    QCOMPARE(r.year, int16_t(1990));
+    QCOMPARE(r.month, int16_t(3));
+    QCOMPARE(r.day, int16_t(7));
+    QCOMPARE(r.hour, int16_t(10));
+    QCOMPARE(r.minute, int16_t(30));
+    QCOMPARE(r.isMale, uint8_t(1));
+    QCOMPARE(r.timeZoneIndex, int8_t(8));
+    QCOMPARE(r.NameUtf8(), std::string("张三"));
+    // The lists still name Fuzhou, so the place text does too.
+    QCOMPARE(r.PlaceNameUtf8(), std::string("福建省-福州市"));
+    QCOMPARE(w->UpDyear->position(), 390);
+    // The case to be saved holds what was charted.
+    QCOMPARE(w->currentCase.NameUtf8(), std::string("张三"));
+    QCOMPARE(w->currentCase.longitude, 117.8f);
+    QCOMPARE(w->currentCase.year, int16_t(1990));
+    // The proposal for the annual chart is the birth moment.
+    QCOMPARE(w->annualTimeZoneIndex, 8);
+    QCOMPARE(w->annualMomentJd, w->VoVirer->BirthJulianDay());
+    QVERIFY(w->annualMomentJd > 2447000);
+    // The analysis page was written.
+    QVERIFY(w->RedtDuan->toPlainText().contains(QStringLiteral("命主分析")));
+  }
+
+  void natalChartFromAPickedPlace() {
+    Boxes boxes;
+    auto w = Start();
+    QVERIFY(w);
+    FillBirth(*w);
+    ChooseProvince(*w, 1);  // 北京市
+    QCOMPARE(w->cbodiC->currentText(), QStringLiteral("北京市"));
+    ChooseCity(*w, 1);
+    QCOMPARE(w->cbodiC->currentText(), QStringLiteral("东城区"));
+    QCOMPARE(w->ledtjing->text(), QStringLiteral("116:25"));
+    QCOMPARE(w->ledtwei->text(), QStringLiteral("39:55"));
+    w->Rdonv->setChecked(true);
+    w->Cboshiqu->setCurrentIndex(9);
+    w->BtnpaiClick();
+    QVERIFY2(boxes.seen.empty(), qPrintable(boxes.Texts().join(QLatin1Char('|'))));
+    const ChartRequest& r = w->chartRequest;
+    QCOMPARE(r.longitude, static_cast<float>(116 + 25 / 60.0));
+    QCOMPARE(r.latitude, static_cast<float>(39 + 55 / 60.0));
+    QCOMPARE(r.provinceIndex, int16_t(1));
+    QCOMPARE(r.cityIndex, int16_t(1));
+    QCOMPARE(r.PlaceNameUtf8(), std::string("北京市-东城区"));
+    QCOMPARE(r.isMale, uint8_t(0));
+    QCOMPARE(w->annualTimeZoneIndex, 9);
+    QCOMPARE(w->natalChartShown, uint8_t(1));
+
+    // 未知地: the one city, the boxes unchanged until it is chosen.
+    ChooseProvince(*w, 34);
+    QCOMPARE(w->cbodiC->count(), 1);
+    QCOMPARE(w->cbodiC->currentText(), QStringLiteral("未知地"));
+    QCOMPARE(w->ledtjing->text(), QStringLiteral("116:25"));
+    ChooseCity(*w, 0);
+    QCOMPARE(w->ledtjing->text(), QStringLiteral("120:00"));
+    QCOMPARE(w->ledtwei->text(), QStringLiteral("30:00"));
+    w->BtnpaiClick();
+    QVERIFY(boxes.seen.empty());
+    QCOMPARE(w->chartRequest.PlaceNameUtf8(), std::string("未知地"));
+    QCOMPARE(w->chartRequest.longitude, 120.0f);
+  }
+
+  void coordinateReading_data() {
+    QTest::addColumn<QString>("longitude");
+    QTest::addColumn<QString>("latitude");
+    QTest::addColumn<QString>("text");     // empty: the reading succeeds
+    QTest::addColumn<QString>("caption");
+    QTest::addColumn<double>("x");
+    QTest::addColumn<double>("y");
+    const QString lonMsg = QStringLiteral("经度在-180至180之间"), lonCap = QStringLiteral("经度错误");
+    const QString latMsg = QStringLiteral("纬度在-90至90之间"), latCap = QStringLiteral("纬度错误");
+    const QString minMsg = QStringLiteral("分数在0-59"), fmtCap = QStringLiteral("格式错误");
+    const QString limMsg = QStringLiteral("经度在-180至180之间，纬度在-90至90之间"), limCap = QStringLiteral("数据无效");
+    QTest::newRow("east north") << "117:48" << "25:42" << "" << "" << 117.8 << 25.7;
+    QTest::newRow("west") << "-117:48" << "25:42" << "" << "" << -117.8 << 25.7;
+    QTest::newRow("south") << "117:48" << "-33:52" << "" << "" << 117.8 << -(33 + 52 / 60.0);
+    // The sign belongs to the whole value, also with no whole degree.
+    QTest::newRow("west of Greenwich") << "-0:30" << "-0:15" << "" << "" << -0.5 << -0.25;
+    QTest::newRow("east of Greenwich") << "0:30" << "0:15" << "" << "" << 0.5 << 0.25;
+    QTest::newRow("short") << "11" << "25:42" << kFormatHelp << fmtCap << 0.0 << 0.0;
+    QTest::newRow("short latitude") << "117:48" << "2:" << kFormatHelp << fmtCap << 0.0 << 0.0;
+    QTest::newRow("colon last") << "117:" << "25:42" << kFormatHelp << fmtCap << 0.0 << 0.0;
+    QTest::newRow("no colon") << "11748" << "25:42" << kFormatHelp << fmtCap << 0.0 << 0.0;
+    QTest::newRow("no colon in latitude") << "117:48" << "2542" << kFormatHelp << fmtCap << 0.0 << 0.0;
+    QTest::newRow("empty degrees") << ":30" << "25:42" << lonMsg << lonCap << 0.0 << 0.0;
+    QTest::newRow("degrees no number") << "abc:30" << "25:42" << lonMsg << lonCap << 0.0 << 0.0;
+    QTest::newRow("longitude beyond") << "181:0" << "25:42" << lonMsg << lonCap << 0.0 << 0.0;
+    QTest::newRow("longitude minutes") << "117:60" << "25:42" << minMsg << fmtCap << 0.0 << 0.0;
+    QTest::newRow("minutes no number") << "117:4x" << "25:42" << minMsg << fmtCap << 0.0 << 0.0;
+    QTest::newRow("latitude beyond") << "117:48" << "-91:0" << latMsg << latCap << 0.0 << 0.0;
+    QTest::newRow("latitude minutes") << "117:48" << "25:-1" << minMsg << fmtCap << 0.0 << 0.0;
+    QTest::newRow("longitude at the limit") << "180:00" << "25:42" << limMsg << limCap << 0.0 << 0.0;
+    QTest::newRow("latitude at the limit") << "117:48" << "-90:00" << limMsg << limCap << 0.0 << 0.0;
+    QTest::newRow("beyond by minutes") << "179:60" << "25:42" << minMsg << fmtCap << 0.0 << 0.0;
+  }
+
+  void coordinateReading() {
+    QFETCH(QString, longitude);
+    QFETCH(QString, latitude);
+    QFETCH(QString, text);
+    QFETCH(QString, caption);
+    QFETCH(double, x);
+    QFETCH(double, y);
+    Boxes boxes;
+    auto w = Start();
+    QVERIFY(w);
+    FillBirth(*w);
+    w->ledtjing->setText(longitude);
+    w->ledtwei->setText(latitude);
+    w->BtnpaiClick();
+    if (text.isEmpty()) {
+      QVERIFY2(boxes.seen.empty(), qPrintable(boxes.Texts().join(QLatin1Char('|'))));
+      QCOMPARE(w->chartRequest.longitude, static_cast<float>(x));
+      QCOMPARE(w->chartRequest.latitude, static_cast<float>(y));
+      QCOMPARE(w->natalChartShown, uint8_t(1));
+    } else {
+      QCOMPARE(boxes.seen.size(), size_t(1));
+      QCOMPARE(boxes.seen[0].text, text);
+      QCOMPARE(boxes.seen[0].caption, caption);
+      QVERIFY(boxes.seen[0].icon == MsgIcon::Error);
+      QCOMPARE(w->natalChartShown, uint8_t(0));
+    }
+  }
+
+  void nameAndYearAreCheckedFirst_data() {
+    QTest::addColumn<QString>("name");
+    QTest::addColumn<QString>("year");
+    QTest::addColumn<QString>("text");
+    QTest::addColumn<QString>("caption");
+    const QString yearMsg = QStringLiteral("年份最大范围1600-2100"), yearCap = QStringLiteral("年份错误");
+    QTest::newRow("no name") << "" << "1990" << "姓名不能为空" << "提示";
+    QTest::newRow("1599") << "张三" << "1599" << yearMsg << yearCap;
+    QTest::newRow("2101") << "张三" << "2101" << yearMsg << yearCap;
+    QTest::newRow("no number") << "张三" << "19x0" << yearMsg << yearCap;
+  }
+
+  void nameAndYearAreCheckedFirst() {
+    QFETCH(QString, name);
+    QFETCH(QString, year);
+    QFETCH(QString, text);
+    QFETCH(QString, caption);
+    Boxes boxes;
+    auto w = Start();
+    QVERIFY(w);
+    FillBirth(*w);
+    w->Edtname->setText(name);
+    w->EdtYear->setText(year);
+    w->ledtjing->setText(QStringLiteral("x"));  // would be a format error
+    w->BtnpaiClick();
+    QCOMPARE(boxes.seen.size(), size_t(1));
+    QCOMPARE(boxes.seen[0].text, text);
+    QCOMPARE(boxes.seen[0].caption, caption);
+    QCOMPARE(w->natalChartShown, uint8_t(0));
+  }
+
+  void aNameKeepsToItsTenBytes() {
+    Boxes boxes;
+    auto w = Start();
+    QVERIFY(w);
+    w->Edtname->clear();
+    // Typed character by character, as a person does.
+    for (QChar c : QStringLiteral("诸葛孔明先生a")) w->Edtname->insert(QString(c));
+    QCOMPARE(w->Edtname->text(), QStringLiteral("诸葛孔明先"));
+    w->Edtname->clear();
+    for (QChar c : QStringLiteral("Li Bai 1234")) w->Edtname->insert(QString(c));
+    QCOMPARE(w->Edtname->text(), QStringLiteral("Li Bai 123"));
+  }
+
+  void annualChartRefusesWithoutANatalChart() {
+    Boxes boxes;
+    auto w = Start();
+    QVERIFY(w);
+    w->SbtoZw_liuClick();
+    QCOMPARE(boxes.seen.size(), size_t(1));
+    QCOMPARE(boxes.seen[0].text, QStringLiteral("请先排一个本命盘。"));
+    QCOMPARE(boxes.seen[0].caption, QStringLiteral("提示"));
+    QVERIFY(boxes.seen[0].icon == MsgIcon::Information);
+
+    // After a failed natal chart the annual button refuses again, although
+    // the older chart is still on screen.
+    FillBirth(*w);
+    w->BtnpaiClick();
+    QCOMPARE(w->natalChartShown, uint8_t(1));
+    w->cbom->setCurrentIndex(1);
+    w->cbod->setCurrentIndex(30);  // 31 February
+    boxes.seen.clear();
+    w->BtnpaiClick();
+    QCOMPARE(boxes.seen.size(), size_t(1));
+    QCOMPARE(boxes.seen[0].text, QString::fromUtf8(kNoSuchDate));
+    QCOMPARE(boxes.seen[0].caption, QStringLiteral("错误"));
+    QVERIFY(boxes.seen[0].icon == MsgIcon::Error);
+    QCOMPARE(w->natalChartShown, uint8_t(0));
+    boxes.seen.clear();
+    w->SbtoZw_liuClick();
+    QCOMPARE(boxes.seen.size(), size_t(1));
+    QCOMPARE(boxes.seen[0].text, QStringLiteral("请先排一个本命盘。"));
+  }
+
+  void nowButtonAndYearUpDown() {
+    Boxes boxes;
+    auto w = Start();
+    QVERIFY(w);
+    w->Rdonl->setChecked(true);
+    w->Chkrun->setChecked(true);
+    w->EdtYear->setText(QStringLiteral("1700"));
+    w->SbtoNow->click();
+    QVERIFY(w->Rdogl->isChecked() && !w->Rdonl->isChecked() && !w->Chkrun->isChecked());
+    const int year = std::min(QDate::currentDate().year(), 2100);
+    QCOMPARE(w->EdtYear->text(), QString::number(year));
+
+    // The up-down sets the edit; typing in the edit leaves the up-down.
+    w->UpDyear->setPosition(499);
+    ClickArrow(w->UpDyear, true);
+    QCOMPARE(w->EdtYear->text(), QStringLiteral("2100"));
+    ClickArrow(w->UpDyear, true);  // no wrap
+    QCOMPARE(w->UpDyear->position(), 500);
+    QCOMPARE(w->EdtYear->text(), QStringLiteral("2100"));
+    w->UpDyear->setPosition(0);
+    ClickArrow(w->UpDyear, false);
+    QCOMPARE(w->EdtYear->text(), QStringLiteral("1600"));
+    w->EdtYear->setText(QStringLiteral("1985"));
+    QCOMPARE(w->UpDyear->position(), 0);
+
+    // A clock beyond 2100 shows 2100.
+    DateInputs in{w->EdtYear, w->UpDyear, w->cbom, w->cbod, w->cbos, w->cbomin};
+    ShowLocalTime(in, QDateTime(QDate(2150, 6, 9), QTime(23, 59)));
+    QCOMPARE(w->EdtYear->text(), QStringLiteral("2100"));
+    QCOMPARE(w->UpDyear->position(), 500);
+    QCOMPARE(w->cbom->currentText(), QStringLiteral("6月"));
+    QCOMPARE(w->cbod->currentText(), QStringLiteral("9日"));
+    QCOMPARE(w->cbos->currentText(), QStringLiteral("23时子"));
+    QCOMPARE(w->cbomin->currentText(), QStringLiteral("59分"));
+  }
+
+  void aMalformedCityIsReportedAndTheCitiesBeforeItStay() {
+    WriteWholeFileAtomic(*dir_ / "dat/dili.ini",
+                         Utf8ToGbk("[福建省]\r\n福州市=119:18*26:5\r\n坏值=abc\r\n厦门市=118:6*24:30\r\n"
+                                   "[北京市]\r\n远方=-120:30*-30:15\r\n"));
+    Boxes boxes;
+    auto w = Start();
+    QVERIFY(w);
+    QCOMPARE(boxes.seen.size(), size_t(1));
+    QVERIFY(boxes.seen[0].text.contains(QStringLiteral("坏值")));
+    QCOMPARE(w->cbodiC->count(), 1);
+    ChooseProvince(*w, 1);
+    QCOMPARE(w->ledtjing->text(), QStringLiteral("-120:30"));
+    QCOMPARE(w->ledtwei->text(), QStringLiteral("-30:15"));
+    ChooseProvince(*w, 2);  // no section: no city, the boxes keep their text
+    QCOMPARE(w->cbodiC->count(), 0);
+    QCOMPARE(w->ledtjing->text(), QStringLiteral("-120:30"));
+  }
+
+  void skinMenuListsSkinsAndKeepsTheChoice() {
+    CreateDirectories(*dir_ / "skins");
+    const char* sheet = "/* Lumtar skin\n   window: #203040\n*/\nQPushButton { padding: 3px; }\n";
+    WriteWholeFileAtomic(*dir_ / "skins/Alpha.skn", sheet);
+    WriteWholeFileAtomic(*dir_ / "skins/Beta.skn", sheet);
+    Boxes boxes;
+    auto w = Start();
+    QVERIFY(w);
+    auto entries = [&] {
+      QList<QAction*> list;
+      for (QAction* a : w->mnuO_skin->actions())
+        if (!a->isSeparator()) list << a;
+      return list;
+    };
+    QList<QAction*> e = entries();
+    QCOMPARE(e.size(), 3);
+    QCOMPARE(e[0]->text(), QStringLiteral("Alpha"));
+    QCOMPARE(e[1]->text(), QStringLiteral("Beta"));
+    QCOMPARE(e[2]->text(), QStringLiteral("系统默认"));
+    QVERIFY(w->mnuO_skin->actions()[2]->isSeparator());
+    QVERIFY(e[2]->isChecked() && !e[0]->isChecked());
+
+    e[1]->trigger();
+    QVERIFY(e[1]->isChecked() && !e[2]->isChecked());
+    IniFile ini(xminit_);
+    QCOMPARE(ini.ReadInteger("window", "skined", -1), 1);
+    QCOMPARE(ini.ReadString("window", "skinname", ""), std::string("Beta"));
+    QCOMPARE(QApplication::palette().color(QPalette::Window), QColor(0x20, 0x30, 0x40));
+
+    // A skin file gone since the start: a message, nothing written.
+    std::filesystem::remove(*dir_ / "skins/Alpha.skn");
+    const std::string before = Bytes(xminit_);
+    e[0]->trigger();
+    QCOMPARE(boxes.seen.size(), size_t(1));
+    QCOMPARE(boxes.seen[0].text, QStringLiteral("对应的皮肤文件已经丢失，请关闭软件，再重新打开软件！"));
+    QCOMPARE(Bytes(xminit_), before);
+    QVERIFY(e[0]->isChecked());
+
+    e[2]->trigger();
+    QCOMPARE(ini.ReadInteger("window", "skined", -1), 0);
+    QCOMPARE(ini.ReadString("window", "skinname", ""), std::string("Beta"));
+    QVERIFY(QApplication::palette().color(QPalette::Window) != QColor(0x20, 0x30, 0x40));
+
+    // The next start applies the stored skin.
+    ini.WriteInteger("window", "skined", 1);
+    w.reset();
+    auto again = Start();
+    QVERIFY(again);
+    QList<QAction*> list;
+    for (QAction* a : again->mnuO_skin->actions())
+      if (!a->isSeparator()) list << a;
+    QCOMPARE(list.size(), 2);
+    QVERIFY(list[0]->isChecked() && !list[1]->isChecked());
+    QCOMPARE(QApplication::palette().color(QPalette::Window), QColor(0x20, 0x30, 0x40));
+    list[1]->trigger();  // the standard look again for the other tests
+  }
+
+  void aStoredSkinThatIsGoneShowsTheStandardLook() {
+    CreateDirectories(*dir_ / "skins");
+    WriteWholeFileAtomic(*dir_ / "skins/Alpha.skn", "QPushButton { padding: 3px; }\n");
+    WriteSettings("[window]\r\nskined=1\r\nskinname=../../etc/passwd\r\n");
+    const std::string before = Bytes(xminit_);
+    Boxes boxes;
+    auto w = Start();
+    QVERIFY(w);
+    QList<QAction*> list;
+    for (QAction* a : w->mnuO_skin->actions())
+      if (!a->isSeparator()) list << a;
+    QCOMPARE(list.size(), 2);
+    QVERIFY(!list[0]->isChecked() && list[1]->isChecked());
+    QVERIFY(boxes.seen.empty());
+    QCOMPARE(Bytes(xminit_), before);
+  }
+};
+
+QTEST_MAIN(FrmMainTest)
+#include "test_frmmain.moc"
