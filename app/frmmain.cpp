@@ -16,6 +16,7 @@
 
 #include "analysisreport.h"
 #include "analysisview.h"
+#include "chartdraw.h"
 #include "database.h"
 #include "files.h"
 #include "frmdili.h"
@@ -196,8 +197,12 @@ void TFrmMain::FormShow() {
   XmInit = std::make_unique<IniFile>(ProgramPath(kMainSettingsRelativePath));
   ReadSettings();
   VoVirer = std::make_unique<CVoVirer>();
-  // The engine writes the analysis of every natal chart onto the page
-  // "星命分析". Its picture side is attached here as well once it exists.
+  // The engine draws every chart into the picture and writes the analysis
+  // of every natal chart onto the page "星命分析".
+  auto painter = std::make_unique<PictureChartPainter>(&Imgzhanxing->Picture());
+  painter->painted = [this] { Imgzhanxing->update(); };
+  chartPainter = std::move(painter);
+  VoVirer->SetPainter(chartPainter.get());
   VoVirer->SetAnalysis([this](CVoVirer& engine) {
     BuildAnalysis(engine);
     ShowAnalysis(engine, RedtDuan);
@@ -285,6 +290,7 @@ bool TFrmMain::FormCloseQuery() {
     SbtoSaveClick();
   WriteSettings();
   VoVirer.reset();
+  chartPainter.reset();
   XmInit.reset();
   return true;
 }
@@ -343,11 +349,11 @@ void TFrmMain::mnuH_helpClick() {
 // ---- chart picture
 
 void TFrmMain::ImgzhanxingMouseMove(int x, int y) {
-  // The engine's hover hint over its rings belongs here once the picture is
-  // drawn; until then the picture has nothing to tell.
-  (void)x;
-  (void)y;
-  Imgzhanxing->SetHint(QStringLiteral(" "));
+  // The lord of the branch, the meaning of the palace or the lord of the
+  // mansion under the pointer; a blank hint elsewhere and before any chart.
+  std::string hint = " ";
+  if (VoVirer) VoVirer->HoverHint(x, y, hint);
+  Imgzhanxing->SetHint(QString::fromStdString(hint));
 }
 
 // ---- skins

@@ -40,6 +40,7 @@ class QTreeWidget;
 
 namespace lumtar {
 
+class ChartPainter;
 class CVoVirer;
 class IniFile;
 class MDataBase;
@@ -125,6 +126,7 @@ class TFrmMain : public QMainWindow {
   MDataBase* DataBase = nullptr;       // the case store
   std::unique_ptr<IniFile> XmInit;     // dat/xminit.ini, from first showing to close
   std::unique_ptr<CVoVirer> VoVirer;   // the chart engine, from first showing to close
+  std::unique_ptr<ChartPainter> chartPainter;  // the engine's drawing into Imgzhanxing
   ChartRequest chartRequest;           // the request of the last chart asked for
   CaseRecord currentCase;              // what "存新" stores, or the viewed case
   bool caseLoaded = false;             // a stored case is being viewed

@@ -1,6 +1,7 @@
 // The annual chart: its time dialog and the overlay on the natal chart.
 #include "frmmain.h"
 #include "msgbox.h"
+#include "vovirer.h"
 
 namespace lumtar {
 
@@ -9,6 +10,8 @@ bool TFrmMain::RunAnnualDialog() {
   return false;
 }
 
-bool TFrmMain::ComputeAnnualChart() { return false; }
+bool TFrmMain::ComputeAnnualChart() {
+  return VoVirer && VoVirer->ComputeAnnual(annualTimeZoneIndex, annualMomentJd);
+}
 
 }  // namespace lumtar

@@ -359,6 +359,37 @@ class FrmMainTest : public QObject {
     QVERIFY(w->RedtDuan->toPlainText().contains(QStringLiteral("命主分析")));
   }
 
+  void thePictureShowsTheChartAndItsHints() {
+    Boxes boxes;
+    auto w = Start();
+    QVERIFY(w);
+    const QImage& picture = w->Imgzhanxing->Picture();
+    QCOMPARE(picture.size(), QSize(880, 700));
+    // Before any chart: a blank picture and a blank hint over the rings.
+    QCOMPARE(picture.pixelColor(302, 302 + 45), QColor(Qt::white));
+    w->ImgzhanxingMouseMove(302, 302 + 45);
+    QVERIFY(w->Imgzhanxing->Hint().trimmed().isEmpty());
+
+    FillBirth(*w);
+    w->BtnpaiClick();
+    QCOMPARE(w->natalChartShown, uint8_t(1));
+    int inked = 0;
+    for (int y = 0; y < picture.height(); y += 4)
+      for (int x = 0; x < picture.width(); x += 4) inked += picture.pixelColor(x, y) != QColor(Qt::white);
+    QVERIFY(inked > 1000);
+    w->ImgzhanxingMouseMove(302, 302 + 45);  // the branch ring
+    QVERIFY2(w->Imgzhanxing->Hint().startsWith(QStringLiteral("宫主:")), qPrintable(w->Imgzhanxing->Hint()));
+    w->ImgzhanxingMouseMove(5, 5);
+    QVERIFY(w->Imgzhanxing->Hint().trimmed().isEmpty());
+
+    // The proposal of the annual chart is the birth moment, which the
+    // engine accepts.
+    const QImage natal = picture.copy();
+    QVERIFY(w->ComputeAnnualChart());
+    QCOMPARE(w->VoVirer->model.chartMode, int8_t(1));
+    QVERIFY(picture != natal);
+  }
+
   void natalChartFromAPickedPlace() {
     Boxes boxes;
     auto w = Start();
