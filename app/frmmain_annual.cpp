@@ -1,13 +1,13 @@
 // The annual chart: its time dialog and the overlay on the natal chart.
+#include "frmliu.h"
 #include "frmmain.h"
-#include "msgbox.h"
 #include "vovirer.h"
 
 namespace lumtar {
 
 bool TFrmMain::RunAnnualDialog() {
-  ShowMessage(this, QStringLiteral("流年盘尚在制作中。"), QStringLiteral("提示"), MsgIcon::Information);
-  return false;
+  TFrmLiu dialog(&annualTimeZoneIndex, &annualMomentJd, this);
+  return dialog.exec() == QDialog::Accepted;
 }
 
 bool TFrmMain::ComputeAnnualChart() {

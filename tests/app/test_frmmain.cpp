@@ -14,6 +14,7 @@
 #include <QStyleOptionSpinBox>
 #include <QTabWidget>
 #include <QTextEdit>
+#include <QTimer>
 #include <QToolButton>
 #include <QTreeWidget>
 #include <QtTest>
@@ -24,6 +25,7 @@
 
 #include "dateinputs.h"
 #include "files.h"
+#include "frmliu.h"
 #include "frmmain.h"
 #include "gbk.h"
 #include "inifile.h"
@@ -61,6 +63,26 @@ std::string Bytes(const std::filesystem::path& p) {
   std::string b;
   ReadWholeFile(p, &b);
   return b;
+}
+
+// The values of a settings file: "section/key=value" lines.
+QString Values(const std::filesystem::path& file, const QStringList& keys) {
+  IniFile ini(file);
+  QStringList out;
+  for (const QString& key : keys) {
+    const QStringList parts = key.split(QLatin1Char('/'));
+    out << key + QLatin1Char('=') +
+               QString::fromStdString(ini.ReadString(parts[0].toStdString(), parts[1].toStdString(), "?"));
+  }
+  return out.join(QLatin1Char('\n'));
+}
+
+// The entries of the skin menu, without the separator.
+QList<QAction*> SkinEntries(const TFrmMain& w) {
+  QList<QAction*> list;
+  for (QAction* a : w.mnuO_skin->actions())
+    if (!a->isSeparator()) list << a;
+  return list;
 }
 
 // A click on an arrow of an up-down control.
@@ -217,16 +239,10 @@ class FrmMainTest : public QObject {
 
     // Closing writes the minima and keeps the classes.
     QVERIFY(w->close());
-    IniFile ini(xminit_);
-    QCOMPARE(ini.ReadInteger("winpos", "treewid", -1), 30);
-    QCOMPARE(ini.ReadInteger("winpos", "pinghei", -1), 20);
-    QCOMPARE(ini.ReadInteger("winpos", "width", -1), 900);
-    QCOMPARE(ini.ReadInteger("winpos", "height", -1), 700);
-    QCOMPARE(ini.ReadInteger("winpos", "sheng", -1), 1);
-    QCOMPARE(ini.ReadInteger("winpos", "shi", -1), 0);
-    QCOMPARE(ini.ReadString("minggao", "fname", ""), std::string("黑体"));
-    QCOMPARE(ini.ReadInteger("classes", "count", -1), 2);
-    QCOMPARE(ini.ReadString("classes", "2", ""), std::string("名人"));
+    QCOMPARE(Values(xminit_, {"winpos/treewid", "winpos/pinghei", "winpos/width", "winpos/height",
+                              "winpos/sheng", "winpos/shi", "minggao/fname", "classes/count", "classes/2"}),
+             QStringLiteral("winpos/treewid=30\nwinpos/pinghei=20\nwinpos/width=900\nwinpos/height=700\n"
+                            "winpos/sheng=1\nwinpos/shi=0\nminggao/fname=黑体\nclasses/count=2\nclasses/2=名人"));
   }
 
   void closingAnsweredNoWritesNothing() {
@@ -276,20 +292,13 @@ class FrmMainTest : public QObject {
       QVERIFY(w->close());
       QVERIFY(!w->VoVirer);
     }
+    QCOMPARE(Values(xminit_, {"winpos/left", "winpos/top", "winpos/width", "winpos/height", "winpos/state",
+                              "winpos/treewid", "winpos/pinghei", "winpos/sheng", "winpos/shi", "minggao/fname",
+                              "minggao/fsize", "minggao/bcolor", "classes/count"}),
+             QStringLiteral("winpos/left=10\nwinpos/top=10\nwinpos/width=400\nwinpos/height=400\nwinpos/state=0\n"
+                            "winpos/treewid=180\nwinpos/pinghei=80\nwinpos/sheng=18\nwinpos/shi=1\n"
+                            "minggao/fname=宋体\nminggao/fsize=12\nminggao/bcolor=12635344\nclasses/count=0"));
     IniFile ini(xminit_);
-    QCOMPARE(ini.ReadInteger("winpos", "left", -1), 10);
-    QCOMPARE(ini.ReadInteger("winpos", "top", -1), 10);
-    QCOMPARE(ini.ReadInteger("winpos", "width", -1), 400);
-    QCOMPARE(ini.ReadInteger("winpos", "height", -1), 400);
-    QCOMPARE(ini.ReadInteger("winpos", "state", -1), 0);
-    QCOMPARE(ini.ReadInteger("winpos", "treewid", -1), 180);
-    QCOMPARE(ini.ReadInteger("winpos", "pinghei", -1), 80);
-    QCOMPARE(ini.ReadInteger("winpos", "sheng", -1), 18);
-    QCOMPARE(ini.ReadInteger("winpos", "shi", -1), 1);
-    QCOMPARE(ini.ReadString("minggao", "fname", ""), std::string("宋体"));
-    QCOMPARE(ini.ReadInteger("minggao", "fsize", -1), 12);
-    QCOMPARE(ini.ReadInteger("minggao", "bcolor", -1), 12635344);
-    QCOMPARE(ini.ReadInteger("classes", "count", -1), 0);
     // Nothing about skins is written on closing.
     QVERIFY(!ini.ValueExists("window", "skined"));
     // The file is GBK with CRLF.
@@ -311,12 +320,8 @@ class FrmMainTest : public QObject {
     w->showMaximized();
     QTRY_VERIFY(w->isMaximized());
     QVERIFY(w->close());
-    IniFile ini(xminit_);
-    QCOMPARE(ini.ReadInteger("winpos", "left", -1), 50);
-    QCOMPARE(ini.ReadInteger("winpos", "top", -1), 60);
-    QCOMPARE(ini.ReadInteger("winpos", "width", -1), 700);
-    QCOMPARE(ini.ReadInteger("winpos", "height", -1), 500);
-    QCOMPARE(ini.ReadInteger("winpos", "state", -1), 2);
+    QCOMPARE(Values(xminit_, {"winpos/left", "winpos/top", "winpos/width", "winpos/height", "winpos/state"}),
+             QStringLiteral("winpos/left=50\nwinpos/top=60\nwinpos/width=700\nwinpos/height=500\nwinpos/state=2"));
 
     auto again = Start();
     QVERIFY(again);
@@ -565,6 +570,51 @@ class FrmMainTest : public QObject {
     QCOMPARE(boxes.seen[0].text, QStringLiteral("请先排一个本命盘。"));
   }
 
+  void annualChartThroughItsTimeDialog() {
+    Boxes boxes;
+    auto w = Start();
+    QVERIFY(w);
+    FillBirth(*w);
+    w->BtnpaiClick();
+    QCOMPARE(w->VoVirer->model.chartMode, int8_t(0));
+    const double birth = w->annualMomentJd;
+
+    // Cancelled: nothing is drawn.
+    QTimer::singleShot(0, [] {
+      if (auto* d = qobject_cast<TFrmLiu*>(QApplication::activeModalWidget())) d->reject();
+    });
+    w->SbtoZw_liuClick();
+    QCOMPARE(w->VoVirer->model.chartMode, int8_t(0));
+
+    // Confirmed one year on: the overlay, and the first page.
+    w->PageMain->setCurrentIndex(1);
+    QTimer::singleShot(0, [] {
+      auto* d = qobject_cast<TFrmLiu*>(QApplication::activeModalWidget());
+      if (!d) return;
+      d->EdtYear->setText(QStringLiteral("1991"));
+      d->BtnokClick();
+    });
+    w->SbtoZw_liuClick();
+    QVERIFY2(boxes.seen.empty(), qPrintable(boxes.Texts().join(QLatin1Char('|'))));
+    QCOMPARE(w->VoVirer->model.chartMode, int8_t(1));
+    QCOMPARE(w->PageMain->currentIndex(), 0);
+    QCOMPARE(w->annualTimeZoneIndex, 8);
+    QVERIFY(std::fabs(w->annualMomentJd - birth - 365) < 1);
+
+    // A birth east of UTC+8: the proposal, the birth moment shifted to UTC+8
+    // but labelled with the birth's zone, lies before the birth.
+    w->Cboshiqu->setCurrentIndex(9);
+    w->BtnpaiClick();
+    QTimer::singleShot(0, [] {
+      if (auto* d = qobject_cast<TFrmLiu*>(QApplication::activeModalWidget())) d->BtnokClick();
+    });
+    w->SbtoZw_liuClick();
+    QCOMPARE(boxes.seen.size(), size_t(1));
+    QCOMPARE(boxes.seen[0].text, QString::fromUtf8(kAnnualBeforeBirth));
+    QCOMPARE(boxes.seen[0].caption, QStringLiteral("错误"));
+    QVERIFY(boxes.seen[0].icon == MsgIcon::Error);
+  }
+
   void nowButtonAndYearUpDown() {
     Boxes boxes;
     auto w = Start();
@@ -627,13 +677,7 @@ class FrmMainTest : public QObject {
     Boxes boxes;
     auto w = Start();
     QVERIFY(w);
-    auto entries = [&] {
-      QList<QAction*> list;
-      for (QAction* a : w->mnuO_skin->actions())
-        if (!a->isSeparator()) list << a;
-      return list;
-    };
-    QList<QAction*> e = entries();
+    QList<QAction*> e = SkinEntries(*w);
     QCOMPARE(e.size(), 3);
     QCOMPARE(e[0]->text(), QStringLiteral("Alpha"));
     QCOMPARE(e[1]->text(), QStringLiteral("Beta"));
@@ -667,9 +711,7 @@ class FrmMainTest : public QObject {
     w.reset();
     auto again = Start();
     QVERIFY(again);
-    QList<QAction*> list;
-    for (QAction* a : again->mnuO_skin->actions())
-      if (!a->isSeparator()) list << a;
+    QList<QAction*> list = SkinEntries(*again);
     QCOMPARE(list.size(), 2);
     QVERIFY(list[0]->isChecked() && !list[1]->isChecked());
     QCOMPARE(QApplication::palette().color(QPalette::Window), QColor(0x20, 0x30, 0x40));
@@ -684,9 +726,7 @@ class FrmMainTest : public QObject {
     Boxes boxes;
     auto w = Start();
     QVERIFY(w);
-    QList<QAction*> list;
-    for (QAction* a : w->mnuO_skin->actions())
-      if (!a->isSeparator()) list << a;
+    QList<QAction*> list = SkinEntries(*w);
     QCOMPARE(list.size(), 2);
     QVERIFY(!list[0]->isChecked() && list[1]->isChecked());
     QVERIFY(boxes.seen.empty());
