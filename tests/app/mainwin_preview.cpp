@@ -3,7 +3,7 @@
 // look at the window, its menus and dialogs. Run under a real display or
 // xvfb-run:
 //
-//   mainwin_preview OUT.png [main|analysis|file|tools|options|skins|setcan|dili|help] [SKIN|-]
+//   mainwin_preview OUT.png [main|analysis|annual|liu|file|tools|options|skins|setcan|dili|help] [SKIN|-]
 //
 // SKIN names a skin of the folder's skins/ ("-" the standard look); without
 // it the folder's own setting holds.
@@ -23,6 +23,7 @@
 
 #include "files.h"
 #include "frmdili.h"
+#include "frmliu.h"
 #include "frmmain.h"
 #include "frmsetcan.h"
 #include "frmtxthelp.h"
@@ -77,7 +78,9 @@ int main(int argc, char** argv) {
 
   std::unique_ptr<QDialog> dialog;
   QTimer::singleShot(700, [&] {
-    if (what == QLatin1String("analysis") || what == QLatin1String("main")) {
+    const bool charted = what == QLatin1String("analysis") || what == QLatin1String("main") ||
+                         what == QLatin1String("annual") || what == QLatin1String("liu");
+    if (charted) {
       w.Edtname->setText(QStringLiteral("张三"));
       w.EdtYear->setText(QStringLiteral("1990"));
       w.cbom->setCurrentIndex(2);
@@ -85,6 +88,11 @@ int main(int argc, char** argv) {
       w.cbos->setCurrentIndex(10);
       w.BtnpaiClick();
       if (what == QLatin1String("analysis")) w.PageMain->setCurrentIndex(1);
+      if (what == QLatin1String("annual")) {
+        w.annualMomentJd += 365.25 * 33;
+        w.ComputeAnnualChart();
+      }
+      if (what == QLatin1String("liu")) dialog = std::make_unique<TFrmLiu>(&w.annualTimeZoneIndex, &w.annualMomentJd, &w);
     } else if (what == QLatin1String("file")) {
       w.menuBar()->setActiveAction(w.mnuFile->menuAction());
     } else if (what == QLatin1String("tools")) {
