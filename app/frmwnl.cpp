@@ -326,24 +326,12 @@ void TFrmWnl::LoadYearTerms() {
 }
 
 int TFrmWnl::DaysInMonth(const DateTime& t) {
-  if (t.month < 1 || t.month > 12 || t.day < 1) return 0;
-  int day = t.day;
-  if (IsOctober1582(t.year, t.month)) {
-    if (day >= 5 && day <= 14) return 0;
-    if (day > 14) day -= 10;
-  }
   calendar::MYiDateEx& date = CalendarDateService();
-  const DateTime first{t.year, t.month, 1, 12, 1};
-  DateTime next = first;
-  if (t.month == 12) {
-    next.year = static_cast<int16_t>(t.year + 1);
-    next.month = 1;
-  } else {
-    next.month = static_cast<int16_t>(t.month + 1);
-  }
-  const double nextJd = date.JulianDayOf(next);
-  const int length = static_cast<int>(std::floor(nextJd - date.JulianDayOf(first)));
-  return length >= day ? length : 0;
+  if (!date.IsValidSolarDate(t)) return 0;
+  // The last day that exists; October 1582 lost ten days in its middle.
+  int last = 31;
+  while (last > 28 && !date.IsValidSolarDate({t.year, t.month, static_cast<int16_t>(last), 12, 1})) --last;
+  return IsOctober1582(t.year, t.month) ? last - 10 : last;
 }
 
 void TFrmWnl::DrawMonth() {
