@@ -30,25 +30,21 @@ ChartRequest Request() {
   return r;
 }
 
-void BM_NatalComputedAndDrawn(benchmark::State& state) {
+// A natal chart computed and drawn, and analysed when asked.
+void RunNatal(benchmark::State& state, bool analysed) {
   QImage picture = NewChartPicture();
   PictureChartPainter painter(&picture);
   CVoVirer engine;
   engine.SetPainter(&painter);
+  if (analysed) engine.SetAnalysis([](CVoVirer& e) { BuildAnalysis(e); });
   const ChartRequest r = Request();
   for (auto _ : state) benchmark::DoNotOptimize(engine.ComputeNatal(r));
 }
+
+void BM_NatalComputedAndDrawn(benchmark::State& state) { RunNatal(state, false); }
 BENCHMARK(BM_NatalComputedAndDrawn)->Unit(benchmark::kMillisecond);
 
-void BM_NatalComputedDrawnAndAnalysed(benchmark::State& state) {
-  QImage picture = NewChartPicture();
-  PictureChartPainter painter(&picture);
-  CVoVirer engine;
-  engine.SetPainter(&painter);
-  engine.SetAnalysis([](CVoVirer& e) { BuildAnalysis(e); });
-  const ChartRequest r = Request();
-  for (auto _ : state) benchmark::DoNotOptimize(engine.ComputeNatal(r));
-}
+void BM_NatalComputedDrawnAndAnalysed(benchmark::State& state) { RunNatal(state, true); }
 BENCHMARK(BM_NatalComputedDrawnAndAnalysed)->Unit(benchmark::kMillisecond);
 
 void BM_PaintNatal(benchmark::State& state) {

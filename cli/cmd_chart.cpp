@@ -42,6 +42,19 @@ int16_t Int16OrOutOfRange(int v) {
   return static_cast<int16_t>(v);
 }
 
+// One spirit pass in placement order: branch, text, whether and where shown.
+json SpiritsJson(int yearPillar, int nayinElement) {
+  SpiritCounters counters{};
+  json spirits = json::array();
+  for (const SpiritLabel& l : PlaceSpirits(yearPillar, nayinElement, counters))
+    spirits.push_back(json{{"branch", l.branch},
+                           {"branchName", calendar::kBranchNames[l.branch]},
+                           {"text", l.text},
+                           {"shown", l.shown()},
+                           {"position", l.position}});
+  return spirits;
+}
+
 // "D:M" with minutes 0..59, as the coordinate box takes it.
 float Coordinate(const std::string& text) {
   const double value = ParseDegreesMinutes(text);  // checks the form
@@ -192,15 +205,7 @@ json NatalChartJson(CVoVirer& engine, const ChartRequest& entered) {
   for (const ChartStar& s : ChartStars(m.yearPillar, m.nayinElement, m.places[kAscendantPlace].branch))
     stars[std::string(s.title)] = BodyChar(s.body);
   j["chartStars"] = stars;
-  SpiritCounters counters{};
-  json spirits = json::array();
-  for (const SpiritLabel& l : PlaceSpirits(m.yearPillar, m.nayinElement, counters))
-    spirits.push_back(json{{"branch", l.branch},
-                           {"branchName", calendar::kBranchNames[l.branch]},
-                           {"text", l.text},
-                           {"shown", l.shown()},
-                           {"position", l.position}});
-  j["spirits"] = spirits;
+  j["spirits"] = SpiritsJson(m.yearPillar, m.nayinElement);
   json header = json::array();
   for (const HeaderLine& l : HeaderLines(engine)) header.push_back(l.text);
   j["header"] = header;
@@ -268,15 +273,7 @@ json AnnualJson(const CVoVirer& engine) {
                           {"longitude", a.longitude[k]},
                           {"latitude", a.latitude[k]}});
   j["bodies"] = bodies;
-  SpiritCounters counters{};
-  json spirits = json::array();
-  for (const SpiritLabel& l : PlaceSpirits(a.yearPillar, engine.model.nayinElement, counters))
-    spirits.push_back(json{{"branch", l.branch},
-                           {"branchName", calendar::kBranchNames[l.branch]},
-                           {"text", l.text},
-                           {"shown", l.shown()},
-                           {"position", l.position}});
-  j["spirits"] = spirits;
+  j["spirits"] = SpiritsJson(a.yearPillar, engine.model.nayinElement);
   json lines = json::array();
   for (const std::string& l : AnnualLines(a)) lines.push_back(l);
   j["lines"] = lines;

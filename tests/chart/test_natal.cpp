@@ -42,7 +42,14 @@ DateTime Moment(int y, int mo, int d, int h, int mi) {
 
 // The parts of a model that a later chart or overlay reads.
 bool SameModel(const ChartModel& a, const ChartModel& b) {
-  if (std::memcmp(&a.request, &b.request, sizeof a.request) != 0) return false;
+  // Field by field: the request's padding bytes hold whatever was there.
+  const ChartRequest &r = a.request, &q = b.request;
+  if (std::memcmp(r.name, q.name, sizeof r.name) != 0 || r.year != q.year || r.month != q.month ||
+      r.day != q.day || r.hour != q.hour || r.minute != q.minute || r.timeZoneIndex != q.timeZoneIndex ||
+      r.isLunar != q.isLunar || r.isLeapMonth != q.isLeapMonth || r.isMale != q.isMale ||
+      r.provinceIndex != q.provinceIndex || r.cityIndex != q.cityIndex || r.longitude != q.longitude ||
+      r.latitude != q.latitude || std::memcmp(r.placeName, q.placeName, sizeof r.placeName) != 0)
+    return false;
   if (!(a.settings == b.settings) || a.chartMode != b.chartMode || a.inputJd != b.inputJd ||
       a.birthJd != b.birthJd || !(a.beijingMoment == b.beijingMoment) || !(a.pillarMoment == b.pillarMoment) ||
       !(a.lunarDate == b.lunarDate) || a.yearPillar != b.yearPillar || a.monthPillar != b.monthPillar ||
