@@ -80,6 +80,7 @@ TFrmMain::TFrmMain(MDataBase* store, QWidget* parent) : QMainWindow(parent), Dat
   caseLoaded = false;
   BuildLayout();
   BuildMenus();
+  BuildEditorMenus();
   Imgzhanxing->Blank();
 }
 

@@ -193,7 +193,39 @@ class TFrmMain : public QMainWindow {
   void mnuF_compactClick();
 
   // ---- comment editor, analysis page, picture, calendar (frmmain_editor.cpp)
+  // The editing pop-up menu of an editor; each entry acts on its own editor.
+  struct EditMenu {
+    QMenu* menu = nullptr;
+    QAction* undo = nullptr;       // 撤销
+    QAction* copy = nullptr;       // 复制
+    QAction* paste = nullptr;      // 粘帖
+    QAction* cut = nullptr;        // 剪切
+    QAction* erase = nullptr;      // 删除
+    QAction* selectAll = nullptr;  // 全选
+    QAction* font = nullptr;       // 设置选中文本
+    QAction* import = nullptr;     // 导入断语, the analysis page only
+    QAction* saveAs = nullptr;     // 另存为
+    QAction* print = nullptr;      // 打印
+  };
+  EditMenu PopupPingYu;               // the comment editor's menu
+  EditMenu PopupDuan;                 // the analysis page's menu
+  QMenu* PopupImg = nullptr;          // the chart picture's menu
+  QAction* mnuImg_copy = nullptr;     // 复制
+  QAction* mnuImg_saveAs = nullptr;   // 另存为...
+  QAction* mnuImg_print = nullptr;    // 打印
+  // Builds the three pop-up menus and sets the editors' behaviour.
+  void BuildEditorMenus();
+  // While a viewed case's comment has unsaved edits, asks whether to save
+  // them; Yes saves the case.
+  void AskSaveComment();
   void SbtoNewClick();
+  void SelectionFontClick(QTextEdit* editor);  // 设置选中文本
+  void EditorSaveAsClick(QTextEdit* editor);   // 另存为
+  void EditorPrintClick(QTextEdit* editor);    // 打印
+  void DuanImportClick();                      // 导入断语
+  void ImgCopyClick();
+  void ImgSaveAsClick();
+  void ImgPrintClick();
   void mnuO_mgDefaultClick();
   void mnuO_mgFontClick();
   void mnuO_mgColorClick();

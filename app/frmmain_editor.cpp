@@ -1,16 +1,301 @@
 // The comment editor, the analysis page's look, the output of the chart
 // picture and the perpetual calendar.
+#include <QAction>
+#include <QClipboard>
 #include <QComboBox>
+#include <QFile>
+#include <QGuiApplication>
+#include <QMenu>
+#include <QPrinter>
+#include <QTextBlock>
+#include <QTextCursor>
+#include <QTextDocument>
+#include <QTextEdit>
+#include <QToolButton>
 
+#include <utility>
+#include <vector>
+
+#include "bmp.h"
+#include "editordialogs.h"
 #include "frmmain.h"
 #include "frmwnl.h"
+#include "jpeg.h"
+#include "msgbox.h"
+#include "picturebox.h"
+#include "printing.h"
+#include "rtf.h"
+#include "textio.h"
+#include "widgets.h"
 
 namespace lumtar {
+namespace {
 
-void TFrmMain::SbtoNewClick() {}
-void TFrmMain::mnuO_mgDefaultClick() {}
-void TFrmMain::mnuO_mgFontClick() {}
-void TFrmMain::mnuO_mgColorClick() {}
+const QString kEditorFilter = QStringLiteral("Rtf格式|*.rtf|Txt格式|*.txt");
+const QString kImportFilter = QStringLiteral("All.rtf|*.rtf|All.txt|*.txt");
+const QString kPictureFilter = QStringLiteral("bmp格式|*.bmp|jpg格式|*.jpg");
+constexpr int kTextFilter = 2;  // the entries that write plain text / JPEG
+constexpr int kJpegFilter = 2;
+
+QString Caption() { return QString::fromUtf8(kAppTitle); }
+
+std::filesystem::path PathOf(const QString& name) {
+  return std::filesystem::path(QFile::encodeName(name).toStdString());
+}
+
+// "已保存！", or the error of a file that could not be written.
+void ReportSave(QWidget* owner, bool saved, const QString& name) {
+  if (saved)
+    ShowMessage(owner, QStringLiteral("已保存！"), Caption(), MsgIcon::Information);
+  else
+    ShowMessage(owner, QStringLiteral("无法创建文件 \"%1\"。").arg(name), Caption(), MsgIcon::Error);
+}
+
+// The selection stays visible, in the same colours, when the editor loses
+// the focus.
+void KeepSelectionVisible(QTextEdit* editor) {
+  QPalette pal = editor->palette();
+  for (QPalette::ColorRole role : {QPalette::Highlight, QPalette::HighlightedText})
+    pal.setColor(QPalette::Inactive, role, pal.color(QPalette::Active, role));
+  editor->setPalette(pal);
+}
+
+// The look of the first selected character, for the font dialog: the
+// editor's own font fills in what the text does not set, and sizes in
+// pixels are given in points (96 dpi).
+FontChoice SelectionLook(const QTextEdit& editor, const QTextCursor& selection) {
+  QTextCursor first(editor.document());
+  first.setPosition(selection.selectionStart());
+  first.movePosition(QTextCursor::NextCharacter, QTextCursor::KeepAnchor);
+  const QTextCharFormat format = first.charFormat();
+  QFont font = format.font().resolve(editor.document()->defaultFont());
+  if (font.pointSizeF() <= 0 && font.pixelSize() > 0) font.setPointSizeF(font.pixelSize() * 0.75);
+  const QColor color = format.hasProperty(QTextFormat::ForegroundBrush)
+                           ? format.foreground().color()
+                           : editor.palette().color(QPalette::Text);
+  return {font, color};
+}
+
+// Text without a colour of its own is shown in black, whatever the look of
+// the window: ranges of such text, neighbouring ranges joined over the
+// paragraph breaks between them.
+void BlackenAutomaticText(QTextDocument* doc) {
+  std::vector<std::pair<int, int>> ranges;  // [begin, end)
+  for (QTextBlock block = doc->begin(); block.isValid(); block = block.next()) {
+    for (auto it = block.begin(); !it.atEnd(); ++it) {
+      const QTextFragment fragment = it.fragment();
+      if (fragment.charFormat().hasProperty(QTextFormat::ForegroundBrush)) continue;
+      const int begin = fragment.position();
+      const int end = begin + fragment.length();
+      if (!ranges.empty() && begin - ranges.back().second <= 1)
+        ranges.back().second = end;
+      else
+        ranges.emplace_back(begin, end);
+    }
+  }
+  if (ranges.empty()) return;
+  QTextCharFormat black;
+  black.setForeground(QColor(0, 0, 0));
+  QTextCursor cursor(doc);
+  cursor.beginEditBlock();
+  for (const auto& [begin, end] : ranges) {
+    cursor.setPosition(begin);
+    cursor.setPosition(end, QTextCursor::KeepAnchor);
+    cursor.mergeCharFormat(black);
+  }
+  cursor.endEditBlock();
+}
+
+}  // namespace
+
+// ---- menus
+
+void TFrmMain::BuildEditorMenus() {
+  auto build = [this](QTextEdit* editor, bool withImport) {
+    KeepSelectionVisible(editor);
+    EditMenu m;
+    m.menu = new QMenu(editor);
+    m.undo = m.menu->addAction(QStringLiteral("撤销"));
+    m.menu->addSeparator();
+    m.copy = m.menu->addAction(QStringLiteral("复制"));
+    m.paste = m.menu->addAction(QStringLiteral("粘帖"));
+    m.cut = m.menu->addAction(QStringLiteral("剪切"));
+    m.erase = m.menu->addAction(QStringLiteral("删除"));
+    m.selectAll = m.menu->addAction(QStringLiteral("全选"));
+    m.menu->addSeparator();
+    m.font = m.menu->addAction(QStringLiteral("设置选中文本"));
+    m.menu->addSeparator();
+    if (withImport) m.import = m.menu->addAction(QStringLiteral("导入断语"));
+    m.saveAs = m.menu->addAction(QStringLiteral("另存为"));
+    m.print = m.menu->addAction(QStringLiteral("打印"));
+
+    connect(m.undo, &QAction::triggered, editor, &QTextEdit::undo);
+    connect(m.copy, &QAction::triggered, editor, &QTextEdit::copy);
+    connect(m.paste, &QAction::triggered, editor, &QTextEdit::paste);
+    connect(m.cut, &QAction::triggered, editor, &QTextEdit::cut);
+    connect(m.erase, &QAction::triggered, editor, [editor] { editor->textCursor().removeSelectedText(); });
+    connect(m.selectAll, &QAction::triggered, editor, &QTextEdit::selectAll);
+    connect(m.font, &QAction::triggered, this, [this, editor] { SelectionFontClick(editor); });
+    if (m.import) connect(m.import, &QAction::triggered, this, [this] { DuanImportClick(); });
+    connect(m.saveAs, &QAction::triggered, this, [this, editor] { EditorSaveAsClick(editor); });
+    connect(m.print, &QAction::triggered, this, [this, editor] { EditorPrintClick(editor); });
+
+    editor->setContextMenuPolicy(Qt::CustomContextMenu);
+    QMenu* menu = m.menu;
+    connect(editor, &QWidget::customContextMenuRequested, menu,
+            [editor, menu](const QPoint& pos) { menu->popup(editor->viewport()->mapToGlobal(pos)); });
+    return m;
+  };
+  PopupPingYu = build(RedtPingYu, false);
+  PopupDuan = build(RedtDuan, true);
+
+  PopupImg = new QMenu(Imgzhanxing);
+  mnuImg_copy = PopupImg->addAction(QStringLiteral("复制"));
+  mnuImg_saveAs = PopupImg->addAction(QStringLiteral("另存为..."));
+  mnuImg_print = PopupImg->addAction(QStringLiteral("打印"));
+  connect(mnuImg_copy, &QAction::triggered, this, [this] { ImgCopyClick(); });
+  connect(mnuImg_saveAs, &QAction::triggered, this, [this] { ImgSaveAsClick(); });
+  connect(mnuImg_print, &QAction::triggered, this, [this] { ImgPrintClick(); });
+  Imgzhanxing->setContextMenuPolicy(Qt::CustomContextMenu);
+  connect(Imgzhanxing, &QWidget::customContextMenuRequested, PopupImg,
+          [this](const QPoint& pos) { PopupImg->popup(Imgzhanxing->mapToGlobal(pos)); });
+}
+
+// ---- comment editor
+
+void TFrmMain::AskSaveComment() {
+  if (caseLoaded && RedtPingYu->document()->isModified() &&
+      AskYesNo(this, QStringLiteral("当前评语文本已改变，要保存吗？"), QStringLiteral("提示"), MsgIcon::Warning))
+    SbtoSaveClick();
+}
+
+void TFrmMain::SbtoNewClick() {
+  if (!AskYesNo(this, QStringLiteral("确定要开始建立一个新案例吗?这将清除现有评语！"), QStringLiteral("新建"),
+                MsgIcon::Information))
+    return;
+  AskSaveComment();
+  Imgzhanxing->Blank();
+  RedtDuan->clear();
+  caseLoaded = false;
+  // The prompt in the editor's own plain characters, whatever the comment
+  // was formatted with.
+  RedtPingYu->clear();
+  RedtPingYu->setCurrentCharFormat(QTextCharFormat());
+  RedtPingYu->setPlainText(QString::fromUtf8(kCommentPrompt));
+  RedtPingYu->document()->setModified(false);
+  natalChartShown = 0;
+  // "存新" in the button's own colour, no longer the blue of "存旧".
+  SbtoSave->setText(QStringLiteral("存新"));
+  SbtoSave->setStyleSheet(QString());
+}
+
+// ---- both editors
+
+void TFrmMain::SelectionFontClick(QTextEdit* editor) {
+  QTextCursor selection = editor->textCursor();
+  if (!selection.hasSelection()) return;
+  FontChoice choice = SelectionLook(*editor, selection);
+  if (!ChooseFont(this, &choice)) return;
+  QTextCharFormat format;
+  format.setFontFamilies({choice.font.family()});
+  if (choice.font.pointSizeF() > 0) format.setFontPointSize(choice.font.pointSizeF());
+  format.setFontWeight(choice.font.bold() ? QFont::Bold : QFont::Normal);
+  format.setFontItalic(choice.font.italic());
+  format.setFontUnderline(choice.font.underline());
+  format.setFontStrikeOut(choice.font.strikeOut());
+  format.setForeground(choice.color);
+  selection.mergeCharFormat(format);
+}
+
+void TFrmMain::EditorSaveAsClick(QTextEdit* editor) {
+  FileDialogAnswer answer;
+  if (!RunFileDialog({this, true, QStringLiteral("另存为"), kEditorFilter, 1}, &answer)) return;
+  // The name as typed with the chosen entry's extension, even when it
+  // already ends in one: a.rtf is saved as a.rtf.rtf.
+  const QString name = SaveAsFileName(answer.fileName, kEditorFilter, answer.filterIndex);
+  if (!ConfirmOverwrite(this, name)) return;
+  const bool saved = answer.filterIndex == kTextFilter
+                         ? SaveTextFile(PathOf(name), editor->toPlainText())
+                         : SaveRtfFile(PathOf(name), *editor->document());
+  ReportSave(this, saved, name);
+}
+
+void TFrmMain::EditorPrintClick(QTextEdit* editor) {
+  if (!AskYesNo(this, QStringLiteral("准备开始打印吗?"), QStringLiteral("打印"), MsgIcon::Information)) return;
+  QPrinter printer(QPrinter::HighResolution);
+  if (!RunPrintDialog(this, &printer)) return;
+  if (!PrintTextDocument(&printer, *editor->document()))
+    ShowMessage(this, QStringLiteral("打印错误，请检查打印设备！"), QStringLiteral("打印错误"), MsgIcon::Error);
+}
+
+// ---- analysis page
+
+void TFrmMain::DuanImportClick() {
+  FileDialogAnswer answer;
+  if (!RunFileDialog({this, false, QStringLiteral("打开"), kImportFilter, 1}, &answer)) return;
+  // A plain-text file takes the page's font and size, black, no style; a
+  // file that cannot be read leaves the page as it was.
+  QTextDocument* page = RedtDuan->document();
+  if (!LoadRichOrPlainFile(PathOf(answer.fileName), page)) {
+    ShowMessage(this, QStringLiteral("导入文件出错,请重试一次"), QStringLiteral("重试一次"), MsgIcon::Error);
+    return;
+  }
+  BlackenAutomaticText(page);
+  page->clearUndoRedoStacks();
+  RedtDuan->moveCursor(QTextCursor::Start);
+}
+
+void TFrmMain::mnuO_mgDefaultClick() {
+  analysisFontName = QString::fromUtf8(kDefaultAnalysisFont);
+  analysisBackColour = kDefaultAnalysisColour;
+  analysisFontSize = kDefaultAnalysisFontSize;
+  ApplyAnalysisLook();
+}
+
+void TFrmMain::mnuO_mgFontClick() {
+  QFont font(analysisFontName);
+  font.setPointSize(analysisFontSize);
+  FontChoice choice{font, QColor(0, 0, 0)};
+  if (!ChooseFont(this, &choice)) return;
+  // The face that shows 宋体 here is kept under its Windows name.
+  const QString family = choice.font.family();
+  analysisFontName = family == QString::fromLatin1(kSongTiFamily) ? QString::fromUtf8(kDefaultAnalysisFont) : family;
+  if (choice.font.pointSize() > 0) analysisFontSize = choice.font.pointSize();
+  ApplyAnalysisLook();
+  ShowMessage(this, QStringLiteral("设置完成"), Caption(), MsgIcon::Information);
+}
+
+void TFrmMain::mnuO_mgColorClick() {
+  QColor color = ColorFromBgr(analysisBackColour);
+  if (!ChooseColor(this, &color)) return;
+  analysisBackColour = BgrFromColor(color);
+  ApplyAnalysisLook();
+  ShowMessage(this, QStringLiteral("设置完成"), Caption(), MsgIcon::Information);
+}
+
+// ---- chart picture
+
+void TFrmMain::ImgCopyClick() { QGuiApplication::clipboard()->setImage(Imgzhanxing->Picture()); }
+
+void TFrmMain::ImgSaveAsClick() {
+  FileDialogAnswer answer;
+  if (!RunFileDialog({this, true, QStringLiteral("另存为Bmp图片"), kPictureFilter, 1}, &answer)) return;
+  const QString name = SaveAsFileName(answer.fileName, kPictureFilter, answer.filterIndex);
+  if (!ConfirmOverwrite(this, name)) return;
+  const QImage& picture = Imgzhanxing->Picture();
+  const bool saved = answer.filterIndex == kJpegFilter ? SaveJpeg(picture, PathOf(name))
+                                                       : SaveBmp(picture, PathOf(name));
+  ReportSave(this, saved, name);
+}
+
+void TFrmMain::ImgPrintClick() {
+  if (!AskYesNo(this, QStringLiteral("准备开始打印吗?"), QStringLiteral("打印"), MsgIcon::Information)) return;
+  QPrinter printer(QPrinter::HighResolution);
+  if (!RunPrintDialog(this, &printer)) return;
+  if (!PrintChartPicture(&printer, Imgzhanxing->Picture()))
+    ShowMessage(this, QStringLiteral("请检查打印机能否正常工作！"), QStringLiteral("打印错误"), MsgIcon::Error);
+}
+
 void TFrmMain::mnuT_wnlClick() {
   // The panel's date, its year from the up-down control.
   const DateTime date{static_cast<int16_t>(UpDyear->position() + kInputFirstYear),

@@ -1,0 +1,74 @@
+// The standard dialogs of the editors and the chart picture: font (with a
+// colour, as the Windows font dialog has one), colour, file open/save and
+// printer. Each goes through a handler that tests replace, as the message
+// boxes do.
+#pragma once
+
+#include <QColor>
+#include <QFont>
+#include <QString>
+
+#include <functional>
+
+class QPrinter;
+class QWidget;
+
+namespace lumtar {
+
+// ---- font
+
+struct FontChoice {
+  QFont font;    // family, point size, bold, italic, underline, strike-out
+  QColor color;  // the text colour
+};
+
+// Shows the font dialog preset with *choice; on OK fills it and returns true.
+bool ChooseFont(QWidget* owner, FontChoice* choice);
+
+using FontDialogHandler = std::function<bool(QWidget* owner, FontChoice* choice)>;
+// Replaces the real dialog (nullptr restores it). Returns the previous one.
+FontDialogHandler SetFontDialogHandler(FontDialogHandler handler);
+
+// ---- colour
+
+// Shows the colour dialog preset with *color; on OK sets it and returns true.
+bool ChooseColor(QWidget* owner, QColor* color);
+
+using ColorDialogHandler = std::function<bool(QWidget* owner, QColor* color)>;
+ColorDialogHandler SetColorDialogHandler(ColorDialogHandler handler);
+
+// ---- files
+
+struct FileDialogRequest {
+  QWidget* owner = nullptr;
+  bool save = false;
+  QString title;
+  QString filter;       // "Rtf格式|*.rtf|Txt格式|*.txt"
+  int filterIndex = 1;  // the entry selected at first, counting from 1
+};
+
+struct FileDialogAnswer {
+  QString fileName;     // as typed or picked, no extension added
+  int filterIndex = 1;  // the entry chosen, counting from 1
+};
+
+// Shows the open or save dialog. A save dialog adds no extension and asks no
+// overwrite question itself: the caller knows the file it really writes.
+bool RunFileDialog(const FileDialogRequest& request, FileDialogAnswer* answer);
+
+using FileDialogHandler = std::function<bool(const FileDialogRequest& request, FileDialogAnswer* answer)>;
+FileDialogHandler SetFileDialogHandler(FileDialogHandler handler);
+
+// Asks before `path` is replaced when it exists; true when it may be
+// written.
+bool ConfirmOverwrite(QWidget* owner, const QString& path);
+
+// ---- printer
+
+// Shows the print dialog for the printer; true on OK.
+bool RunPrintDialog(QWidget* owner, QPrinter* printer);
+
+using PrintDialogHandler = std::function<bool(QWidget* owner, QPrinter* printer)>;
+PrintDialogHandler SetPrintDialogHandler(PrintDialogHandler handler);
+
+}  // namespace lumtar

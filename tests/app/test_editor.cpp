@@ -1,0 +1,794 @@
+// The comment editor, the analysis page's menus and settings, printing and
+// the chart picture's output, driven through the main window.
+#include <QAction>
+#include <QApplication>
+#include <QClipboard>
+#include <QComboBox>
+#include <QGuiApplication>
+#include <QImage>
+#include <QLineEdit>
+#include <QMenu>
+#include <QPainter>
+#include <QPrinter>
+#include <QRegularExpression>
+#include <QScreen>
+#include <QTabWidget>
+#include <QTextBlock>
+#include <QTextCursor>
+#include <QTextDocument>
+#include <QTextEdit>
+#include <QTimer>
+#include <QToolButton>
+#include <QtTest>
+
+#include <memory>
+#include <set>
+#include <vector>
+
+#include "editordialogs.h"
+#include "files.h"
+#include "frmmain.h"
+#include "gbk.h"
+#include "inifile.h"
+#include "msgbox.h"
+#include "picturebox.h"
+#include "printing.h"
+#include "rtf.h"
+#include "tempdir.h"
+#include "textio.h"
+#include "widgets.h"
+
+using namespace lumtar;
+
+namespace {
+
+// Answers every box and remembers it; `answers` are taken in turn for the
+// Yes/No questions, then `answerYes`.
+class Boxes {
+ public:
+  explicit Boxes(bool answerYes = true) : answerYes(answerYes) {
+    SetMessageHandler([this](const MsgRequest& r) {
+      seen.push_back(r);
+      if (r.buttons == MsgButtons::Ok) return MsgResult::Ok;
+      bool yes = this->answerYes;
+      if (!answers.empty()) {
+        yes = answers.front();
+        answers.erase(answers.begin());
+      }
+      return yes ? MsgResult::Yes : MsgResult::No;
+    });
+  }
+  ~Boxes() { SetMessageHandler(nullptr); }
+  QStringList Texts() const {
+    QStringList t;
+    for (const auto& r : seen) t << r.text;
+    return t;
+  }
+  bool answerYes;
+  std::vector<bool> answers;
+  std::vector<MsgRequest> seen;
+};
+
+// Replaces the standard dialogs for one test.
+struct Dialogs {
+  Dialogs() {
+    SetFileDialogHandler([this](const FileDialogRequest& r, FileDialogAnswer* a) {
+      fileRequests.push_back(r);
+      if (fileName.isEmpty()) return false;
+      a->fileName = fileName;
+      a->filterIndex = filterIndex;
+      return true;
+    });
+    SetPrintDialogHandler([this](QWidget*, QPrinter* printer) {
+      ++printDialogs;
+      if (pdf.isEmpty()) return false;
+      printer->setOutputFormat(QPrinter::PdfFormat);
+      printer->setOutputFileName(pdf);
+      printerDocName = printer->docName();
+      return true;
+    });
+    SetFontDialogHandler([this](QWidget*, FontChoice* c) {
+      fontPresets.push_back(*c);
+      if (!font) return false;
+      *c = *font;
+      return true;
+    });
+    SetColorDialogHandler([this](QWidget*, QColor* c) {
+      colorPresets.push_back(*c);
+      if (!color.isValid()) return false;
+      *c = color;
+      return true;
+    });
+  }
+  ~Dialogs() {
+    SetFileDialogHandler(nullptr);
+    SetPrintDialogHandler(nullptr);
+    SetFontDialogHandler(nullptr);
+    SetColorDialogHandler(nullptr);
+  }
+  QString fileName;  // empty: the file dialog is cancelled
+  int filterIndex = 1;
+  QString pdf;       // empty: the print dialog is cancelled
+  std::unique_ptr<FontChoice> font;  // null: the font dialog is cancelled
+  QColor color;      // invalid: the colour dialog is cancelled
+  std::vector<FileDialogRequest> fileRequests;
+  int printDialogs = 0;
+  QString printerDocName = QStringLiteral("unset");
+  std::vector<FontChoice> fontPresets;
+  std::vector<QColor> colorPresets;
+};
+
+std::string Bytes(const std::filesystem::path& p) {
+  std::string b;
+  ReadWholeFile(p, &b);
+  return b;
+}
+
+int PdfPageCount(const std::filesystem::path& pdf) {
+  const QString text = QString::fromLatin1(QByteArray::fromStdString(Bytes(pdf)));
+  return static_cast<int>(text.count(QRegularExpression(QStringLiteral("/Type\\s*/Page(?![a-zA-Z])"))));
+}
+
+QStringList MenuTexts(const QMenu* menu) {
+  QStringList t;
+  for (const QAction* a : menu->actions()) t << (a->isSeparator() ? QStringLiteral("-") : a->text());
+  return t;
+}
+
+// Selects [from, to) in the editor.
+void Select(QTextEdit* editor, int from, int to) {
+  QTextCursor c = editor->textCursor();
+  c.setPosition(from);
+  c.setPosition(to, QTextCursor::KeepAnchor);
+  editor->setTextCursor(c);
+}
+
+QTextCharFormat FormatAt(const QTextDocument& doc, int position) {
+  QTextCursor c(const_cast<QTextDocument*>(&doc));
+  c.setPosition(position + 1);
+  return c.charFormat();
+}
+
+// The markers of a JPEG stream up to the start of the scan.
+std::set<int> JpegFrameMarkers(const std::string& b) {
+  std::set<int> markers;
+  for (size_t i = 2; i + 3 < b.size();) {
+    if (static_cast<unsigned char>(b[i]) != 0xFF) break;
+    const int m = static_cast<unsigned char>(b[i + 1]);
+    if (m >= 0xC0 && m <= 0xCF && m != 0xC4 && m != 0xC8 && m != 0xCC) markers.insert(m);
+    if (m == 0xDA) break;
+    i += 2 + ((static_cast<unsigned char>(b[i + 2]) << 8) | static_cast<unsigned char>(b[i + 3]));
+  }
+  return markers;
+}
+
+}  // namespace
+
+class EditorTest : public QObject {
+  Q_OBJECT
+
+  std::unique_ptr<test::TempDir> dir_;
+
+  std::unique_ptr<TFrmMain> Start() {
+    auto w = std::make_unique<TFrmMain>();
+    w->show();
+    if (!QTest::qWaitForWindowExposed(w.get())) return nullptr;
+    QCoreApplication::processEvents();
+    return w;
+  }
+
+  // A natal chart on screen: 1990-3-7 10:30 at Fuzhou.
+  static void Chart(TFrmMain& w) {
+    w.Edtname->setText(QStringLiteral("张三"));
+    w.EdtYear->setText(QStringLiteral("1990"));
+    w.cbom->setCurrentIndex(2);
+    w.cbod->setCurrentIndex(6);
+    w.cbos->setCurrentIndex(10);
+    w.cbomin->setCurrentIndex(30);
+    w.BtnpaiClick();
+  }
+
+  QString Path(const char* name) const { return QString::fromStdString((*dir_ / name).string()); }
+
+ private slots:
+  // The program's fonts, as it starts.
+  void initTestCase() {
+    InstallFontSubstitutions();
+    QApplication::setFont(SongTiPixelFont(14));
+  }
+  void init() {
+    dir_ = std::make_unique<test::TempDir>();
+    SetProgramDir(dir_->str());
+    CreateDirectories(*dir_ / "dat");
+    CopyFileOverwrite(std::filesystem::path(LUMTAR_SOURCE_DIR) / "data/dili.ini", *dir_ / "dat/dili.ini");
+  }
+  void cleanup() { dir_.reset(); }
+
+  void popUpMenusHoldEveryEntryInOrder() {
+    Boxes boxes;
+    auto w = Start();
+    QVERIFY(w);
+    const QStringList common = {"撤销", "-", "复制", "粘帖", "剪切", "删除", "全选", "-", "设置选中文本", "-"};
+    QCOMPARE(MenuTexts(w->PopupPingYu.menu), (common + QStringList{"另存为", "打印"}));
+    QCOMPARE(MenuTexts(w->PopupDuan.menu), (common + QStringList{"导入断语", "另存为", "打印"}));
+    QVERIFY(!w->PopupPingYu.import);
+    QCOMPARE(MenuTexts(w->PopupImg), (QStringList{"复制", "另存为...", "打印"}));
+    QCOMPARE(w->RedtPingYu->contextMenuPolicy(), Qt::CustomContextMenu);
+    QCOMPARE(w->RedtDuan->contextMenuPolicy(), Qt::CustomContextMenu);
+    QCOMPARE(w->Imgzhanxing->contextMenuPolicy(), Qt::CustomContextMenu);
+  }
+
+  void editingEntriesActOnTheirOwnEditor() {
+    Boxes boxes;
+    auto w = Start();
+    QVERIFY(w);
+    w->RedtDuan->setPlainText(QStringLiteral("星命分析"));
+    QTextEdit* e = w->RedtPingYu;
+    e->setPlainText(QStringLiteral("甲乙丙丁"));
+    Select(e, 1, 3);
+    w->PopupPingYu.cut->trigger();
+    QCOMPARE(e->toPlainText(), QStringLiteral("甲丁"));
+    e->moveCursor(QTextCursor::End);
+    w->PopupPingYu.paste->trigger();
+    QCOMPARE(e->toPlainText(), QStringLiteral("甲丁乙丙"));
+    Select(e, 0, 1);
+    w->PopupPingYu.copy->trigger();
+    QCOMPARE(QGuiApplication::clipboard()->text(), QStringLiteral("甲"));
+    w->PopupPingYu.erase->trigger();
+    QCOMPARE(e->toPlainText(), QStringLiteral("丁乙丙"));
+    w->PopupPingYu.undo->trigger();
+    QCOMPARE(e->toPlainText(), QStringLiteral("甲丁乙丙"));
+    w->PopupPingYu.selectAll->trigger();
+    QCOMPARE(e->textCursor().selectedText(), QStringLiteral("甲丁乙丙"));
+    // The analysis page was never touched.
+    QCOMPARE(w->RedtDuan->toPlainText(), QStringLiteral("星命分析"));
+    w->PopupDuan.selectAll->trigger();
+    w->PopupDuan.erase->trigger();
+    QVERIFY(w->RedtDuan->toPlainText().isEmpty());
+    QCOMPARE(e->toPlainText(), QStringLiteral("甲丁乙丙"));
+  }
+
+  void userEditsSetTheModifiedMark() {
+    Boxes boxes;
+    auto w = Start();
+    QVERIFY(w);
+    QVERIFY(!w->RedtPingYu->document()->isModified());
+    w->RedtPingYu->setFocus();
+    w->RedtPingYu->moveCursor(QTextCursor::End);
+    QTest::keyClicks(w->RedtPingYu, QStringLiteral("a\tb"));
+    QVERIFY(w->RedtPingYu->document()->isModified());
+    QVERIFY(w->RedtPingYu->toPlainText().endsWith(QStringLiteral("a\tb")));  // a tab is text
+  }
+
+  void newCaseAnsweredNoLeavesEverything() {
+    Boxes boxes(false);
+    auto w = Start();
+    QVERIFY(w);
+    Chart(*w);
+    w->RedtPingYu->setPlainText(QStringLiteral("好命"));
+    w->RedtPingYu->document()->setModified(true);
+    w->caseLoaded = true;
+    const QImage picture = w->Imgzhanxing->Picture();
+    const QString analysis = w->RedtDuan->toPlainText();
+    boxes.seen.clear();
+    w->SbtoNewClick();
+    QCOMPARE(boxes.Texts(), QStringList{"确定要开始建立一个新案例吗?这将清除现有评语！"});
+    QCOMPARE(boxes.seen[0].caption, QStringLiteral("新建"));
+    QCOMPARE(w->RedtPingYu->toPlainText(), QStringLiteral("好命"));
+    QVERIFY(w->RedtPingYu->document()->isModified());
+    QCOMPARE(w->RedtDuan->toPlainText(), analysis);
+    QCOMPARE(w->Imgzhanxing->Picture(), picture);
+    QVERIFY(w->caseLoaded);
+    QVERIFY(w->natalChartShown);
+  }
+
+  void newCaseClearsAndAsksAboutAnEditedViewedComment_data() {
+    QTest::addColumn<bool>("caseLoaded");
+    QTest::addColumn<bool>("edited");
+    QTest::addColumn<QStringList>("questions");
+    const QString start = QStringLiteral("确定要开始建立一个新案例吗?这将清除现有评语！");
+    const QString save = QStringLiteral("当前评语文本已改变，要保存吗？");
+    QTest::newRow("viewed, edited") << true << true << QStringList{start, save};
+    QTest::newRow("viewed, unedited") << true << false << QStringList{start};
+    QTest::newRow("存新 mode, edited") << false << true << QStringList{start};
+  }
+  void newCaseClearsAndAsksAboutAnEditedViewedComment() {
+    QFETCH(bool, caseLoaded);
+    QFETCH(bool, edited);
+    QFETCH(QStringList, questions);
+    Boxes boxes(true);
+    boxes.answers = {true, false};  // start anew; do not save
+    auto w = Start();
+    QVERIFY(w);
+    Chart(*w);
+    QVERIFY(w->natalChartShown);
+    w->RedtPingYu->selectAll();
+    w->RedtPingYu->setFontWeight(QFont::Bold);
+    w->RedtPingYu->setTextColor(Qt::red);
+    w->RedtPingYu->insertPlainText(QStringLiteral("好命"));
+    w->RedtPingYu->document()->setModified(edited);
+    w->caseLoaded = caseLoaded;
+    w->SbtoSave->setText(QStringLiteral("存旧"));
+    w->SbtoSave->setStyleSheet(QStringLiteral("color: #0000ff;"));
+    w->SbtoSave->ensurePolished();
+    QCOMPARE(w->SbtoSave->palette().color(QPalette::ButtonText), QColor(0, 0, 255));
+    boxes.seen.clear();
+    w->SbtoNewClick();
+    QCOMPARE(boxes.Texts(), questions);
+    if (questions.size() > 1) {
+      QCOMPARE(boxes.seen[1].caption, QStringLiteral("提示"));
+      QCOMPARE(boxes.seen[1].icon, MsgIcon::Warning);
+    }
+    QCOMPARE(w->RedtPingYu->toPlainText(), QStringLiteral("输入自己的评语："));
+    // The prompt in plain characters, not those of the old comment.
+    const QTextCharFormat f = FormatAt(*w->RedtPingYu->document(), 0);
+    QVERIFY(f.fontWeight() != QFont::Bold);
+    QVERIFY(!f.hasProperty(QTextFormat::ForegroundBrush));
+    QVERIFY(!w->RedtPingYu->document()->isModified());
+    QVERIFY(w->RedtDuan->toPlainText().isEmpty());
+    QImage white(w->Imgzhanxing->Picture().size(), w->Imgzhanxing->Picture().format());
+    white.fill(Qt::white);
+    QCOMPARE(w->Imgzhanxing->Picture(), white);
+    QVERIFY(!w->caseLoaded);
+    QVERIFY(!w->natalChartShown);
+    QCOMPARE(w->SbtoSave->text(), QStringLiteral("存新"));
+    w->SbtoSave->ensurePolished();
+    QCOMPARE(w->SbtoSave->palette().color(QPalette::ButtonText), QColor(0, 0, 0));
+  }
+
+  void selectionFontNeedsASelection() {
+    Boxes boxes;
+    Dialogs dialogs;
+    auto w = Start();
+    QVERIFY(w);
+    w->RedtPingYu->moveCursor(QTextCursor::End);
+    w->PopupPingYu.font->trigger();
+    QVERIFY(dialogs.fontPresets.empty());
+    QVERIFY(!w->RedtPingYu->document()->isModified());
+  }
+
+  // A comment formatted through "设置选中文本", saved through "另存为" as
+  // RTF, read back with every property.
+  void formattedCommentSavedAsRtfReadsBackIntact() {
+    Boxes boxes;
+    Dialogs dialogs;
+    auto w = Start();
+    QVERIFY(w);
+    QTextEdit* e = w->RedtPingYu;
+    e->setPlainText(QStringLiteral("命主火星，身主土星。\n第二行 plain"));
+    e->document()->setModified(false);
+    QFont chosen(QStringLiteral("Noto Sans CJK SC"));
+    chosen.setPointSize(16);
+    chosen.setBold(true);
+    chosen.setItalic(true);
+    chosen.setUnderline(true);
+    dialogs.font = std::make_unique<FontChoice>(FontChoice{chosen, QColor(255, 0, 0)});
+    Select(e, 0, 4);
+    w->PopupPingYu.font->trigger();
+    // The dialog opened with the editor's own look: 14 pixels are 10.5 points.
+    QCOMPARE(dialogs.fontPresets.size(), size_t{1});
+    QCOMPARE(dialogs.fontPresets[0].font.pointSizeF(), 10.5);
+    QVERIFY(!dialogs.fontPresets[0].font.bold());
+    QVERIFY(e->document()->isModified());
+
+    dialogs.fileName = Path("comment");
+    w->PopupPingYu.saveAs->trigger();
+    QCOMPARE(dialogs.fileRequests.back().filter, QStringLiteral("Rtf格式|*.rtf|Txt格式|*.txt"));
+    QVERIFY(dialogs.fileRequests.back().save);
+    QCOMPARE(boxes.Texts(), QStringList{"已保存！"});
+
+    QTextDocument back;
+    QVERIFY(LoadRtfFile(*dir_ / "comment.rtf", &back));
+    QCOMPARE(back.toPlainText(), e->toPlainText());
+    const QTextCharFormat head = FormatAt(back, 2);
+    QCOMPARE(head.fontFamilies().toStringList().value(0), QStringLiteral("Noto Sans CJK SC"));
+    QCOMPARE(head.fontPointSize(), 16.0);
+    QCOMPARE(head.fontWeight(), int(QFont::Bold));
+    QVERIFY(head.fontItalic() && head.fontUnderline() && !head.fontStrikeOut());
+    QCOMPARE(head.foreground().color(), QColor(255, 0, 0));
+    const QTextCharFormat rest = FormatAt(back, 6);
+    QVERIFY(rest.fontWeight() != QFont::Bold);
+    QVERIFY(!rest.fontItalic());
+    QVERIFY(rest.foreground().color() != QColor(255, 0, 0));
+    // 黑体 is written under its Windows name.
+    QVERIFY(Bytes(*dir_ / "comment.rtf").find("\\'ba\\'da\\'cc\\'e5;") != std::string::npos);
+  }
+
+  void saveAsAppendsTheChosenExtension_data() {
+    QTest::addColumn<QString>("typed");
+    QTest::addColumn<int>("filterIndex");
+    QTest::addColumn<QString>("written");
+    QTest::addColumn<bool>("rtf");
+    QTest::newRow("a.rtf, rtf") << "a.rtf" << 1 << "a.rtf.rtf" << true;
+    QTest::newRow("a, rtf") << "a" << 1 << "a.rtf" << true;
+    QTest::newRow("a, txt") << "a" << 2 << "a.txt" << false;
+    QTest::newRow("a.txt, txt") << "a.txt" << 2 << "a.txt.txt" << false;
+    QTest::newRow("a.txt, rtf") << "a.txt" << 1 << "a.txt.rtf" << true;
+  }
+  void saveAsAppendsTheChosenExtension() {
+    QFETCH(QString, typed);
+    QFETCH(int, filterIndex);
+    QFETCH(QString, written);
+    QFETCH(bool, rtf);
+    Boxes boxes;
+    Dialogs dialogs;
+    auto w = Start();
+    QVERIFY(w);
+    w->RedtDuan->setPlainText(QStringLiteral("第一段\n第二段"));
+    dialogs.fileName = Path("") + typed;
+    dialogs.filterIndex = filterIndex;
+    w->PopupDuan.saveAs->trigger();
+    const std::filesystem::path file = *dir_ / written.toStdString();
+    QVERIFY(FileExists(file));
+    QCOMPARE(ListFiles(dir_->path(), "*").size(), size_t{1});
+    const std::string bytes = Bytes(file);
+    QCOMPARE(LooksLikeRtf(bytes), rtf);
+    if (!rtf) QCOMPARE(bytes, Utf8ToGbk("第一段\r\n第二段"));
+    QCOMPARE(boxes.Texts(), QStringList{"已保存！"});
+  }
+
+  // Saving as text does not leave the page in plain-text mode: the next
+  // rich-text save keeps the formatting.
+  void textThenRichSaveKeepsRichText() {
+    Boxes boxes;
+    Dialogs dialogs;
+    auto w = Start();
+    QVERIFY(w);
+    Chart(*w);
+    dialogs.fileName = Path("page");
+    dialogs.filterIndex = 2;
+    w->PopupDuan.saveAs->trigger();
+    dialogs.filterIndex = 1;
+    w->PopupDuan.saveAs->trigger();
+    QTextDocument back;
+    QVERIFY(LoadRtfFile(*dir_ / "page.rtf", &back));
+    QCOMPARE(back.toPlainText(), w->RedtDuan->toPlainText());
+    const int heading = back.toPlainText().indexOf(QStringLiteral("命主分析"));
+    QVERIFY(heading >= 0);
+    QCOMPARE(FormatAt(back, heading).fontWeight(), int(QFont::Bold));
+    QCOMPARE(FormatAt(back, heading).foreground().color(), QColor(0, 0, 255));
+    std::string text;
+    QVERIFY(ReadWholeFile(*dir_ / "page.txt", &text));
+    QVERIFY(!LooksLikeRtf(text));
+  }
+
+  // The file really written is the typed name with an extension, which the
+  // dialog never saw: replacing it is asked about, and No keeps it.
+  void saveAsAsksBeforeReplacingTheFileItWrites() {
+    Boxes boxes(false);
+    Dialogs dialogs;
+    auto w = Start();
+    QVERIFY(w);
+    QVERIFY(WriteWholeFileAtomic(*dir_ / "old.rtf", "keep"));
+    dialogs.fileName = Path("old");
+    w->PopupPingYu.saveAs->trigger();
+    QCOMPARE(boxes.Texts(), QStringList{"old.rtf 已存在。\n要替换它吗？"});
+    QCOMPARE(Bytes(*dir_ / "old.rtf"), std::string("keep"));
+    boxes.answerYes = true;
+    boxes.seen.clear();
+    w->PopupPingYu.saveAs->trigger();
+    QCOMPARE(boxes.Texts(), (QStringList{"old.rtf 已存在。\n要替换它吗？", "已保存！"}));
+    QVERIFY(LooksLikeRtf(Bytes(*dir_ / "old.rtf")));
+  }
+
+  void aFailedSaveSaysSoAndDoesNotClaimSuccess() {
+    Boxes boxes;
+    Dialogs dialogs;
+    auto w = Start();
+    QVERIFY(w);
+    // A folder that cannot be, as a file of that name is there.
+    QVERIFY(WriteWholeFileAtomic(*dir_ / "plain", "x"));
+    dialogs.fileName = Path("plain/x");
+    w->PopupPingYu.saveAs->trigger();
+    w->ImgSaveAsClick();
+    QCOMPARE(boxes.seen.size(), size_t{2});
+    for (const auto& r : boxes.seen) {
+      QVERIFY(r.text.startsWith(QStringLiteral("无法创建文件")));
+      QCOMPARE(r.icon, MsgIcon::Error);
+    }
+  }
+
+  void importLoadsRichAndPlainFiles() {
+    Boxes boxes;
+    Dialogs dialogs;
+    auto w = Start();
+    QVERIFY(w);
+    w->analysisFontSize = 15;
+    w->ApplyAnalysisLook();
+
+    // RTF keeps its own formatting; text of no colour is black.
+    const std::string rtf = Utf8ToGbk(
+        "{\\rtf1\\ansi\\ansicpg936\\deff0{\\fonttbl{\\f0\\fnil\\fcharset134 宋体;}}"
+        "{\\colortbl ;\\red0\\green0\\blue255;}\\f0\\fs24 {\\cf1\\b 命宫：}辰\\par 第二段\\par}");
+    QVERIFY(WriteWholeFileAtomic(*dir_ / "duan.rtf", rtf));
+    dialogs.fileName = Path("duan.rtf");
+    w->PopupDuan.import->trigger();
+    QCOMPARE(dialogs.fileRequests.back().filter, QStringLiteral("All.rtf|*.rtf|All.txt|*.txt"));
+    QCOMPARE(dialogs.fileRequests.back().filterIndex, 1);
+    QVERIFY(!dialogs.fileRequests.back().save);
+    QTextDocument* page = w->RedtDuan->document();
+    QCOMPARE(page->toPlainText(), QStringLiteral("命宫：辰\n第二段"));
+    QCOMPARE(FormatAt(*page, 0).foreground().color(), QColor(0, 0, 255));
+    QCOMPARE(FormatAt(*page, 0).fontWeight(), int(QFont::Bold));
+    QCOMPARE(FormatAt(*page, 3).foreground().color(), QColor(0, 0, 0));
+    QCOMPARE(FormatAt(*page, 3).fontPointSize(), 12.0);
+    QVERIFY(!w->RedtDuan->document()->isUndoAvailable());
+
+    // Plain text takes the page's font and size, black, no style.
+    QVERIFY(WriteWholeFileAtomic(*dir_ / "duan.txt", Utf8ToGbk("太阳守命\r\n月孛\r\n")));
+    dialogs.fileName = Path("duan.txt");
+    w->PopupDuan.import->trigger();
+    QCOMPARE(page->toPlainText(), QStringLiteral("太阳守命\n月孛\n"));
+    for (int at : {0, 5}) {
+      const QTextCharFormat f = FormatAt(*page, at);
+      QCOMPARE(f.foreground().color(), QColor(0, 0, 0));
+      const QFont shown = f.font().resolve(page->defaultFont());
+      QCOMPARE(shown.pixelSize(), 20);  // 15 points
+      QVERIFY(!shown.bold() && !shown.italic());
+    }
+    QCOMPARE(boxes.seen.size(), size_t{0});
+  }
+
+  void aFailedImportLeavesThePage_data() {
+    QTest::addColumn<QByteArray>("bytes");  // empty: no file at all
+    QTest::newRow("missing file") << QByteArray();
+    QTest::newRow("cut-off RTF") << QByteArray("{\\rtf1\\ansi {\\b half");
+  }
+  void aFailedImportLeavesThePage() {
+    QFETCH(QByteArray, bytes);
+    Boxes boxes;
+    Dialogs dialogs;
+    auto w = Start();
+    QVERIFY(w);
+    w->RedtDuan->setPlainText(QStringLiteral("原有断语"));
+    if (!bytes.isEmpty()) QVERIFY(WriteWholeFileAtomic(*dir_ / "bad.rtf", bytes.toStdString()));
+    dialogs.fileName = Path("bad.rtf");
+    w->DuanImportClick();
+    QCOMPARE(boxes.Texts(), QStringList{"导入文件出错,请重试一次"});
+    QCOMPARE(boxes.seen[0].caption, QStringLiteral("重试一次"));
+    QCOMPARE(boxes.seen[0].buttons, MsgButtons::Ok);
+    QCOMPARE(w->RedtDuan->toPlainText(), QStringLiteral("原有断语"));
+  }
+
+  void printingAsksThenPrintsEveryPage() {
+    Boxes boxes;
+    Dialogs dialogs;
+    auto w = Start();
+    QVERIFY(w);
+    Chart(*w);
+
+    // No to the question: no dialog, nothing printed.
+    boxes.answerYes = false;
+    dialogs.pdf = Path("x.pdf");
+    w->PopupDuan.print->trigger();
+    QCOMPARE(boxes.Texts(), QStringList{"准备开始打印吗?"});
+    QCOMPARE(boxes.seen[0].caption, QStringLiteral("打印"));
+    QCOMPARE(dialogs.printDialogs, 0);
+
+    // Cancelling the print dialog prints nothing and says nothing.
+    boxes.answerYes = true;
+    boxes.seen.clear();
+    dialogs.pdf.clear();
+    w->PopupDuan.print->trigger();
+    QCOMPARE(dialogs.printDialogs, 1);
+    QCOMPARE(boxes.seen.size(), size_t{1});
+    QVERIFY(!FileExists(*dir_ / "x.pdf"));
+
+    // The whole analysis runs over several pages; the short comment is one.
+    dialogs.pdf = Path("analysis.pdf");
+    w->PopupDuan.print->trigger();
+    QVERIFY(PdfPageCount(*dir_ / "analysis.pdf") > 1);
+    QVERIFY(dialogs.printerDocName.isEmpty());
+    dialogs.pdf = Path("comment.pdf");
+    w->PopupPingYu.print->trigger();
+    QCOMPARE(PdfPageCount(*dir_ / "comment.pdf"), 1);
+    QCOMPARE(boxes.Texts(), QStringList(3, QStringLiteral("准备开始打印吗?")));
+  }
+
+  void theChartPrintsOnOnePage() {
+    Boxes boxes;
+    Dialogs dialogs;
+    auto w = Start();
+    QVERIFY(w);
+    Chart(*w);
+    dialogs.pdf = Path("chart.pdf");
+    w->PopupImg->actions().at(2)->trigger();
+    QCOMPARE(boxes.Texts(), QStringList{"准备开始打印吗?"});
+    QCOMPARE(PdfPageCount(*dir_ / "chart.pdf"), 1);
+  }
+
+  void printFailuresGiveTheirMessages() {
+    Boxes boxes;
+    Dialogs dialogs;
+    auto w = Start();
+    QVERIFY(w);
+    dialogs.pdf = Path("no/such/folder/out.pdf");
+    w->EditorPrintClick(w->RedtPingYu);
+    w->ImgPrintClick();
+    QCOMPARE(boxes.Texts(), (QStringList{"准备开始打印吗?", "打印错误，请检查打印设备！", "准备开始打印吗?",
+                                         "请检查打印机能否正常工作！"}));
+    QCOMPARE(boxes.seen[1].caption, QStringLiteral("打印错误"));
+    QCOMPARE(boxes.seen[3].caption, QStringLiteral("打印错误"));
+    QCOMPARE(boxes.seen[3].icon, MsgIcon::Error);
+  }
+
+  void chartPrintRectangle_data() {
+    QTest::addColumn<int>("pageWidth");
+    QTest::addColumn<QRect>("rect");  // left, top, right and bottom edges outside
+    QTest::newRow("4800") << 4800 << QRect(QPoint(8, 30), QPoint(4791, 4215));
+    QTest::newRow("800") << 800 << QRect(QPoint(8, 30), QPoint(791, 715));
+    QTest::newRow("truncated") << 1001 << QRect(QPoint(8, 30), QPoint(992, 890));  // 985 × 0.875 = 861.875
+  }
+  void chartPrintRectangle() {
+    QFETCH(int, pageWidth);
+    QFETCH(QRect, rect);
+    QCOMPARE(ChartPrintRect(pageWidth), rect);
+  }
+
+  void theChartIsStretchedIntoItsRectangle() {
+    QImage picture(880, 700, QImage::Format_RGB32);
+    picture.fill(Qt::red);
+    QImage page(800, 1000, QImage::Format_RGB32);
+    page.fill(Qt::white);
+    QPainter p(&page);
+    DrawChartPage(&p, page.width(), picture);
+    p.end();
+    const QRect r = ChartPrintRect(page.width());
+    for (QPoint in : {r.topLeft(), r.bottomRight(), r.center()}) QCOMPARE(page.pixelColor(in), QColor(Qt::red));
+    for (QPoint out : {r.topLeft() - QPoint(1, 0), r.topLeft() - QPoint(0, 1), r.bottomRight() + QPoint(1, 0),
+                       r.bottomRight() + QPoint(0, 1)})
+      QCOMPARE(page.pixelColor(out), QColor(Qt::white));
+  }
+
+  void pictureCopiedAndSavedAsBmpOrJpeg() {
+    Boxes boxes;
+    Dialogs dialogs;
+    auto w = Start();
+    QVERIFY(w);
+    Chart(*w);
+    const QImage picture = w->Imgzhanxing->Picture();
+
+    w->mnuImg_copy->trigger();
+    QCOMPARE(QGuiApplication::clipboard()->image().convertToFormat(QImage::Format_RGB32), picture);
+
+    dialogs.fileName = Path("chart");
+    dialogs.filterIndex = 2;
+    w->mnuImg_saveAs->trigger();
+    QCOMPARE(dialogs.fileRequests.back().title, QStringLiteral("另存为Bmp图片"));
+    QCOMPARE(dialogs.fileRequests.back().filter, QStringLiteral("bmp格式|*.bmp|jpg格式|*.jpg"));
+    const std::string jpeg = Bytes(*dir_ / "chart.jpg");
+    QVERIFY(jpeg.size() > 4 && jpeg.compare(0, 2, "\xFF\xD8") == 0);
+    QCOMPARE(JpegFrameMarkers(jpeg), std::set<int>{0xC0});  // baseline
+    QImage decoded;
+    QVERIFY(decoded.loadFromData(QByteArray::fromStdString(jpeg), "JPEG"));
+    QCOMPARE(decoded.size(), picture.size());
+    QVERIFY(!decoded.isGrayscale());
+    // Close to the picture everywhere (quality 90).
+    long long diff = 0;
+    for (int y = 0; y < picture.height(); y += 7)
+      for (int x = 0; x < picture.width(); x += 7) {
+        const QColor a = picture.pixelColor(x, y), b = decoded.pixelColor(x, y);
+        diff += std::abs(a.red() - b.red()) + std::abs(a.green() - b.green()) + std::abs(a.blue() - b.blue());
+      }
+    QVERIFY(diff / ((picture.width() / 7 + 1) * (picture.height() / 7 + 1)) < 12);
+
+    dialogs.filterIndex = 1;
+    w->mnuImg_saveAs->trigger();
+    const std::string bmp = Bytes(*dir_ / "chart.bmp");
+    QVERIFY(bmp.compare(0, 2, "BM") == 0);
+    QImage fromBmp;
+    QVERIFY(fromBmp.loadFromData(QByteArray::fromStdString(bmp), "BMP"));
+    QCOMPARE(fromBmp.convertToFormat(QImage::Format_RGB32), picture);
+    QCOMPARE(boxes.Texts(), (QStringList{"已保存！", "已保存！"}));
+  }
+
+  void analysisPageSettings() {
+    Boxes boxes;
+    Dialogs dialogs;
+    auto w = Start();
+    QVERIFY(w);
+    const std::string settingsAtStart = Bytes(*dir_ / "dat/xminit.ini");
+
+    // 字体设置: the name and size are taken, not the style or colour.
+    QFont chosen(QStringLiteral("Noto Sans CJK SC"));
+    chosen.setPointSize(14);
+    chosen.setBold(true);
+    dialogs.font = std::make_unique<FontChoice>(FontChoice{chosen, QColor(255, 0, 0)});
+    w->mnuO_mgFont->trigger();
+    QCOMPARE(dialogs.fontPresets.at(0).font.family(), QStringLiteral("宋体"));
+    QCOMPARE(dialogs.fontPresets.at(0).font.pointSize(), 12);
+    QCOMPARE(w->analysisFontName, QStringLiteral("Noto Sans CJK SC"));
+    QCOMPARE(w->analysisFontSize, 14);
+    QCOMPARE(w->RedtDuan->font().family(), QStringLiteral("Noto Sans CJK SC"));
+    QVERIFY(!w->RedtDuan->font().bold());
+    QCOMPARE(boxes.Texts(), QStringList{"设置完成"});
+    // The face that shows 宋体 is kept as 宋体.
+    dialogs.font->font = QFont(QString::fromLatin1(kSongTiFamily));
+    dialogs.font->font.setPointSize(11);
+    w->mnuO_mgFont->trigger();
+    QCOMPARE(w->analysisFontName, QStringLiteral("宋体"));
+    QCOMPARE(w->analysisFontSize, 11);
+
+    // 背景色设置
+    dialogs.color = QColor(0x10, 0x20, 0x30);
+    w->mnuO_mgColor->trigger();
+    QCOMPARE(dialogs.colorPresets.at(0), ColorFromBgr(12635344));
+    QCOMPARE(w->analysisBackColour, 0x302010u);
+    QCOMPARE(w->RedtDuan->palette().color(QPalette::Base), QColor(0x10, 0x20, 0x30));
+    QCOMPARE(boxes.Texts(), QStringList(3, QStringLiteral("设置完成")));
+
+    // Cancelled dialogs change nothing and say nothing.
+    dialogs.font.reset();
+    dialogs.color = QColor();
+    w->mnuO_mgFont->trigger();
+    w->mnuO_mgColor->trigger();
+    QCOMPARE(w->analysisFontSize, 11);
+    QCOMPARE(w->analysisBackColour, 0x302010u);
+    QCOMPARE(boxes.seen.size(), size_t{3});
+
+    // 默认, at once and without a message; the file only at close.
+    w->mnuO_mgDefault->trigger();
+    QCOMPARE(w->analysisFontName, QStringLiteral("宋体"));
+    QCOMPARE(w->analysisFontSize, 12);
+    QCOMPARE(w->analysisBackColour, 12635344u);
+    QCOMPARE(w->RedtDuan->font().pixelSize(), 16);
+    QCOMPARE(w->RedtDuan->palette().color(QPalette::Base), ColorFromBgr(12635344));
+    QCOMPARE(boxes.seen.size(), size_t{3});
+    QCOMPARE(Bytes(*dir_ / "dat/xminit.ini"), settingsAtStart);
+    w->analysisFontSize = 13;
+    w->close();
+    IniFile ini(*dir_ / "dat/xminit.ini");
+    QCOMPARE(ini.ReadInteger("minggao", "fsize", 0), 13);
+    QCOMPARE(ini.ReadString("minggao", "fname", ""), std::string("宋体"));
+    QCOMPARE(ini.ReadInteger("minggao", "bcolor", 0), 12635344);
+  }
+
+  // Not a test: with LUMTAR_EDITOR_SHOTS=<folder>, under a real display
+  // (xvfb-run), saves pictures of the three pop-up menus open and of the
+  // font dialog, and the analysis page, the comment and the chart printed
+  // to PDF files.
+  void screenshots() {
+    const QString folder = qEnvironmentVariable("LUMTAR_EDITOR_SHOTS");
+    if (folder.isEmpty()) QSKIP("LUMTAR_EDITOR_SHOTS not set");
+    Boxes boxes;
+    auto w = Start();
+    QVERIFY(w);
+    w->resize(1199, 853);
+    Chart(*w);
+    QTest::qWait(300);
+    auto shoot = [&](QMenu* menu, QWidget* over, const QString& name) {
+      menu->popup(over->mapToGlobal(QPoint(60, 40)));
+      QTest::qWait(400);
+      QGuiApplication::primaryScreen()->grabWindow(0).save(folder + u'/' + name);
+      menu->hide();
+    };
+    shoot(w->PopupImg, w->Imgzhanxing, QStringLiteral("menu_picture.png"));
+    w->PageMain->setCurrentIndex(1);
+    QTest::qWait(200);
+    shoot(w->PopupDuan.menu, w->RedtDuan, QStringLiteral("menu_analysis.png"));
+    shoot(w->PopupPingYu.menu, w->RedtPingYu, QStringLiteral("menu_comment.png"));
+    {
+      Dialogs dialogs;
+      w->RedtPingYu->setPlainText(QStringLiteral("输入自己的评语：\n\t命宫在辰，太阳守命。"));
+      Select(w->RedtPingYu, 9, 11);
+      dialogs.font = std::make_unique<FontChoice>(FontChoice{SongTiPointFont(16), QColor(255, 0, 0)});
+      dialogs.font->font.setBold(true);
+      w->SelectionFontClick(w->RedtPingYu);
+      dialogs.pdf = folder + QStringLiteral("/print_analysis.pdf");
+      w->EditorPrintClick(w->RedtDuan);
+      dialogs.pdf = folder + QStringLiteral("/print_comment.pdf");
+      w->EditorPrintClick(w->RedtPingYu);
+      dialogs.pdf = folder + QStringLiteral("/print_chart.pdf");
+      w->ImgPrintClick();
+    }
+    QTimer::singleShot(600, [&] {
+      QGuiApplication::primaryScreen()->grabWindow(0).save(folder + QStringLiteral("/font_dialog.png"));
+      if (QWidget* d = QApplication::activeModalWidget()) d->close();
+    });
+    Select(w->RedtPingYu, 0, 3);
+    w->PopupPingYu.font->trigger();
+  }
+};
+
+QTEST_MAIN(EditorTest)
+#include "test_editor.moc"
