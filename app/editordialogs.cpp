@@ -21,28 +21,18 @@
 namespace lumtar {
 namespace {
 
+// The handler in place of one kind of dialog; empty for the real dialog.
 template <typename Handler>
-Handler Swap(Handler& slot, Handler handler) {
-  Handler old = std::move(slot);
-  slot = std::move(handler);
-  return old;
+Handler& Installed() {
+  static Handler handler;
+  return handler;
 }
 
-FontDialogHandler& FontHandler() {
-  static FontDialogHandler handler;
-  return handler;
-}
-ColorDialogHandler& ColorHandler() {
-  static ColorDialogHandler handler;
-  return handler;
-}
-FileDialogHandler& FileHandler() {
-  static FileDialogHandler handler;
-  return handler;
-}
-PrintDialogHandler& PrintHandler() {
-  static PrintDialogHandler handler;
-  return handler;
+template <typename Handler>
+Handler Swap(Handler handler) {
+  Handler old = std::move(Installed<Handler>());
+  Installed<Handler>() = std::move(handler);
+  return old;
 }
 
 // The sixteen colours of the Windows font dialog.
@@ -122,7 +112,7 @@ class FontColorDialog : public QDialog {
 }  // namespace
 
 bool ChooseFont(QWidget* owner, FontChoice* choice) {
-  if (FontHandler()) return FontHandler()(owner, choice);
+  if (Installed<FontDialogHandler>()) return Installed<FontDialogHandler>()(owner, choice);
   FontColorDialog dialog(owner, *choice);
   if (dialog.exec() != QDialog::Accepted) return false;
   *choice = dialog.Choice();
@@ -130,11 +120,11 @@ bool ChooseFont(QWidget* owner, FontChoice* choice) {
 }
 
 FontDialogHandler SetFontDialogHandler(FontDialogHandler handler) {
-  return Swap(FontHandler(), std::move(handler));
+  return Swap(std::move(handler));
 }
 
 bool ChooseColor(QWidget* owner, QColor* color) {
-  if (ColorHandler()) return ColorHandler()(owner, color);
+  if (Installed<ColorDialogHandler>()) return Installed<ColorDialogHandler>()(owner, color);
   const QColor chosen = QColorDialog::getColor(*color, owner, QStringLiteral("颜色"));
   if (!chosen.isValid()) return false;
   *color = chosen;
@@ -142,11 +132,11 @@ bool ChooseColor(QWidget* owner, QColor* color) {
 }
 
 ColorDialogHandler SetColorDialogHandler(ColorDialogHandler handler) {
-  return Swap(ColorHandler(), std::move(handler));
+  return Swap(std::move(handler));
 }
 
 bool RunFileDialog(const FileDialogRequest& request, FileDialogAnswer* answer) {
-  if (FileHandler()) return FileHandler()(request, answer);
+  if (Installed<FileDialogHandler>()) return Installed<FileDialogHandler>()(request, answer);
   QFileDialog dialog(request.owner, request.title);
   dialog.setAcceptMode(request.save ? QFileDialog::AcceptSave : QFileDialog::AcceptOpen);
   dialog.setFileMode(request.save ? QFileDialog::AnyFile : QFileDialog::ExistingFile);
@@ -162,7 +152,7 @@ bool RunFileDialog(const FileDialogRequest& request, FileDialogAnswer* answer) {
 }
 
 FileDialogHandler SetFileDialogHandler(FileDialogHandler handler) {
-  return Swap(FileHandler(), std::move(handler));
+  return Swap(std::move(handler));
 }
 
 bool ConfirmOverwrite(QWidget* owner, const QString& path) {
@@ -173,13 +163,13 @@ bool ConfirmOverwrite(QWidget* owner, const QString& path) {
 }
 
 bool RunPrintDialog(QWidget* owner, QPrinter* printer) {
-  if (PrintHandler()) return PrintHandler()(owner, printer);
+  if (Installed<PrintDialogHandler>()) return Installed<PrintDialogHandler>()(owner, printer);
   QPrintDialog dialog(printer, owner);
   return dialog.exec() == QDialog::Accepted;
 }
 
 PrintDialogHandler SetPrintDialogHandler(PrintDialogHandler handler) {
-  return Swap(PrintHandler(), std::move(handler));
+  return Swap(std::move(handler));
 }
 
 }  // namespace lumtar
