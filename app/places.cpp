@@ -85,7 +85,10 @@ std::string CoordinateBoxText(double v) {
     degrees += v < 0 ? -1 : 1;
   }
   char buf[48];
-  std::snprintf(buf, sizeof buf, "%lld:%lld", degrees, minutes);
+  // A value between -1 and 0 keeps its sign on the degree part ("-0:30"),
+  // so that the box reads back as the same coordinate.
+  const char* sign = (degrees == 0 && v < 0 && minutes > 0) ? "-" : "";
+  std::snprintf(buf, sizeof buf, "%s%lld:%lld", sign, degrees, minutes);
   return buf;
 }
 

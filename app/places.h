@@ -63,7 +63,7 @@ bool ParseCityValue(const std::string& value, float* longitude, float* latitude)
 // The coordinate box text of v: "%d:%d" with the degrees truncated toward
 // zero and the minutes |v - degrees| * 60 to the nearest integer, an exact
 // half going down (120.125 shows as "120:7"). Minutes that would round up
-// to 60 carry into the degrees.
+// to 60 carry into the degrees. A value between -1 and 0 shows as "-0:m".
 std::string CoordinateBoxText(double v);
 
 // The cities of one province as the main window lists them, with their

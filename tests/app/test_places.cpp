@@ -4,6 +4,7 @@
 #include <limits>
 #include <string>
 
+#include "coordinates.h"
 #include "files.h"
 #include "gbk.h"
 #include "inifile.h"
@@ -32,8 +33,9 @@ TEST(CoordinateBoxText, DegreesTruncatedMinutesRoundedHalfDown) {
       {120.3751, "120:23"},
       {120.3749, "120:22"},
       {0.5, "0:30"},
-      {-0.5, "0:30"},         // degrees 0 carry no sign
-      {-0.75, "0:45"},
+      {-0.5, "-0:30"},        // half a degree west reads back as west
+      {-0.75, "-0:45"},
+      {-0.004, "0:0"},        // rounds to nothing: no sign
       {30.9999, "31:0"},      // 59.994 minutes carry into the degrees
       {-30.9999, "-31:0"},
       {179.99999, "180:0"},
@@ -229,3 +231,16 @@ TEST(EditorCoordinate, AcceptsOnlyOpenDegreeRangeAndMinutesBelow60) {
 }
 
 }  // namespace
+
+// What the boxes show for a stored coordinate reads back as the same place,
+// west and south of zero included.
+TEST(CoordinateBoxText, ReadsBackAsTheSameCoordinate) {
+  for (double v : {-0.5, -0.75, 0.5, -120.5, 119.3, -33.8667, 0.0}) {
+    float lon = 0, lat = 0;
+    ASSERT_EQ(ReadCoordinates(CoordinateBoxText(v), CoordinateBoxText(v / 2), &lon, &lat),
+              CoordinateError::None)
+        << v;
+    EXPECT_NEAR(lon, v, 1.0 / 120) << v;
+    EXPECT_NEAR(lat, v / 2, 1.0 / 120) << v;
+  }
+}
