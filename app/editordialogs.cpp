@@ -1,19 +1,26 @@
 #include "editordialogs.h"
 
+#include <QCheckBox>
 #include <QColorDialog>
 #include <QComboBox>
 #include <QDialog>
 #include <QDialogButtonBox>
+#include <QDoubleValidator>
 #include <QFileDialog>
 #include <QFileInfo>
-#include <QFontDialog>
+#include <QFontDatabase>
 #include <QFontInfo>
+#include <QGridLayout>
+#include <QGroupBox>
 #include <QHBoxLayout>
 #include <QLabel>
+#include <QListWidget>
 #include <QPixmap>
 #include <QPrintDialog>
 #include <QPushButton>
 #include <QVBoxLayout>
+
+#include <algorithm>
 
 #include "msgbox.h"
 #include "textio.h"
@@ -53,19 +60,50 @@ QIcon Swatch(const QColor& c) {
   return QIcon(p);
 }
 
-// Qt's font dialog with the colour list below it.
+// The four styles a face is offered in; bold and italic are drawn for a
+// face that has no such cut, as CJK faces mostly have none.
+const char* const kFontStyles[] = {"常规", "倾斜", "粗体", "粗偏斜"};
+constexpr double kFontSizes[] = {8, 9, 10, 10.5, 11, 12, 14, 16, 18, 20, 22, 24, 26, 28, 36, 48, 72};
+constexpr double kMaxFontSize = 1638;  // the largest size a rich-text file holds
+
+QListWidget* PickList(QWidget* parent, const QStringList& items, int visibleRows) {
+  auto* list = new QListWidget(parent);
+  list->addItems(items);
+  list->setMinimumHeight(visibleRows * list->fontMetrics().height() + 6);
+  return list;
+}
+
+// The font dialog: face, style, size, strike-out and underline, and the
+// text colour from a list, with a sample.
 class FontColorDialog : public QDialog {
  public:
-  FontColorDialog(QWidget* owner, const FontChoice& preset) : QDialog(owner) {
+  FontColorDialog(QWidget* owner, const FontChoice& preset) : QDialog(owner), presetSize_(PresetSize(preset.font)) {
     setWindowTitle(QStringLiteral("字体"));
-    fonts_ = new QFontDialog(this);
-    fonts_->setWindowFlags(Qt::Widget);
-    fonts_->setOptions(QFontDialog::NoButtons | QFontDialog::DontUseNativeDialog);
-    // A family asked for by its Windows name (宋体) is shown as the face
-    // that stands in for it.
-    QFont shown = preset.font;
-    shown.setFamily(QFontInfo(preset.font).family());
-    fonts_->setCurrentFont(shown);
+
+    // A face asked for by its Windows name (宋体) is shown as the face that
+    // stands in for it.
+    const QString family = QFontInfo(preset.font).family();
+    QStringList families = QFontDatabase::families();
+    if (!families.contains(family)) families.prepend(family);
+    families_ = PickList(this, families, 8);
+    families_->setCurrentRow(static_cast<int>(families.indexOf(family)));
+
+    QStringList styleNames;
+    for (const char* name : kFontStyles) styleNames << QString::fromUtf8(name);
+    styles_ = PickList(this, styleNames, 8);
+    styles_->setCurrentRow((preset.font.bold() ? 2 : 0) + (preset.font.italic() ? 1 : 0));
+
+    sizes_ = new QComboBox(this);
+    sizes_->setEditable(true);
+    sizes_->setInsertPolicy(QComboBox::NoInsert);
+    for (double size : kFontSizes) sizes_->addItem(QString::number(size));
+    sizes_->setValidator(new QDoubleValidator(1, kMaxFontSize, 1, sizes_));
+    sizes_->setCurrentText(QString::number(presetSize_));
+
+    strikeOut_ = new QCheckBox(QStringLiteral("删除线(&K)"), this);
+    strikeOut_->setChecked(preset.font.strikeOut());
+    underline_ = new QCheckBox(QStringLiteral("下划线(&U)"), this);
+    underline_->setChecked(preset.font.underline());
 
     colors_ = new QComboBox(this);
     colors_->setIconSize(QSize(24, 12));
@@ -81,12 +119,39 @@ class FontColorDialog : public QDialog {
     }
     colors_->setCurrentIndex(current);
 
-    auto* colorRow = new QHBoxLayout;
-    auto* colorLabel = new QLabel(QStringLiteral("颜色(&C):"), this);
-    colorLabel->setBuddy(colors_);
-    colorRow->addWidget(colorLabel);
-    colorRow->addWidget(colors_);
-    colorRow->addStretch(1);
+    sample_ = new QLabel(QStringLiteral("AaBbYyZz 七政四余"), this);
+    sample_->setAlignment(Qt::AlignCenter);
+    sample_->setFrameShape(QFrame::StyledPanel);
+    sample_->setFixedSize(240, 64);
+
+    auto* grid = new QGridLayout;
+    auto caption = [this](const char* text, QWidget* buddy) {
+      auto* label = new QLabel(QString::fromUtf8(text), this);
+      label->setBuddy(buddy);
+      return label;
+    };
+    grid->addWidget(caption("字体(&F):", families_), 0, 0);
+    grid->addWidget(caption("字形(&Y):", styles_), 0, 1);
+    grid->addWidget(caption("大小(&S):", sizes_), 0, 2);
+    grid->addWidget(families_, 1, 0);
+    grid->addWidget(styles_, 1, 1);
+    grid->addWidget(sizes_, 1, 2, Qt::AlignTop);
+    grid->setColumnStretch(0, 3);
+    grid->setColumnStretch(1, 2);
+    grid->setColumnStretch(2, 1);
+
+    auto* effects = new QGroupBox(QStringLiteral("效果"), this);
+    auto* effectsBox = new QVBoxLayout(effects);
+    effectsBox->addWidget(strikeOut_);
+    effectsBox->addWidget(underline_);
+    effectsBox->addWidget(caption("颜色(&C):", colors_));
+    effectsBox->addWidget(colors_);
+    auto* sampleBox = new QGroupBox(QStringLiteral("示例"), this);
+    auto* sampleLayout = new QVBoxLayout(sampleBox);
+    sampleLayout->addWidget(sample_, 0, Qt::AlignCenter);
+    auto* lower = new QHBoxLayout;
+    lower->addWidget(effects);
+    lower->addWidget(sampleBox, 1);
 
     auto* buttons = new QDialogButtonBox(QDialogButtonBox::Ok | QDialogButtonBox::Cancel, this);
     buttons->button(QDialogButtonBox::Ok)->setText(QStringLiteral("确定"));
@@ -95,18 +160,60 @@ class FontColorDialog : public QDialog {
     connect(buttons, &QDialogButtonBox::rejected, this, &QDialog::reject);
 
     auto* box = new QVBoxLayout(this);
-    box->addWidget(fonts_);
-    box->addLayout(colorRow);
+    box->addLayout(grid);
+    box->addLayout(lower);
     box->addWidget(buttons);
+
+    connect(families_, &QListWidget::currentRowChanged, this, [this] { ShowSample(); });
+    connect(styles_, &QListWidget::currentRowChanged, this, [this] { ShowSample(); });
+    connect(sizes_, &QComboBox::currentTextChanged, this, [this] { ShowSample(); });
+    connect(strikeOut_, &QCheckBox::toggled, this, [this] { ShowSample(); });
+    connect(underline_, &QCheckBox::toggled, this, [this] { ShowSample(); });
+    connect(colors_, &QComboBox::currentIndexChanged, this, [this] { ShowSample(); });
+    ShowSample();
   }
 
   FontChoice Choice() const {
-    return {fonts_->currentFont(), colors_->currentData().value<QColor>()};
+    QFont font(families_->currentItem() ? families_->currentItem()->text() : QString());
+    // A size left empty or out of range keeps the one the dialog came with.
+    bool ok = false;
+    double size = sizes_->currentText().toDouble(&ok);
+    if (!ok || size < 1 || size > kMaxFontSize) size = presetSize_;
+    font.setPointSizeF(size);
+    const int style = std::max(0, styles_->currentRow());
+    font.setBold(style >= 2);
+    font.setItalic(style % 2 == 1);
+    font.setStrikeOut(strikeOut_->isChecked());
+    font.setUnderline(underline_->isChecked());
+    return {font, colors_->currentData().value<QColor>()};
   }
 
  private:
-  QFontDialog* fonts_;
+  static double PresetSize(const QFont& font) {
+    if (font.pointSizeF() > 0) return font.pointSizeF();
+    if (font.pixelSize() > 0) return font.pixelSize() * 0.75;
+    return 12;
+  }
+
+  void ShowSample() {
+    const FontChoice choice = Choice();
+    QFont shown = choice.font;
+    // The sample keeps to its frame.
+    shown.setPointSizeF(std::min(shown.pointSizeF(), 28.0));
+    sample_->setFont(shown);
+    QPalette pal = sample_->palette();
+    pal.setColor(QPalette::WindowText, choice.color);
+    sample_->setPalette(pal);
+  }
+
+  double presetSize_;
+  QListWidget* families_;
+  QListWidget* styles_;
+  QComboBox* sizes_;
+  QCheckBox* strikeOut_;
+  QCheckBox* underline_;
   QComboBox* colors_;
+  QLabel* sample_;
 };
 
 }  // namespace

@@ -254,7 +254,7 @@ void TFrmMain::mnuO_mgDefaultClick() {
 
 void TFrmMain::mnuO_mgFontClick() {
   QFont font(analysisFontName);
-  font.setPointSize(analysisFontSize);
+  font.setPointSize(analysisFontSize > 0 ? analysisFontSize : kDefaultAnalysisFontSize);
   FontChoice choice{font, QColor(0, 0, 0)};
   if (!ChooseFont(this, &choice)) return;
   // The face that shows 宋体 here is kept under its Windows name.

@@ -4,6 +4,7 @@
 #include <QApplication>
 #include <QClipboard>
 #include <QComboBox>
+#include <QDialog>
 #include <QGuiApplication>
 #include <QImage>
 #include <QLineEdit>
@@ -741,6 +742,33 @@ class EditorTest : public QObject {
     QCOMPARE(ini.ReadInteger("minggao", "fsize", 0), 13);
     QCOMPARE(ini.ReadString("minggao", "fname", ""), std::string("宋体"));
     QCOMPARE(ini.ReadInteger("minggao", "bcolor", 0), 12635344);
+  }
+
+  // The real font dialog, accepted at once, gives back what it was preset
+  // with: the face that shows 宋体, a size between the listed ones, an
+  // italic the face has no cut of, the underline, and a colour of its list
+  // or none of it.
+  void fontDialogKeepsItsPreset_data() {
+    QTest::addColumn<QColor>("color");
+    QTest::newRow("one of the list") << QColor(0, 0, 255);
+    QTest::newRow("another") << QColor(1, 2, 3);
+  }
+  void fontDialogKeepsItsPreset() {
+    QFETCH(QColor, color);
+    QFont font(QStringLiteral("宋体"));
+    font.setPointSizeF(10.5);
+    font.setItalic(true);
+    font.setUnderline(true);
+    FontChoice choice{font, color};
+    QTimer::singleShot(0, [] {
+      if (auto* d = qobject_cast<QDialog*>(QApplication::activeModalWidget())) d->accept();
+    });
+    QVERIFY(ChooseFont(nullptr, &choice));
+    QCOMPARE(choice.font.family(), QString::fromLatin1(kSongTiFamily));
+    QCOMPARE(choice.font.pointSizeF(), 10.5);
+    QVERIFY(choice.font.italic() && !choice.font.bold());
+    QVERIFY(choice.font.underline() && !choice.font.strikeOut());
+    QCOMPARE(choice.color, color);
   }
 
   // Not a test: with LUMTAR_EDITOR_SHOTS=<folder>, under a real display
