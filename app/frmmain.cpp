@@ -80,6 +80,7 @@ TFrmMain::TFrmMain(MDataBase* store, QWidget* parent) : QMainWindow(parent), Dat
   caseLoaded = false;
   BuildLayout();
   BuildMenus();
+  BuildTreeMenu();
   BuildEditorMenus();
   Imgzhanxing->Blank();
 }

@@ -16,6 +16,7 @@
 
 #include <cstdint>
 #include <filesystem>
+#include <functional>
 #include <memory>
 #include <vector>
 
@@ -27,6 +28,7 @@
 class QAction;
 class QCheckBox;
 class QComboBox;
+class QDialog;
 class QLineEdit;
 class QMenu;
 class QPushButton;
@@ -37,6 +39,7 @@ class QTabWidget;
 class QTextEdit;
 class QToolButton;
 class QTreeWidget;
+class QTreeWidgetItem;
 
 namespace lumtar {
 
@@ -122,6 +125,20 @@ class TFrmMain : public QMainWindow {
   QMenu* mnuHelp = nullptr;
   QAction* mnuH_help = nullptr;     // 软件帮助
 
+  // ---- the case tree's pop-up menu
+  QMenu* PopupTree = nullptr;
+  QAction* pop_view = nullptr;          // 查看命例
+  QMenu* pop_move = nullptr;            // 移动到: one entry per other class
+  QAction* pop_delete = nullptr;        // 删除命例
+  QAction* pop_class_add = nullptr;     // 增加类别
+  QAction* pop_class_rename = nullptr;  // 修改类名
+  QAction* pop_class_delete = nullptr;  // 删除类别
+  QAction* pop_class_save = nullptr;    // 保存类别
+  QAction* pop_search = nullptr;        // 查找
+  QAction* pop_showall = nullptr;       // 显示全部命例
+  QAction* pop_expand = nullptr;        // 展开
+  QAction* pop_collapse = nullptr;      // 收缩
+
   // ---- state
   MDataBase* DataBase = nullptr;       // the case store
   std::unique_ptr<IniFile> XmInit;     // dat/xminit.ini, from first showing to close
@@ -145,6 +162,15 @@ class TFrmMain : public QMainWindow {
   // Set by an action that ends the program without the close questions and
   // without writing the settings (compaction).
   bool skipCloseSequence = false;
+
+  // The dialogs of the case actions. Each is the platform's own when left
+  // empty; tests put answers in their place.
+  std::function<int(QDialog&)> runCaseDialog;  // 分类保存, 查找命例: exec()
+  // A text input box: title, prompt, the preset text in and the typed text
+  // out; false when cancelled.
+  std::function<bool(const QString& title, const QString& prompt, QString* text)> inputCaseText;
+  std::function<QString()> chooseExportFolder;  // an empty text: cancelled
+  std::function<QString()> chooseImportFile;    // an empty text: cancelled
 
   // ---- start and close
   // The start sequence, run once when the window is first shown.
@@ -191,6 +217,34 @@ class TFrmMain : public QMainWindow {
   void mnuF_importClick();
   void mnuF_exportClick();
   void mnuF_compactClick();
+  // The tree's look, its pop-up menu and its mouse hooks; made with the
+  // window.
+  void BuildTreeMenu();
+  // The slot of the selected case node; -1 when no case node is selected.
+  int SelectedCaseSlot() const;
+  // The right mouse button went down on the tree: entries by the level of
+  // the selected node, and the move submenu for a selected case.
+  void TreeRightMouseDown();
+  void pop_viewClick();  // also a double click on the tree
+  void pop_deleteClick();
+  // Moves the selected case to the class node at `classPosition` under the
+  // root.
+  void MoveCaseTo(int classPosition);
+  void pop_class_addClick();
+  void pop_class_renameClick();
+  void pop_class_deleteClick();
+  void pop_class_saveClick();
+  void pop_searchClick();
+  void pop_showallClick();
+  void pop_expandClick();
+  void pop_collapseClick();
+  // The save button: "存旧" in blue while a viewed case is saved back,
+  // "存新" in the normal colour otherwise.
+  void ShowSaveMode(bool savesViewedCase);
+  // Leaves the viewed case: nothing is saved back any more ("存新").
+  void LeaveViewedCase();
+  QTreeWidgetItem* ClassNode(const QString& name) const;
+  QTreeWidgetItem* CaseNode(int slot) const;
 
   // ---- comment editor, analysis page, picture, calendar (frmmain_editor.cpp)
   // The editing pop-up menu of an editor; each entry acts on its own editor.

@@ -1,30 +1,167 @@
-// The case tree, saving cases and the menus that work on the case store.
+// The case tree, saving and viewing cases, and the menus that work on the
+// case store as a whole.
+#include <QAction>
+#include <QCheckBox>
+#include <QComboBox>
+#include <QCoreApplication>
+#include <QFileDialog>
+#include <QHash>
+#include <QHeaderView>
+#include <QInputDialog>
+#include <QLineEdit>
+#include <QMenu>
+#include <QMouseEvent>
+#include <QRadioButton>
+#include <QTabWidget>
+#include <QTextEdit>
+#include <QToolButton>
 #include <QTreeWidget>
 
+#include <algorithm>
+#include <iterator>
+#include <string>
+
+#include "caseclasses.h"
+#include "caseicons.h"
 #include "database.h"
+#include "dateinputs.h"
+#include "files.h"
+#include "frmfenlei.h"
 #include "frmmain.h"
+#include "frmsearch.h"
 #include "inifile.h"
+#include "msgbox.h"
+#include "picturebox.h"
+#include "places.h"
+#include "rtf.h"
+#include "textio.h"
+#include "vovirer.h"
 
 namespace lumtar {
 namespace {
 
 constexpr int kStartUpCases = 1000;
+// The image index of a node (CaseImage), beside its picture.
+constexpr int kImageRole = Qt::UserRole + 1;
 
-bool SameClassName(const QString& a, const QString& b) {
-  // ASCII letters compare without case; other characters as they are.
-  if (a.size() != b.size()) return false;
-  for (qsizetype i = 0; i < a.size(); ++i) {
-    QChar x = a[i], y = b[i];
-    if (x.unicode() < 128 && y.unicode() < 128) {
-      if (x.toLower() != y.toLower()) return false;
-    } else if (x != y) {
-      return false;
-    }
+const QString kAppCaption = QString::fromUtf8(kAppTitle);
+// What the view puts into the chart's place name for the last province.
+constexpr const char* kUnknownPlaceOfView = "未知";
+const QString kSaveFailed =
+    QStringLiteral("命例没有保存：文件 dat/Lumtar.dat 或评语文件无法写入。");
+const QString kSelectCase = QStringLiteral("请先选择一个命例！");
+const QString kClassNameRule = QStringLiteral("类别名不能为空，并且最多可以有6个汉字！");
+
+QTreeWidgetItem* MakeNode(const QString& text, int image) {
+  auto* node = new QTreeWidgetItem(QStringList{text});
+  node->setIcon(0, CaseIcon(image));
+  node->setData(0, kImageRole, image);
+  return node;
+}
+
+int ImageOf(const CaseRecord& r) { return r.isMale != 0 ? kImageMale : kImageFemale; }
+
+QString CaseNodeText(const CaseRecord& r) { return QString::fromStdString(CaseText(r)); }
+
+// 0 the root, 1 a class, 2 a case.
+int Level(const QTreeWidgetItem* node) {
+  int level = 0;
+  for (const QTreeWidgetItem* p = node->parent(); p; p = p->parent()) ++level;
+  return level;
+}
+
+// The slot a case node stands for: the number after its last '|'.
+int SlotOfCaseText(const QString& text) {
+  const qsizetype bar = text.lastIndexOf(QLatin1Char('|'));
+  if (bar < 0) return -1;
+  bool ok = false;
+  const int slot = text.mid(bar + 1).toInt(&ok);
+  return ok ? slot : -1;
+}
+
+void SetExpandedAll(QTreeWidgetItem* node, bool expanded) {
+  node->setExpanded(expanded);
+  for (int i = 0; i < node->childCount(); ++i) SetExpandedAll(node->child(i), expanded);
+}
+
+// Menu captions show '&' as written, not as an accelerator mark.
+QString LiteralCaption(QString text) { return text.replace(QLatin1Char('&'), QStringLiteral("&&")); }
+
+std::string WithSlash(std::string folder) {
+  if (folder.empty() || folder.back() != '/') folder += '/';
+  return folder;
+}
+
+// A right button press on the tree tells the window before the menu opens
+// and leaves the selection as it is: the menu acts on the selected node,
+// not on the one under the pointer.
+class TreeMouseHook : public QObject {
+ public:
+  TreeMouseHook(QObject* parent, std::function<void()> rightDown)
+      : QObject(parent), rightDown_(std::move(rightDown)) {}
+  bool eventFilter(QObject*, QEvent* event) override {
+    if (event->type() != QEvent::MouseButtonPress) return false;
+    if (static_cast<QMouseEvent*>(event)->button() != Qt::RightButton) return false;
+    rightDown_();
+    return true;
   }
-  return true;
+
+ private:
+  std::function<void()> rightDown_;
+};
+
+// The input panel set from a stored case.
+void FillPanelFromCase(TFrmMain& w, const CaseRecord& r) {
+  w.UpDyear->setPosition(r.year - kInputFirstYear);
+  w.EdtYear->setText(QString::number(r.year <= 0 ? r.year - 1 : r.year));
+  w.cbom->setCurrentIndex(r.month - 1);
+  w.cbod->setCurrentIndex(r.day - 1);
+  w.cbos->setCurrentIndex(r.hour);
+  w.cbomin->setCurrentIndex(r.minute);
+  (r.isLunar != 0 ? w.Rdonl : w.Rdogl)->setChecked(true);
+  w.Chkrun->setChecked(r.isLeapMonth != 0);
+  (r.isMale != 0 ? w.Rdona : w.Rdonv)->setChecked(true);
+  w.Edtname->setText(QString::fromStdString(r.NameUtf8()));
+  w.Cboshiqu->setCurrentIndex(r.timeZoneIndex);
+  w.cbodiZ->setCurrentIndex(r.provinceIndex);
+  w.cbodiZClick();
+  w.cbodiC->setCurrentIndex(r.cityIndex >= 0 && r.cityIndex < w.cbodiC->count() ? r.cityIndex : 0);
+  w.cbodiCClick();
+  // The stored coordinates, whatever the city's are.
+  w.ledtjing->setText(QString::fromStdString(CoordinateBoxText(r.longitude)));
+  w.ledtwei->setText(QString::fromStdString(CoordinateBoxText(r.latitude)));
+}
+
+// The chart request of a viewed case: the panel as the natal-chart button
+// reads it, but the coordinates and the time zone as stored.
+ChartRequest RequestOfViewedCase(const TFrmMain& w, const CaseRecord& stored) {
+  ChartRequest r;
+  r.year = static_cast<int16_t>(YearOfText(w.EdtYear->text()));
+  r.month = static_cast<int16_t>(w.cbom->currentIndex() + 1);
+  r.day = static_cast<int16_t>(w.cbod->currentIndex() + 1);
+  r.hour = static_cast<int16_t>(w.cbos->currentIndex());
+  r.minute = static_cast<int16_t>(w.cbomin->currentIndex());
+  r.isLunar = w.Rdonl->isChecked() ? 1 : 0;
+  r.isLeapMonth = w.Chkrun->isChecked() ? 1 : 0;
+  r.isMale = w.Rdona->isChecked() ? 1 : 0;
+  r.cityIndex = static_cast<int16_t>(w.cbodiC->currentIndex());
+  r.provinceIndex = static_cast<int16_t>(w.cbodiZ->currentIndex());
+  r.SetName(w.Edtname->text().toStdString());
+  r.SetPlaceName(w.cbodiZ->currentIndex() == w.cbodiZ->count() - 1
+                     ? std::string(kUnknownPlaceOfView)
+                     : (w.cbodiZ->currentText() + QLatin1Char('-') + w.cbodiC->currentText()).toStdString());
+  r.longitude = stored.longitude;
+  r.latitude = stored.latitude;
+  // A zone outside the list stays outside it (the engine refuses it) rather
+  // than wrapping into the list's range.
+  r.timeZoneIndex = static_cast<int8_t>(
+      stored.timeZoneIndex >= 0 && stored.timeZoneIndex < kTimeZoneCount ? stored.timeZoneIndex : -1);
+  return r;
 }
 
 }  // namespace
+
+// ---- the tree
 
 std::vector<int> TFrmMain::StartUpSlots() const {
   std::vector<int> slotList;
@@ -34,36 +171,550 @@ std::vector<int> TFrmMain::StartUpSlots() const {
 }
 
 void TFrmMain::FillTree(const std::vector<int>& slotList) {
-  Tree->clear();
-  auto* root = new QTreeWidgetItem(Tree, {QStringLiteral("命例")});
-  if (XmInit) {
-    const int count = XmInit->ReadInteger("classes", "count", 0);
-    for (int k = 1; k <= count; ++k) {
-      const std::string name = XmInit->ReadString("classes", std::to_string(k), "");
-      if (!name.empty()) new QTreeWidgetItem(root, {QString::fromStdString(name)});
-    }
-  }
   Tree->setUpdatesEnabled(false);
+  Tree->clear();
+  QTreeWidgetItem* root = MakeNode(QStringLiteral("命例"), kImageRoot);
+  Tree->addTopLevelItem(root);
+
+  // Classes by folded name, the first of equal names taking the cases.
+  QList<QTreeWidgetItem*> classes;
+  std::vector<QList<QTreeWidgetItem*>> cases;
+  QHash<QString, int> classOf;
+  auto addClass = [&](const QString& name) {
+    classes.append(MakeNode(name, kImageClass));
+    cases.emplace_back();
+    const int index = static_cast<int>(classes.size()) - 1;
+    const QString key = FoldedClassName(name);
+    if (!classOf.contains(key)) classOf.insert(key, index);
+    return index;
+  };
+  if (XmInit)
+    for (const QString& name : ReadClassList(*XmInit, QString())) addClass(name);
   if (DataBase->BeginScan()) {
     CaseRecord record;
     for (int slot : slotList) {
       if (!DataBase->ReadScanned(slot, &record)) continue;
       const QString className = QString::fromStdString(record.ClassNameUtf8());
-      QTreeWidgetItem* node = nullptr;
-      for (int i = 0; i < root->childCount() && !node; ++i)
-        if (SameClassName(root->child(i)->text(0), className)) node = root->child(i);
-      if (!node) node = new QTreeWidgetItem(root, {className});
-      new QTreeWidgetItem(node, {QString::fromStdString(CaseText(record))});
+      auto it = classOf.constFind(FoldedClassName(className));
+      const int index = it != classOf.constEnd() ? it.value() : addClass(className);
+      cases[static_cast<size_t>(index)].append(MakeNode(CaseNodeText(record), ImageOf(record)));
     }
     DataBase->EndScan();
   }
+  // Whole lists at once: far cheaper than a node at a time.
+  root->addChildren(classes);
+  for (qsizetype i = 0; i < classes.size(); ++i) classes[i]->addChildren(cases[static_cast<size_t>(i)]);
   Tree->setUpdatesEnabled(true);
   root->setExpanded(true);
 }
 
-void TFrmMain::SbtoSaveClick() {}
-void TFrmMain::mnuF_importClick() {}
-void TFrmMain::mnuF_exportClick() {}
-void TFrmMain::mnuF_compactClick() {}
+QTreeWidgetItem* TFrmMain::ClassNode(const QString& name) const {
+  QTreeWidgetItem* root = Tree->topLevelItem(0);
+  if (!root) return nullptr;
+  for (int i = 0; i < root->childCount(); ++i)
+    if (SameClassName(root->child(i)->text(0), name)) return root->child(i);
+  return nullptr;
+}
+
+QTreeWidgetItem* TFrmMain::CaseNode(int slot) const {
+  QTreeWidgetItem* root = Tree->topLevelItem(0);
+  if (!root) return nullptr;
+  for (int i = 0; i < root->childCount(); ++i) {
+    QTreeWidgetItem* cls = root->child(i);
+    for (int k = 0; k < cls->childCount(); ++k)
+      if (SlotOfCaseText(cls->child(k)->text(0)) == slot) return cls->child(k);
+  }
+  return nullptr;
+}
+
+namespace {
+
+QTreeWidgetItem* SelectedNode(const QTreeWidget* tree) {
+  const QList<QTreeWidgetItem*> selected = tree->selectedItems();
+  return selected.isEmpty() ? nullptr : selected.first();
+}
+
+}  // namespace
+
+int TFrmMain::SelectedCaseSlot() const {
+  const QTreeWidgetItem* node = SelectedNode(Tree);
+  return node && Level(node) == 2 ? SlotOfCaseText(node->text(0)) : -1;
+}
+
+void TFrmMain::BuildTreeMenu() {
+  PopupTree = new QMenu(Tree);
+  pop_view = PopupTree->addAction(QStringLiteral("查看命例"));
+  pop_move = PopupTree->addMenu(QStringLiteral("移动到"));
+  pop_delete = PopupTree->addAction(QStringLiteral("删除命例"));
+  PopupTree->addSeparator();
+  pop_class_add = PopupTree->addAction(QStringLiteral("增加类别"));
+  pop_class_rename = PopupTree->addAction(QStringLiteral("修改类名"));
+  pop_class_delete = PopupTree->addAction(QStringLiteral("删除类别"));
+  pop_class_save = PopupTree->addAction(QStringLiteral("保存类别"));
+  PopupTree->addSeparator();
+  pop_search = PopupTree->addAction(QStringLiteral("查找"));
+  pop_showall = PopupTree->addAction(QStringLiteral("显示全部命例"));
+  PopupTree->addSeparator();
+  pop_expand = PopupTree->addAction(QStringLiteral("展开"));
+  pop_collapse = PopupTree->addAction(QStringLiteral("收缩"));
+
+  connect(pop_view, &QAction::triggered, this, [this] { pop_viewClick(); });
+  connect(pop_delete, &QAction::triggered, this, [this] { pop_deleteClick(); });
+  connect(pop_class_add, &QAction::triggered, this, [this] { pop_class_addClick(); });
+  connect(pop_class_rename, &QAction::triggered, this, [this] { pop_class_renameClick(); });
+  connect(pop_class_delete, &QAction::triggered, this, [this] { pop_class_deleteClick(); });
+  connect(pop_class_save, &QAction::triggered, this, [this] { pop_class_saveClick(); });
+  connect(pop_search, &QAction::triggered, this, [this] { pop_searchClick(); });
+  connect(pop_showall, &QAction::triggered, this, [this] { pop_showallClick(); });
+  connect(pop_expand, &QAction::triggered, this, [this] { pop_expandClick(); });
+  connect(pop_collapse, &QAction::triggered, this, [this] { pop_collapseClick(); });
+
+  // Case texts are shown whole, with a scroll bar when the tree is narrow.
+  Tree->setTextElideMode(Qt::ElideNone);
+  Tree->header()->setStretchLastSection(false);
+  Tree->header()->setSectionResizeMode(QHeaderView::ResizeToContents);
+  Tree->setSelectionMode(QAbstractItemView::SingleSelection);
+  Tree->setContextMenuPolicy(Qt::CustomContextMenu);
+  connect(Tree, &QWidget::customContextMenuRequested, this,
+          [this](const QPoint& pos) { PopupTree->popup(Tree->viewport()->mapToGlobal(pos)); });
+  connect(Tree, &QTreeWidget::itemDoubleClicked, this, [this] { pop_viewClick(); });
+  Tree->viewport()->installEventFilter(new TreeMouseHook(Tree, [this] { TreeRightMouseDown(); }));
+}
+
+void TFrmMain::TreeRightMouseDown() {
+  QTreeWidgetItem* node = SelectedNode(Tree);
+  if (!node) return;
+  const int level = Level(node);
+  const bool isCase = level >= 2, isClass = level == 1;
+  for (QAction* a : {pop_view, pop_move->menuAction(), pop_delete}) a->setEnabled(isCase);
+  for (QAction* a : {pop_class_add, pop_class_save, pop_search, pop_showall}) a->setEnabled(true);
+  for (QAction* a : {pop_class_rename, pop_class_delete}) a->setEnabled(isClass);
+  for (QAction* a : {pop_expand, pop_collapse}) a->setEnabled(!isCase);
+  if (!isCase) return;
+
+  // Every class but the case's own, in tree order.
+  pop_move->clear();
+  const QTreeWidgetItem* own = node->parent();
+  const QTreeWidgetItem* root = own->parent();
+  for (int i = 0; i < root->childCount(); ++i) {
+    if (root->child(i) == own) continue;
+    QAction* entry = pop_move->addAction(LiteralCaption(root->child(i)->text(0)));
+    entry->setData(i);
+    connect(entry, &QAction::triggered, this, [this, i] { MoveCaseTo(i); });
+  }
+}
+
+void TFrmMain::MoveCaseTo(int classPosition) {
+  QTreeWidgetItem* node = SelectedNode(Tree);
+  const int slot = SelectedCaseSlot();
+  QTreeWidgetItem* root = Tree->topLevelItem(0);
+  if (slot < 0 || !root || classPosition < 0 || classPosition >= root->childCount()) return;
+  QTreeWidgetItem* target = root->child(classPosition);
+  CaseRecord record;
+  if (!DataBase->ReadRecord(slot, &record)) return;
+  record.SetClassName(target->text(0).toStdString());
+  if (!DataBase->WriteRecord(slot, record)) return;
+  // A later "存旧" writes the viewed case back in its new class.
+  if (caseLoaded && slot == loadedSlot) std::copy(std::begin(record.className), std::end(record.className), currentCase.className);
+  const QString text = node->text(0);
+  const int image = node->data(0, kImageRole).toInt();
+  delete node;
+  target->addChild(MakeNode(text, image));
+}
+
+// ---- saving
+
+void TFrmMain::ShowSaveMode(bool savesViewedCase) {
+  SbtoSave->setText(savesViewedCase ? QStringLiteral("存旧") : QStringLiteral("存新"));
+  SbtoSave->setStyleSheet(savesViewedCase ? QStringLiteral("color: #0000ff;") : QString());
+}
+
+void TFrmMain::LeaveViewedCase() {
+  caseLoaded = false;
+  loadedSlot = -1;
+  loadedCommentPath.clear();
+  ShowSaveMode(false);
+}
+
+namespace {
+
+int RunDialog(const std::function<int(QDialog&)>& hook, QDialog& dialog) {
+  return hook ? hook(dialog) : dialog.exec();
+}
+
+}  // namespace
+
+void TFrmMain::SbtoSaveClick() {
+  if (caseLoaded) {
+    // Back into the viewed case's slot, with its class and comment name.
+    if (!AskYesNo(this, QStringLiteral("要修改“%1”这条记录吗？").arg(QString::fromStdString(currentCase.NameUtf8())),
+                  QStringLiteral("提示"), MsgIcon::Information))
+      return;
+    // A case without a usable document of its own gets one now; an
+    // unreadable document is never written over.
+    if (loadedCommentPath.empty()) {
+      CaseRecord named = currentCase;
+      if (DataBase->ChooseCommentName(&named)) {
+        std::copy(std::begin(named.commentName), std::end(named.commentName), currentCase.commentName);
+        loadedCommentPath = DataBase->CommentPath(currentCase);
+      }
+    }
+    bool saved = !loadedCommentPath.empty() && SaveRtfFile(loadedCommentPath, *RedtPingYu->document());
+    if (saved) RedtPingYu->document()->setModified(false);
+    saved = DataBase->WriteRecord(loadedSlot, currentCase) && saved;
+    if (QTreeWidgetItem* node = CaseNode(loadedSlot)) {
+      node->setText(0, CaseNodeText(currentCase));
+      node->setIcon(0, CaseIcon(ImageOf(currentCase)));
+      node->setData(0, kImageRole, ImageOf(currentCase));
+    }
+    if (saved) ShowMessage(this, QStringLiteral("已保存编辑后的命例。"), kAppCaption);
+    else ShowMessage(this, kSaveFailed, QStringLiteral("错误"), MsgIcon::Error);
+    return;
+  }
+  if (!natalChartShown) {
+    ShowMessage(this, QStringLiteral("请先排一个正确的盘后再保存"), QStringLiteral("提示"), MsgIcon::Information);
+    return;
+  }
+
+  TFrmFenLei dialog(XmInit.get(), this);
+  if (RunDialog(runCaseDialog, dialog) != QDialog::Accepted) return;
+  CaseRecord record = currentCase;
+  record.SetClassName(dialog.className.toStdString());
+  // The document is written before the record: its file reserves the name,
+  // and a record is only ever added with its document in place.
+  std::filesystem::path comment;
+  if (DataBase->ChooseCommentName(&record)) comment = DataBase->CommentPath(record);
+  if (comment.empty() || !SaveRtfFile(comment, *RedtPingYu->document())) {
+    ShowMessage(this, kSaveFailed, QStringLiteral("错误"), MsgIcon::Error);
+    return;
+  }
+  if (DataBase->AppendRecord(&record) < 0) {
+    DeleteFileIfExists(comment);
+    ShowMessage(this, kSaveFailed, QStringLiteral("错误"), MsgIcon::Error);
+    return;
+  }
+  currentCase = record;
+
+  QTreeWidgetItem* root = Tree->topLevelItem(0);
+  if (!root) return;
+  const QString className = QString::fromStdString(record.ClassNameUtf8());
+  QTreeWidgetItem* classNode = ClassNode(className);
+  if (!classNode) {
+    classNode = MakeNode(className, kImageClass);
+    root->addChild(classNode);
+  }
+  classNode->addChild(MakeNode(CaseNodeText(record), ImageOf(record)));
+  SetExpandedAll(classNode, true);
+}
+
+// ---- viewing
+
+void TFrmMain::pop_viewClick() {
+  const int slot = SelectedCaseSlot();
+  if (slot < 0) {
+    ShowMessage(this, kSelectCase, kAppCaption);
+    return;
+  }
+  CaseRecord record;
+  if (!DataBase->ReadRecord(slot, &record)) return;
+  AskSaveComment();
+
+  currentCase = record;
+  FillPanelFromCase(*this, record);
+  natalChartShown = 0;
+  // The case on the panel is no longer the one a save would write back:
+  // leave it, so that its slot cannot receive this record.
+  if (Edtname->text().isEmpty()) {
+    LeaveViewedCase();
+    ShowMessage(this, QStringLiteral("姓名不能为空"), QStringLiteral("提示"), MsgIcon::Information);
+    return;
+  }
+  const int year = YearOfText(EdtYear->text());
+  if (year < kInputFirstYear || year > kInputLastYear) {
+    LeaveViewedCase();
+    ShowMessage(this, QStringLiteral("年份必须在1600-2100年之间"), QStringLiteral("年份错误"), MsgIcon::Warning);
+    EdtYear->setFocus();
+    return;
+  }
+  chartRequest = RequestOfViewedCase(*this, record);
+
+  caseLoaded = true;
+  loadedSlot = slot;
+  loadedCommentPath = DataBase->CommentPath(record);
+  if (!loadedCommentPath.empty() && FileExists(loadedCommentPath)) {
+    RedtPingYu->clear();
+    QString error;
+    if (!LoadRtfFile(loadedCommentPath, RedtPingYu->document(), &error)) {
+      // Saving back would replace a document that could not be read with
+      // the empty editor; the case gets a new document instead.
+      loadedCommentPath.clear();
+      ShowMessage(this, QStringLiteral("评语文件无法读取，保存时不会覆盖它：") + error, QStringLiteral("错误"),
+                  MsgIcon::Error);
+    }
+  }
+
+  if (!VoVirer) return;
+  if (!VoVirer->ComputeNatal(chartRequest)) {
+    ShowMessage(this, QString::fromStdString(VoVirer->lastError), QStringLiteral("错误"), MsgIcon::Error);
+    return;
+  }
+  annualTimeZoneIndex = chartRequest.timeZoneIndex;
+  annualMomentJd = VoVirer->BirthJulianDay();
+  Imgzhanxing->update();
+  RedtPingYu->document()->setModified(false);
+  natalChartShown = 1;
+  ShowSaveMode(true);
+  PageMain->setCurrentIndex(0);
+}
+
+// ---- deleting and moving
+
+void TFrmMain::pop_deleteClick() {
+  const int slot = SelectedCaseSlot();
+  if (slot < 0) {
+    ShowMessage(this, kSelectCase, kAppCaption);
+    return;
+  }
+  QTreeWidgetItem* node = SelectedNode(Tree);
+  const QString name = node->text(0).section(QLatin1Char(' '), 0, 0);
+  if (!AskYesNo(this, QStringLiteral("确定要删除“") + name + QStringLiteral("”这个命例吗？"), QStringLiteral("注意"),
+                MsgIcon::Warning, true))
+    return;
+  const bool viewed = caseLoaded && slot == loadedSlot;
+  std::filesystem::path comment;
+  if (viewed) {
+    if (!AskYesNo(this, QStringLiteral("确定要删除当前正在查看的命例吗？"), QStringLiteral("提示"), MsgIcon::Warning))
+      return;
+    RedtDuan->clear();
+    natalChartShown = 0;
+    comment = loadedCommentPath;
+  } else {
+    CaseRecord record;
+    record.slot = -1;  // stays so when the slot is out of range
+    if (DataBase->ReadRecord(slot, &record) || record.slot == slot) comment = DataBase->CommentPath(record);
+  }
+  // The record first: when the store cannot be written the case stays
+  // whole, document and node included.
+  if (!DataBase->MarkDeleted(slot)) return;
+  if (!comment.empty()) DeleteFileIfExists(comment);
+  delete node;
+  // Saving must not bring the deleted case back.
+  if (viewed) LeaveViewedCase();
+}
+
+// ---- classes
+
+namespace {
+
+bool InputText(const TFrmMain& w, QWidget* owner, const QString& title, const QString& prompt, QString* text) {
+  if (w.inputCaseText) return w.inputCaseText(title, prompt, text);
+  bool ok = false;
+  const QString typed = QInputDialog::getText(owner, title, prompt, QLineEdit::Normal, *text, &ok);
+  if (ok) *text = typed;
+  return ok;
+}
+
+bool ValidTreeClassName(const QString& name) {
+  const int bytes = GbkByteLength(name);
+  return bytes > 0 && bytes <= kMaxTreeClassBytes;
+}
+
+}  // namespace
+
+void TFrmMain::pop_class_addClick() {
+  QTreeWidgetItem* root = Tree->topLevelItem(0);
+  if (!root) return;
+  QString name = QStringLiteral("新类别");
+  if (!InputText(*this, this, QStringLiteral("新建类别"), QStringLiteral("请输入新建类别名："), &name)) return;
+  name = name.trimmed();
+  if (!ValidTreeClassName(name)) {
+    ShowMessage(this, kClassNameRule, kAppCaption);
+    return;
+  }
+  if (QTreeWidgetItem* existing = ClassNode(name)) {
+    ShowMessage(this, QStringLiteral("已有这个类别了！"), QStringLiteral("提示"), MsgIcon::Warning);
+    Tree->setCurrentItem(existing);
+    return;
+  }
+  root->addChild(MakeNode(name, kImageClass));
+  if (XmInit && !ClassListHolds(*XmInit, name)) AppendClassToList(*XmInit, name);
+}
+
+void TFrmMain::pop_class_renameClick() {
+  QTreeWidgetItem* node = SelectedNode(Tree);
+  if (!node || Level(node) != 1) return;
+  const QString oldName = node->text(0);
+  QString name = oldName;
+  if (!InputText(*this, this, QStringLiteral("修改类别名"), QStringLiteral("请输入新的类别名："), &name)) return;
+  name = name.trimmed();
+  if (!ValidTreeClassName(name)) {
+    ShowMessage(this, kClassNameRule, kAppCaption);
+    return;
+  }
+  if (QTreeWidgetItem* existing = ClassNode(name)) {
+    ShowMessage(this, QStringLiteral("已有这个类别了，请另起一个名称！"), QStringLiteral("提示"), MsgIcon::Warning);
+    Tree->setCurrentItem(existing);
+    return;
+  }
+  for (int i = 0; i < node->childCount(); ++i) {
+    const int slot = SlotOfCaseText(node->child(i)->text(0));
+    CaseRecord record;
+    if (!DataBase->ReadRecord(slot, &record)) continue;
+    record.SetClassName(name.toStdString());
+    DataBase->WriteRecord(slot, record);
+    if (caseLoaded && slot == loadedSlot) currentCase.SetClassName(name.toStdString());
+  }
+  if (XmInit) RenameClassInList(*XmInit, oldName, name);
+  node->setText(0, name);
+}
+
+void TFrmMain::pop_class_deleteClick() {
+  QTreeWidgetItem* node = SelectedNode(Tree);
+  if (!node || Level(node) != 1) return;
+  if (!AskYesNo(this, QStringLiteral("确定要删除“") + node->text(0) + QStringLiteral("”这个类别吗？"),
+                QStringLiteral("注意"), MsgIcon::Warning))
+    return;
+  bool viewedDeleted = false;
+  for (int i = 0; i < node->childCount(); ++i) {
+    const int slot = SlotOfCaseText(node->child(i)->text(0));
+    CaseRecord record;
+    record.slot = -1;  // stays so when the slot is out of range
+    const bool read = DataBase->ReadRecord(slot, &record) || record.slot == slot;
+    if (!DataBase->MarkDeleted(slot)) continue;
+    if (read) {
+      const std::filesystem::path comment = DataBase->CommentPath(record);
+      if (!comment.empty()) DeleteFileIfExists(comment);
+    }
+    viewedDeleted = viewedDeleted || (caseLoaded && slot == loadedSlot);
+  }
+  delete node;
+  if (viewedDeleted) LeaveViewedCase();
+}
+
+void TFrmMain::pop_class_saveClick() {
+  QTreeWidgetItem* root = Tree->topLevelItem(0);
+  if (!root || !XmInit) return;
+  QStringList names;
+  for (int i = 0; i < root->childCount(); ++i) names << root->child(i)->text(0);
+  WriteClassList(*XmInit, names);
+  if (!names.isEmpty()) ShowMessage(this, QStringLiteral("当前列表的类别已经保存！"), kAppCaption);
+}
+
+// ---- search, show all, expand and collapse
+
+void TFrmMain::pop_searchClick() {
+  TFrmSearch dialog(searchCriteria, *DataBase, XmInit.get(), this);
+  RunDialog(runCaseDialog, dialog);
+  if (dialog.showResult) FillTree(dialog.foundSlots);
+}
+
+void TFrmMain::pop_showallClick() {
+  if (DataBase->RecordCount() == 0) {
+    ShowMessage(this, QString::fromUtf8(kNoRecordsMessage), kAppCaption);
+    return;
+  }
+  std::vector<int> slotList;
+  DataBase->SearchRecords(SearchCriteria{}, &slotList);
+  if (slotList.empty()) {
+    ShowMessage(this, QString::fromUtf8(kNothingFoundMessage), QStringLiteral("信息"), MsgIcon::Information);
+    return;
+  }
+  FillTree(slotList);
+}
+
+void TFrmMain::pop_expandClick() {
+  QTreeWidgetItem* node = SelectedNode(Tree);
+  if (node && Level(node) < 2) SetExpandedAll(node, true);
+}
+
+void TFrmMain::pop_collapseClick() {
+  QTreeWidgetItem* node = SelectedNode(Tree);
+  if (node && Level(node) < 2) SetExpandedAll(node, false);
+}
+
+// ---- the store as a whole (menu 文件)
+
+void TFrmMain::mnuF_exportClick() {
+  const QString chosen = chooseExportFolder
+                             ? chooseExportFolder()
+                             : QFileDialog::getExistingDirectory(this, QStringLiteral("选择导出的文件夹"));
+  if (chosen.isEmpty()) return;
+  std::string folder = WithSlash(chosen.toStdString()) + kExportFolderName;
+  CreateDirectories(folder);
+  folder = WithSlash(folder);
+  if (!DataBase->ExportStore(folder)) {
+    ShowMessage(this, QStringLiteral("导出没有完成：") + QString::fromStdString(folder) + QStringLiteral(" 无法写入。"),
+                QStringLiteral("错误"), MsgIcon::Error);
+    return;
+  }
+  ShowMessage(this,
+              QString::fromUtf8(kExportDonePrefix) + QString::fromStdString(folder) +
+                  QString::fromUtf8(kExportDoneSuffix),
+              kAppCaption);
+}
+
+namespace {
+
+QString ChooseImportFileWithDialog(QWidget* owner) {
+  QFileDialog dialog(owner);
+  dialog.setAcceptMode(QFileDialog::AcceptOpen);
+  dialog.setFileMode(QFileDialog::ExistingFile);
+  dialog.setNameFilters(QtNameFilters(QStringLiteral("all.dat|*.dat")));
+  dialog.selectFile(QStringLiteral("Lumtar.dat"));
+  if (dialog.exec() != QDialog::Accepted || dialog.selectedFiles().isEmpty()) return {};
+  return dialog.selectedFiles().first();
+}
+
+}  // namespace
+
+void TFrmMain::mnuF_importClick() {
+  if (!AskYesNo(this, QStringLiteral("执行此操作将覆盖现有的历史记录，要继续吗？"), QStringLiteral("注意了"),
+                MsgIcon::Warning, true))
+    return;
+  const QString chosen = chooseImportFile ? chooseImportFile() : ChooseImportFileWithDialog(this);
+  if (chosen.isEmpty()) return;
+  const std::filesystem::path file(chosen.toStdString());
+  if (!SameIgnoringAsciiCase(QString::fromStdString(file.filename().string()), QStringLiteral("Lumtar.dat"))) {
+    ShowMessage(this, QString::fromUtf8(kNoImportFileMessage), kAppCaption);
+    return;
+  }
+  const std::string folder = WithSlash(file.parent_path().string());
+  if (!DirectoryExists(folder + kCommentFolderName)) {
+    ShowMessage(this, QString::fromUtf8(kNoImportFolderMessage), kAppCaption);
+    return;
+  }
+  // The store replaces its files itself and keeps the old ones on failure.
+  if (!DataBase->ImportStore(folder)) {
+    ShowMessage(this, QStringLiteral("导入没有完成，原有的历史记录没有改变。"), QStringLiteral("错误"), MsgIcon::Error);
+    return;
+  }
+  // Slots now name the imported cases: nothing of the old store may be
+  // saved back, and the tree lists the new store, also when the user
+  // declines to close.
+  LeaveViewedCase();
+  FillTree(StartUpSlots());
+  ShowMessage(this, QString::fromUtf8(kImportDoneMessage), kAppCaption);
+  close();
+}
+
+void TFrmMain::mnuF_compactClick() {
+  if (!AskYesNo(this, QStringLiteral("命例数据过多，读取速度慢才需要整理，确定要整理吗？"), QStringLiteral("提示"),
+                MsgIcon::Information, true))
+    return;
+  if (DataBase->RecordCount() < kMinRecordsToCompact) {
+    ShowMessage(this, QString::fromUtf8(kTooFewToCompactMessage), kAppCaption);
+    return;
+  }
+  if (!DataBase->CompactStore()) {
+    ShowMessage(this, QStringLiteral("整理没有完成，记录文件没有改变。"), QStringLiteral("错误"), MsgIcon::Error);
+    return;
+  }
+  ShowMessage(this, QString::fromUtf8(kCompactDoneMessage), kAppCaption);
+  // Every slot the program holds is stale now: end at once, without the
+  // close questions and without writing the settings.
+  skipCloseSequence = true;
+  close();
+  QCoreApplication::quit();
+}
 
 }  // namespace lumtar

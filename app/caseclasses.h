@@ -1,0 +1,60 @@
+// The class list (类别) of the cases as dat/xminit.ini keeps it: section
+// "classes", key "count" with the number n of classes and keys "1" … "n"
+// with their names in display order. Class names compare with ASCII letters
+// folded to one case, in the tree as in the file.
+#pragma once
+
+#include <QString>
+#include <QStringList>
+#include <QValidator>
+
+namespace lumtar {
+
+class IniFile;
+
+inline constexpr const char* kClassesSection = "classes";
+// What the class boxes of the dialogs list for a key that is missing.
+inline constexpr const char* kMissingClassName = "临时保存";
+// A class made or renamed through the tree's menu: 1..12 bytes (6 Chinese
+// characters); the save and search boxes take the 13 bytes a record holds.
+inline constexpr int kMaxTreeClassBytes = 12;
+inline constexpr int kMaxClassBytes = 13;
+// More classes than anyone keeps; a damaged "count" is cut here so that it
+// cannot make a list of millions of entries.
+inline constexpr int kMaxClassCount = 4096;
+
+// Equal texts, ASCII letters compared without case, every other character
+// as it is (the way the original platform compared class and file names).
+bool SameIgnoringAsciiCase(const QString& a, const QString& b);
+inline bool SameClassName(const QString& a, const QString& b) { return SameIgnoringAsciiCase(a, b); }
+// The text with ASCII letters in lower case: equal keys for names that
+// SameClassName finds equal.
+QString FoldedClassName(const QString& name);
+
+// Keys "1" … "count" in order. A missing key gives `missing`; an empty
+// `missing` leaves the entry out (the tree lists no nameless class).
+QStringList ReadClassList(const IniFile& ini, const QString& missing);
+// True when one of the keys "1" … "count" names the class.
+bool ClassListHolds(const IniFile& ini, const QString& name);
+// Appends a class: "count" + 1 and the name under the new key.
+void AppendClassToList(IniFile& ini, const QString& name);
+// Gives the first of the keys "1" … "count" that names `oldName` the new
+// name; false when none does.
+bool RenameClassInList(IniFile& ini, const QString& oldName, const QString& newName);
+// Writes "count" and the keys "1" … "n"; keys beyond n stay as they are.
+void WriteClassList(IniFile& ini, const QStringList& names);
+
+// The length of a text in GBK bytes, as a record field holds it.
+int GbkByteLength(const QString& text);
+
+// Keeps an edit's text within a number of GBK bytes.
+class GbkByteValidator : public QValidator {
+ public:
+  GbkByteValidator(int maxBytes, QObject* parent) : QValidator(parent), maxBytes_(maxBytes) {}
+  State validate(QString& input, int& pos) const override;
+
+ private:
+  int maxBytes_;
+};
+
+}  // namespace lumtar

@@ -1,0 +1,961 @@
+// The case tree of the main window through its real widgets: saving new
+// cases and saving viewed ones back, viewing, deleting, moving, the classes,
+// the search dialog, show all, and export, import and compaction.
+#include <QAction>
+#include <QCheckBox>
+#include <QComboBox>
+#include <QLineEdit>
+#include <QMenu>
+#include <QPushButton>
+#include <QRadioButton>
+#include <QTabWidget>
+#include <QTextDocument>
+#include <QTextEdit>
+#include <QToolButton>
+#include <QTreeWidget>
+#include <QtTest>
+
+#include <algorithm>
+#include <functional>
+#include <map>
+#include <memory>
+#include <string>
+#include <tuple>
+#include <vector>
+
+#include "caseicons.h"
+#include "database.h"
+#include "dateinputs.h"
+#include "files.h"
+#include "frmfenlei.h"
+#include "frmmain.h"
+#include "frmsearch.h"
+#include "gbk.h"
+#include "inifile.h"
+#include "msgbox.h"
+#include "picturebox.h"
+#include "rtf.h"
+#include "tempdir.h"
+#include "widgets.h"
+
+using namespace lumtar;
+namespace fs = std::filesystem;
+
+namespace {
+
+// Answers every box (Yes unless told otherwise for a text) and remembers it.
+class Boxes {
+ public:
+  Boxes() {
+    SetMessageHandler([this](const MsgRequest& r) {
+      seen.push_back(r);
+      if (r.buttons == MsgButtons::Ok) return MsgResult::Ok;
+      auto it = answers.find(r.text);
+      return it == answers.end() || it->second ? MsgResult::Yes : MsgResult::No;
+    });
+  }
+  ~Boxes() { SetMessageHandler(nullptr); }
+  QStringList Texts() const {
+    QStringList t;
+    for (const auto& r : seen) t << r.text;
+    return t;
+  }
+  void Clear() { seen.clear(); }
+  std::map<QString, bool> answers;
+  std::vector<MsgRequest> seen;
+};
+
+struct Birth {
+  const char* name;
+  const char* className;
+  int year;
+  int month = 3;
+  int day = 7;
+  bool male = true;
+  int province = 0;  // 福建省
+  int city = 0;      // 福州市
+};
+
+CaseRecord MakeRecord(const Birth& b) {
+  CaseRecord r;
+  r.SetName(b.name);
+  r.SetClassName(b.className);
+  r.year = static_cast<int16_t>(b.year);
+  r.month = static_cast<int16_t>(b.month);
+  r.day = static_cast<int16_t>(b.day);
+  r.hour = 10;
+  r.minute = 30;
+  r.isMale = b.male ? 1 : 0;
+  r.provinceIndex = static_cast<int16_t>(b.province);
+  r.cityIndex = static_cast<int16_t>(b.city);
+  r.timeZoneIndex = 8;
+  r.longitude = 119.3f;
+  r.latitude = 26.08f;
+  r.SetPlaceName("福建省-福州市");
+  return r;
+}
+
+// Writes a store file of the records, numbered in order; `deleted` slots
+// carry the deleted flag.
+void WriteStore(const fs::path& programDir, std::vector<CaseRecord> records, const std::vector<int>& deleted = {}) {
+  std::string bytes;
+  for (size_t i = 0; i < records.size(); ++i) {
+    records[i].slot = static_cast<int32_t>(i);
+    for (int d : deleted) records[i].isDeleted = records[i].isDeleted || d == static_cast<int>(i);
+    bytes.append(reinterpret_cast<const char*>(&records[i]), sizeof(CaseRecord));
+  }
+  WriteWholeFileAtomic(programDir / "dat/Lumtar.dat", bytes);
+}
+
+CaseRecord ReadBack(const fs::path& programDir, int slot) {
+  MDataBase store;
+  store.Open((programDir.string() + "/"), 0);
+  CaseRecord r;
+  store.ReadRecord(slot, &r);
+  return r;
+}
+
+int StoredCount(const fs::path& programDir) {
+  MDataBase store;
+  store.Open(programDir.string() + "/", 0);
+  return store.RecordCount();
+}
+
+QString DocumentText(const fs::path& path) {
+  QTextDocument doc;
+  if (!LoadRtfFile(path, &doc)) return QStringLiteral("<unreadable>");
+  return doc.toPlainText();
+}
+
+void SaveDocument(const fs::path& path, const QString& text) {
+  QTextDocument doc;
+  doc.setPlainText(text);
+  QVERIFY(SaveRtfFile(path, doc));
+}
+
+QTreeWidgetItem* Root(const TFrmMain& w) { return w.Tree->topLevelItem(0); }
+
+QStringList ChildTexts(const QTreeWidgetItem* node) {
+  QStringList t;
+  for (int i = 0; node && i < node->childCount(); ++i) t << node->child(i)->text(0);
+  return t;
+}
+
+QStringList ClassNames(const TFrmMain& w) { return ChildTexts(Root(w)); }
+
+QTreeWidgetItem* ClassNamed(const TFrmMain& w, const QString& name) {
+  QTreeWidgetItem* root = Root(w);
+  for (int i = 0; root && i < root->childCount(); ++i)
+    if (root->child(i)->text(0) == name) return root->child(i);
+  return nullptr;
+}
+
+QTreeWidgetItem* CaseNamed(const TFrmMain& w, const QString& prefix) {
+  QTreeWidgetItem* root = Root(w);
+  for (int i = 0; root && i < root->childCount(); ++i)
+    for (int k = 0; k < root->child(i)->childCount(); ++k)
+      if (root->child(i)->child(k)->text(0).startsWith(prefix)) return root->child(i)->child(k);
+  return nullptr;
+}
+
+int ImageIndex(const QTreeWidgetItem* node) { return node->data(0, Qt::UserRole + 1).toInt(); }
+
+// Pixels of a widget's picture that are clearly blue.
+int BluePixels(QWidget* widget) {
+  const QImage img = widget->grab().toImage();
+  int n = 0;
+  for (int y = 0; y < img.height(); ++y)
+    for (int x = 0; x < img.width(); ++x) {
+      const QColor c = img.pixelColor(x, y);
+      if (c.blue() > 180 && c.red() < 90 && c.green() < 90) ++n;
+    }
+  return n;
+}
+
+bool HasChart(const QImage& picture) {
+  int coloured = 0;
+  for (int y = 0; y < picture.height(); y += 4)
+    for (int x = 0; x < picture.width(); x += 4)
+      if (picture.pixel(x, y) != qRgb(255, 255, 255)) ++coloured;
+  return coloured > 500;
+}
+
+// Typed key by key, as a person would (QTest's key clicks take ASCII only).
+void TypeText(QWidget* widget, const QString& text) {
+  for (QChar c : text) {
+    QKeyEvent press(QEvent::KeyPress, 0, Qt::NoModifier, QString(c));
+    QApplication::sendEvent(widget, &press);
+  }
+}
+
+// The comment replaced as a person's edit does it, setting the modified
+// mark.
+void EditComment(TFrmMain& w, const QString& text) {
+  QTextCursor cursor(w.RedtPingYu->document());
+  cursor.select(QTextCursor::Document);
+  cursor.insertText(text);
+}
+
+const QString kCloseQuestion = QStringLiteral("确定要关闭软件吗？");
+
+}  // namespace
+
+class CasesUiTest : public QObject {
+  Q_OBJECT
+
+  std::unique_ptr<test::TempDir> dir_;
+  fs::path xminit_;
+  // What the save dialog is answered with; empty: cancelled.
+  QString saveClass_ = QStringLiteral("朋友");
+  // What the test does with the search dialog before it returns.
+  std::function<void(TFrmSearch&)> search_;
+  // Typed into the text input boxes; empty: cancelled.
+  QString typed_;
+  QStringList inputTitles_;
+
+  void WriteSettings(const char* utf8) { WriteWholeFileAtomic(xminit_, Utf8ToGbk(utf8)); }
+
+  std::unique_ptr<TFrmMain> Start() {
+    auto w = std::make_unique<TFrmMain>();
+    w->runCaseDialog = [this](QDialog& d) {
+      if (auto* save = qobject_cast<TFrmFenLei*>(&d)) {
+        if (saveClass_.isEmpty()) return static_cast<int>(QDialog::Rejected);
+        save->CboFenLei->setEditText(saveClass_);
+        save->BtnOkClick();
+        return save->result();
+      }
+      if (auto* search = qobject_cast<TFrmSearch*>(&d)) {
+        if (search_) search_(*search);
+        return search->result();
+      }
+      return static_cast<int>(QDialog::Rejected);
+    };
+    w->inputCaseText = [this](const QString& title, const QString&, QString* text) {
+      inputTitles_ << title + QLatin1Char('|') + *text;
+      if (typed_.isEmpty()) return false;
+      *text = typed_;
+      return true;
+    };
+    w->show();
+    if (!QTest::qWaitForWindowExposed(w.get())) return nullptr;
+    return w;
+  }
+
+  // A birth that charts: 张三, 1990-3-7 10:30 at Fuzhou.
+  static void Chart(TFrmMain& w, const QString& name = QStringLiteral("张三")) {
+    w.Edtname->setText(name);
+    w.EdtYear->setText(QStringLiteral("1990"));
+    w.cbom->setCurrentIndex(2);
+    w.cbod->setCurrentIndex(6);
+    w.cbos->setCurrentIndex(10);
+    w.cbomin->setCurrentIndex(30);
+    w.ledtjing->setText(QStringLiteral("119:18"));
+    w.ledtwei->setText(QStringLiteral("26:5"));
+    w.BtnpaiClick();
+  }
+
+  static void Select(TFrmMain& w, QTreeWidgetItem* node) {
+    w.Tree->setCurrentItem(node);
+    QVERIFY(node->isSelected());
+  }
+
+ private slots:
+  void init() {
+    dir_ = std::make_unique<test::TempDir>();
+    SetProgramDir(dir_->str());
+    CreateDirectories(*dir_ / "dat");
+    CreateDirectories(*dir_ / "Lumtar_f");
+    CopyFileOverwrite(fs::path(LUMTAR_SOURCE_DIR) / "data/dili.ini", *dir_ / "dat/dili.ini");
+    xminit_ = *dir_ / "dat/xminit.ini";
+    saveClass_ = QStringLiteral("朋友");
+    search_ = nullptr;
+    typed_.clear();
+    inputTitles_.clear();
+  }
+  void cleanup() { dir_.reset(); }
+
+  void startUpTreeHoldsTheNewestThousandUnderTheirClasses() {
+    WriteSettings("[classes]\r\ncount=3\r\n1=亲友\r\n2=\r\n3=名人\r\n");
+    std::vector<CaseRecord> records;
+    for (int i = 0; i < 1500; ++i)
+      records.push_back(MakeRecord({"某人", i % 2 ? "名人" : "客户", 1900 + i % 200, 1, 1, i % 3 != 0}));
+    records[1499] = MakeRecord({"张三", "亲友", 1990, 3, 7, true});
+    records[1498] = MakeRecord({"前人", "古人", -120, 1, 1, false});
+    records[1497].isLunar = 1;
+    records[1497].isLeapMonth = 1;
+    WriteStore(dir_->path(), records, {1000});
+    Boxes boxes;
+    auto w = Start();
+    QVERIFY(w);
+    QTreeWidgetItem* root = Root(*w);
+    QCOMPARE(w->Tree->topLevelItemCount(), 1);
+    QCOMPARE(root->text(0), QStringLiteral("命例"));
+    QCOMPARE(ImageIndex(root), int(kImageRoot));
+    QVERIFY(root->isExpanded());
+    // The file's classes first (the empty key left out), then the classes
+    // met in the records, in the order met.
+    QCOMPARE(ClassNames(*w), (QStringList{"亲友", "名人", "古人", "客户"}));
+    QCOMPARE(ImageIndex(root->child(0)), int(kImageClass));
+    QVERIFY(!root->child(0)->isExpanded());
+    int cases = 0;
+    for (int i = 0; i < root->childCount(); ++i) cases += root->child(i)->childCount();
+    QCOMPARE(cases, 999);  // slots 1499 … 500 without the deleted 1000
+    QCOMPARE(root->child(0)->child(0)->text(0), QStringLiteral("张三  公1990-3-7|1499"));
+    QCOMPARE(ImageIndex(root->child(0)->child(0)), int(kImageMale));
+    QCOMPARE(root->child(2)->child(0)->text(0), QStringLiteral("前人  公-121-1-1|1498"));
+    QCOMPARE(ImageIndex(root->child(2)->child(0)), int(kImageFemale));
+    QVERIFY(CaseNamed(*w, QStringLiteral("某人  农闰"))->text(0).endsWith(QStringLiteral("|1497")));
+    // Newest first within a class; nothing older than slot 500.
+    const QStringList famous = ChildTexts(root->child(1));
+    QVERIFY(famous.first().endsWith(QStringLiteral("|1497")));
+    QVERIFY(famous.last().endsWith(QStringLiteral("|501")));
+
+    // Show all: every live case in ascending slots.
+    w->pop_showallClick();
+    root = Root(*w);
+    cases = 0;
+    for (int i = 0; i < root->childCount(); ++i) cases += root->child(i)->childCount();
+    QCOMPARE(cases, 1499);
+    QVERIFY(ClassNamed(*w, QStringLiteral("客户"))->child(0)->text(0).endsWith(QStringLiteral("|0")));
+    QVERIFY(boxes.seen.empty());
+  }
+
+  void anEmptyStoreShowsTheClassesOnly() {
+    WriteSettings("[classes]\r\ncount=1\r\n1=亲友\r\n");
+    Boxes boxes;
+    auto w = Start();
+    QVERIFY(w);
+    QCOMPARE(ClassNames(*w), QStringList{QStringLiteral("亲友")});
+    w->pop_showallClick();
+    QCOMPARE(boxes.Texts(), QStringList{QStringLiteral("没有记录，无从查找。")});
+    // A double click or 查看命例 without a case node.
+    boxes.Clear();
+    Select(*w, Root(*w));
+    w->pop_viewClick();
+    Select(*w, Root(*w)->child(0));
+    w->pop_viewClick();
+    w->pop_deleteClick();
+    QCOMPARE(boxes.Texts(), QStringList(3, QStringLiteral("请先选择一个命例！")));
+  }
+
+  void theMenuFollowsTheLevelOfTheSelectedNode() {
+    WriteSettings("[classes]\r\ncount=3\r\n1=亲友\r\n2=名人\r\n3=客户\r\n");
+    WriteStore(dir_->path(), {MakeRecord({"张三", "名人", 1990})});
+    Boxes boxes;
+    auto w = Start();
+    QVERIFY(w);
+    struct Row {
+      QTreeWidgetItem* node;
+      bool view, classEdit, expand;
+    };
+    QTreeWidgetItem* famous = ClassNamed(*w, QStringLiteral("名人"));
+    const std::vector<Row> rows = {{Root(*w), false, false, true}, {famous, false, true, true},
+                                   {famous->child(0), true, false, false}};
+    for (const Row& row : rows) {
+      Select(*w, row.node);
+      w->TreeRightMouseDown();
+      for (QAction* a : {w->pop_view, w->pop_move->menuAction(), w->pop_delete}) QCOMPARE(a->isEnabled(), row.view);
+      for (QAction* a : {w->pop_class_add, w->pop_class_save, w->pop_search, w->pop_showall}) QVERIFY(a->isEnabled());
+      for (QAction* a : {w->pop_class_rename, w->pop_class_delete}) QCOMPARE(a->isEnabled(), row.classEdit);
+      for (QAction* a : {w->pop_expand, w->pop_collapse}) QCOMPARE(a->isEnabled(), row.expand);
+    }
+    // The move submenu: every other class in tree order, '&' shown as is.
+    QStringList entries;
+    for (QAction* a : w->pop_move->actions()) entries << a->text();
+    QCOMPARE(entries, (QStringList{"亲友", "客户"}));
+
+    // A right press on another node leaves the selection alone.
+    QTreeWidgetItem* first = ClassNamed(*w, QStringLiteral("亲友"));
+    const QPoint at = w->Tree->visualItemRect(first).center();
+    QTest::mousePress(w->Tree->viewport(), Qt::RightButton, {}, at);
+    QContextMenuEvent menuEvent(QContextMenuEvent::Mouse, at, w->Tree->viewport()->mapToGlobal(at));
+    QApplication::sendEvent(w->Tree->viewport(), &menuEvent);
+    QVERIFY(w->PopupTree->isVisible());
+    w->PopupTree->close();
+    QTest::mouseRelease(w->Tree->viewport(), Qt::RightButton, {}, at);
+    QCOMPARE(w->Tree->selectedItems(), QList<QTreeWidgetItem*>{famous->child(0)});
+
+    // Expand and collapse act on a node with all below it.
+    Select(*w, Root(*w));
+    w->pop_expandClick();
+    QVERIFY(famous->isExpanded() && first->isExpanded());
+    w->pop_collapseClick();
+    QVERIFY(!Root(*w)->isExpanded() && !famous->isExpanded());
+  }
+
+  void storingTwoCasesGivesTheSecondDocumentACounter() {
+    WriteSettings("[classes]\r\ncount=1\r\n1=亲友\r\n");
+    Boxes boxes;
+    auto w = Start();
+    QVERIFY(w);
+    w->SbtoSaveClick();
+    QCOMPARE(boxes.Texts(), QStringList{QStringLiteral("请先排一个正确的盘后再保存")});
+    boxes.Clear();
+
+    Chart(*w);
+    QCOMPARE(w->natalChartShown, uint8_t(1));
+    w->RedtPingYu->setPlainText(QStringLiteral("第一条评语"));
+    w->SbtoSaveClick();
+    w->SbtoSaveClick();
+    QVERIFY(boxes.seen.empty());
+
+    QCOMPARE(StoredCount(dir_->path()), 2);
+    const CaseRecord first = ReadBack(dir_->path(), 0), second = ReadBack(dir_->path(), 1);
+    QCOMPARE(QString::fromStdString(first.CommentNameUtf8()), QStringLiteral("张三_199003071030"));
+    QCOMPARE(QString::fromStdString(second.CommentNameUtf8()), QStringLiteral("张三_199003071030_0"));
+    QCOMPARE(QString::fromStdString(first.ClassNameUtf8()), QStringLiteral("朋友"));
+    QCOMPARE(first.slot, 0);
+    QCOMPARE(second.slot, 1);
+    QCOMPARE(DocumentText(*dir_ / "Lumtar_f/张三_199003071030.rtf"), QStringLiteral("第一条评语"));
+    QCOMPARE(DocumentText(*dir_ / "Lumtar_f/张三_199003071030_0.rtf"), QStringLiteral("第一条评语"));
+
+    // A new class node at the end, expanded, with both cases.
+    QCOMPARE(ClassNames(*w), (QStringList{"亲友", "朋友"}));
+    QTreeWidgetItem* friends = ClassNamed(*w, QStringLiteral("朋友"));
+    QVERIFY(friends->isExpanded());
+    QCOMPARE(ChildTexts(friends), (QStringList{"张三  公1990-3-7|0", "张三  公1990-3-7|1"}));
+    QCOMPARE(ImageIndex(friends->child(0)), int(kImageMale));
+    // Still in "存新" mode; the class reaches the file only at close.
+    QVERIFY(!w->caseLoaded);
+    QCOMPARE(w->SbtoSave->text(), QStringLiteral("存新"));
+    QCOMPARE(IniFile(xminit_).ReadInteger("classes", "count", 0), 1);
+
+    // A class typed as an existing one with other letter case joins it;
+    // a cancelled dialog stores nothing.
+    saveClass_ = QStringLiteral("  亲友 ");
+    w->SbtoSaveClick();
+    QCOMPARE(QString::fromStdString(ReadBack(dir_->path(), 2).ClassNameUtf8()), QStringLiteral("亲友"));
+    QCOMPARE(ClassNamed(*w, QStringLiteral("亲友"))->childCount(), 1);
+    saveClass_.clear();
+    w->SbtoSaveClick();
+    QCOMPARE(StoredCount(dir_->path()), 3);
+  }
+
+  void theSaveDialogListsTheClassesAndRefusesAnEmptyOne() {
+    WriteSettings("[classes]\r\ncount=3\r\n1=亲友\r\n3=名人\r\n");
+    Boxes boxes;
+    IniFile ini(xminit_);
+    TFrmFenLei dialog(&ini);
+    QCOMPARE(dialog.windowTitle(), QStringLiteral("分类保存"));
+    QStringList items;
+    for (int i = 0; i < dialog.CboFenLei->count(); ++i) items << dialog.CboFenLei->itemText(i);
+    QCOMPARE(items, (QStringList{"亲友", "临时保存", "名人"}));
+    QCOMPARE(dialog.CboFenLei->currentText(), QStringLiteral("亲友"));
+    QCOMPARE(dialog.CboFenLei->maxVisibleItems(), 16);
+    dialog.CboFenLei->setEditText(QStringLiteral("   "));
+    dialog.BtnOkClick();
+    QCOMPARE(boxes.Texts(), QStringList{QStringLiteral("类别名不能为空")});
+    QCOMPARE(boxes.seen[0].caption, QStringLiteral("错误"));
+    QCOMPARE(dialog.result(), int(QDialog::Rejected));
+    // At most 13 bytes can be typed.
+    QLineEdit* edit = dialog.CboFenLei->lineEdit();
+    edit->clear();
+    TypeText(edit, QStringLiteral("一二三四五六七八"));
+    QCOMPARE(edit->text(), QStringLiteral("一二三四五六"));
+    dialog.CboFenLei->setEditText(QStringLiteral(" 新朋友 "));
+    dialog.BtnOkClick();
+    QCOMPARE(dialog.result(), int(QDialog::Accepted));
+    QCOMPARE(dialog.className, QStringLiteral("新朋友"));
+  }
+
+  void viewingACaseFillsThePanelAndSavesItBack() {
+    CaseRecord r = MakeRecord({"李四", "客户", 1985, 4, 5, false, 1, 0});
+    r.hour = 6;
+    r.minute = 7;
+    r.timeZoneIndex = 7;
+    r.longitude = 116.4f;
+    r.latitude = 39.9f;
+    r.SetCommentName("李四_198504050607");
+    WriteStore(dir_->path(), {MakeRecord({"张三", "亲友", 1990}), r});
+    SaveDocument(*dir_ / "Lumtar_f/李四_198504050607.rtf", QStringLiteral("旧评语"));
+    Boxes boxes;
+    auto w = Start();
+    QVERIFY(w);
+    QCOMPARE(BluePixels(w->SbtoSave), 0);
+    QTreeWidgetItem* node = CaseNamed(*w, QStringLiteral("李四"));
+    Select(*w, node);
+    w->pop_viewClick();
+    QVERIFY(boxes.seen.empty());
+
+    QCOMPARE(w->EdtYear->text(), QStringLiteral("1985"));
+    QCOMPARE(w->UpDyear->position(), 385);
+    QCOMPARE(w->cbom->currentIndex(), 3);
+    QCOMPARE(w->cbod->currentIndex(), 4);
+    QCOMPARE(w->cbos->currentIndex(), 6);
+    QCOMPARE(w->cbomin->currentIndex(), 7);
+    QVERIFY(w->Rdogl->isChecked() && w->Rdonv->isChecked() && !w->Chkrun->isChecked());
+    QCOMPARE(w->Edtname->text(), QStringLiteral("李四"));
+    QCOMPARE(w->Cboshiqu->currentIndex(), 7);
+    QCOMPARE(w->cbodiZ->currentIndex(), 1);
+    QCOMPARE(w->cbodiC->currentIndex(), 0);
+    QCOMPARE(w->ledtjing->text(), QStringLiteral("116:24"));
+    QCOMPARE(w->ledtwei->text(), QStringLiteral("39:54"));
+    // The request takes the stored coordinates and zone.
+    QCOMPARE(w->chartRequest.longitude, 116.4f);
+    QCOMPARE(int(w->chartRequest.timeZoneIndex), 7);
+    QCOMPARE(QString::fromStdString(w->chartRequest.PlaceNameUtf8()),
+             w->cbodiZ->currentText() + QLatin1Char('-') + w->cbodiC->currentText());
+
+    QVERIFY(w->caseLoaded);
+    QCOMPARE(w->loadedSlot, 1);
+    QCOMPARE(w->loadedCommentPath, *dir_ / "Lumtar_f/李四_198504050607.rtf");
+    QCOMPARE(w->RedtPingYu->toPlainText(), QStringLiteral("旧评语"));
+    QVERIFY(!w->RedtPingYu->document()->isModified());
+    QCOMPARE(w->natalChartShown, uint8_t(1));
+    QVERIFY(HasChart(w->Imgzhanxing->Picture()));
+    QVERIFY(!w->RedtDuan->toPlainText().isEmpty());
+    QCOMPARE(w->PageMain->currentIndex(), 0);
+    QCOMPARE(w->SbtoSave->text(), QStringLiteral("存旧"));
+    QVERIFY(BluePixels(w->SbtoSave) > 10);
+
+    // Edited and charted again, then saved back into its slot.
+    w->Edtname->setText(QStringLiteral("李小四"));
+    w->Rdona->setChecked(true);
+    w->BtnpaiClick();
+    EditComment(*w, QStringLiteral("新评语"));
+    QVERIFY(w->RedtPingYu->document()->isModified());
+    w->SbtoSaveClick();
+    QCOMPARE(boxes.Texts(), (QStringList{"要修改“李小四”这条记录吗？", "已保存编辑后的命例。"}));
+    const CaseRecord back = ReadBack(dir_->path(), 1);
+    QCOMPARE(QString::fromStdString(back.NameUtf8()), QStringLiteral("李小四"));
+    QCOMPARE(back.isMale, uint8_t(1));
+    QCOMPARE(QString::fromStdString(back.ClassNameUtf8()), QStringLiteral("客户"));
+    QCOMPARE(QString::fromStdString(back.CommentNameUtf8()), QStringLiteral("李四_198504050607"));
+    QCOMPARE(StoredCount(dir_->path()), 2);
+    QCOMPARE(DocumentText(*dir_ / "Lumtar_f/李四_198504050607.rtf"), QStringLiteral("新评语"));
+    QVERIFY(!w->RedtPingYu->document()->isModified());
+    QCOMPARE(node->text(0), QStringLiteral("李小四  公1985-4-5|1"));
+    QCOMPARE(ImageIndex(node), int(kImageMale));
+
+    // Viewing another case after an unsaved edit offers to save it first.
+    boxes.Clear();
+    boxes.answers[QStringLiteral("当前评语文本已改变，要保存吗？")] = false;
+    EditComment(*w, QStringLiteral("不要的评语"));
+    Select(*w, CaseNamed(*w, QStringLiteral("张三")));
+    w->pop_viewClick();
+    QCOMPARE(boxes.Texts(), QStringList{QStringLiteral("当前评语文本已改变，要保存吗？")});
+    QCOMPARE(w->loadedSlot, 0);
+    // No document of its own: the editor keeps its text.
+    QCOMPARE(w->RedtPingYu->toPlainText(), QStringLiteral("不要的评语"));
+    QCOMPARE(DocumentText(*dir_ / "Lumtar_f/李四_198504050607.rtf"), QStringLiteral("新评语"));
+  }
+
+  void aCaseThatCannotBeViewedLeavesTheViewedOne() {
+    CaseRecord old = MakeRecord({"古人", "客户", 1500});
+    WriteStore(dir_->path(), {MakeRecord({"张三", "亲友", 1990}), old});
+    Boxes boxes;
+    auto w = Start();
+    QVERIFY(w);
+    Select(*w, CaseNamed(*w, QStringLiteral("张三")));
+    w->pop_viewClick();
+    QVERIFY(w->caseLoaded);
+    Select(*w, CaseNamed(*w, QStringLiteral("古人")));
+    w->pop_viewClick();
+    QCOMPARE(boxes.Texts(), QStringList{QStringLiteral("年份必须在1600-2100年之间")});
+    QCOMPARE(boxes.seen[0].caption, QStringLiteral("年份错误"));
+    // The panel holds the other case now; saving must not write it over
+    // the one viewed before.
+    QVERIFY(!w->caseLoaded);
+    QCOMPARE(w->SbtoSave->text(), QStringLiteral("存新"));
+    boxes.Clear();
+    w->SbtoSaveClick();
+    QCOMPARE(boxes.Texts(), QStringList{QStringLiteral("请先排一个正确的盘后再保存")});
+    QCOMPARE(QString::fromStdString(ReadBack(dir_->path(), 0).NameUtf8()), QStringLiteral("张三"));
+  }
+
+  void deletingTheViewedCaseAsksTwiceAndLeavesIt() {
+    CaseRecord r = MakeRecord({"王五 号x", "亲友", 1970});
+    r.SetCommentName("王五_197003071030");
+    WriteStore(dir_->path(), {MakeRecord({"张三", "亲友", 1990}), r});
+    SaveDocument(*dir_ / "Lumtar_f/王五_197003071030.rtf", QStringLiteral("评"));
+    Boxes boxes;
+    auto w = Start();
+    QVERIFY(w);
+    QTreeWidgetItem* node = CaseNamed(*w, QStringLiteral("王五"));
+    Select(*w, node);
+    w->pop_viewClick();
+    QVERIFY(w->caseLoaded && !w->RedtDuan->toPlainText().isEmpty());
+
+    // No to the first question changes nothing.
+    boxes.answers[QStringLiteral("确定要删除“王五”这个命例吗？")] = false;
+    w->pop_deleteClick();
+    QCOMPARE(boxes.seen.size(), size_t(1));
+    QCOMPARE(boxes.seen[0].buttons, MsgButtons::YesNoDefaultNo);
+    QCOMPARE(boxes.seen[0].caption, QStringLiteral("注意"));
+    QVERIFY(CaseNamed(*w, QStringLiteral("王五")));
+
+    boxes.Clear();
+    boxes.answers.clear();
+    w->pop_deleteClick();
+    QCOMPARE(boxes.Texts(), (QStringList{"确定要删除“王五”这个命例吗？", "确定要删除当前正在查看的命例吗？"}));
+    QVERIFY(w->RedtDuan->toPlainText().isEmpty());
+    QCOMPARE(w->natalChartShown, uint8_t(0));
+    QVERIFY(!CaseNamed(*w, QStringLiteral("王五")));
+    QVERIFY(!FileExists(*dir_ / "Lumtar_f/王五_197003071030.rtf"));
+    CaseRecord gone;
+    MDataBase store;
+    store.Open(dir_->str(), 0);
+    QVERIFY(!store.ReadRecord(1, &gone));
+    QCOMPARE(gone.isDeleted, uint8_t(1));
+    // Back to "存新": saving cannot bring the deleted case back.
+    QVERIFY(!w->caseLoaded);
+    QCOMPARE(w->SbtoSave->text(), QStringLiteral("存新"));
+    QCOMPARE(BluePixels(w->SbtoSave), 0);
+    boxes.Clear();
+    w->SbtoSaveClick();
+    QCOMPARE(boxes.Texts(), QStringList{QStringLiteral("请先排一个正确的盘后再保存")});
+    QVERIFY(!store.ReadRecord(1, &gone));
+    QVERIFY(!FileExists(*dir_ / "Lumtar_f/王五_197003071030.rtf"));
+
+    // Another case goes with one question.
+    boxes.Clear();
+    Select(*w, CaseNamed(*w, QStringLiteral("张三")));
+    w->pop_deleteClick();
+    QCOMPARE(boxes.Texts(), QStringList{QStringLiteral("确定要删除“张三”这个命例吗？")});
+    QVERIFY(!store.ReadRecord(0, &gone));
+  }
+
+  void movingACaseChangesItsClass() {
+    WriteSettings("[classes]\r\ncount=2\r\n1=亲友\r\n2=A&B\r\n");
+    WriteStore(dir_->path(), {MakeRecord({"张三", "亲友", 1990}), MakeRecord({"李四", "A&B", 1980})});
+    Boxes boxes;
+    auto w = Start();
+    QVERIFY(w);
+    Select(*w, CaseNamed(*w, QStringLiteral("张三")));
+    w->pop_viewClick();
+    w->TreeRightMouseDown();
+    QCOMPARE(w->pop_move->actions().size(), 1);
+    QCOMPARE(w->pop_move->actions()[0]->text(), QStringLiteral("A&&B"));
+    w->pop_move->actions()[0]->trigger();
+    QCOMPARE(QString::fromStdString(ReadBack(dir_->path(), 0).ClassNameUtf8()), QStringLiteral("A&B"));
+    QCOMPARE(ChildTexts(ClassNamed(*w, QStringLiteral("亲友"))), QStringList());
+    QCOMPARE(ChildTexts(ClassNamed(*w, QStringLiteral("A&B"))),
+             (QStringList{"李四  公1980-3-7|1", "张三  公1990-3-7|0"}));
+    QCOMPARE(ImageIndex(CaseNamed(*w, QStringLiteral("张三"))), int(kImageMale));
+    // Saving the viewed case back keeps it in its new class.
+    w->SbtoSaveClick();
+    QCOMPARE(boxes.Texts(), (QStringList{"要修改“张三”这条记录吗？", "已保存编辑后的命例。"}));
+    QCOMPARE(QString::fromStdString(ReadBack(dir_->path(), 0).ClassNameUtf8()), QStringLiteral("A&B"));
+  }
+
+  void classesAreAddedRenamedDeletedAndSaved() {
+    WriteSettings("[classes]\r\ncount=2\r\n1=亲友\r\n2=ABC\r\n");
+    CaseRecord a = MakeRecord({"张三", "亲友", 1990});
+    a.SetCommentName("张三_doc");
+    WriteStore(dir_->path(), {a, MakeRecord({"李四", "亲友", 1980}), MakeRecord({"王五", "ABC", 1970})});
+    SaveDocument(*dir_ / "Lumtar_f/张三_doc.rtf", QStringLiteral("评"));
+    Boxes boxes;
+    auto w = Start();
+    QVERIFY(w);
+
+    // Add: the preset, the rules, the file at once.
+    typed_ = QStringLiteral(" 同事 ");
+    w->pop_class_addClick();
+    QCOMPARE(inputTitles_, QStringList{QStringLiteral("新建类别|新类别")});
+    QCOMPARE(ClassNames(*w), (QStringList{"亲友", "ABC", "同事"}));
+    QCOMPARE(ImageIndex(ClassNamed(*w, QStringLiteral("同事"))), int(kImageClass));
+    IniFile ini(xminit_);
+    QCOMPARE(ini.ReadInteger("classes", "count", 0), 3);
+    QCOMPARE(QString::fromStdString(ini.ReadString("classes", "3", "")), QStringLiteral("同事"));
+    struct Refused {
+      const char* typed;
+      const char* message;
+    };
+    const std::vector<Refused> refused = {{"abc", "已有这个类别了！"},
+                                          {"   ", "类别名不能为空，并且最多可以有6个汉字！"},
+                                          {"一二三四五六七", "类别名不能为空，并且最多可以有6个汉字！"}};
+    for (const Refused& r : refused) {
+      boxes.Clear();
+      typed_ = QString::fromUtf8(r.typed);
+      w->pop_class_addClick();
+      QCOMPARE(boxes.Texts(), QStringList{QString::fromUtf8(r.message)});
+    }
+    QCOMPARE(w->Tree->currentItem(), ClassNamed(*w, QStringLiteral("ABC")));
+    QCOMPARE(ClassNames(*w).size(), 3);
+    QCOMPARE(ini.ReadInteger("classes", "count", 0), 3);
+
+    // Rename: to its own name (any letter case) is refused.
+    QTreeWidgetItem* abc = ClassNamed(*w, QStringLiteral("ABC"));
+    Select(*w, abc);
+    boxes.Clear();
+    inputTitles_.clear();
+    typed_ = QStringLiteral("Abc");
+    w->pop_class_renameClick();
+    QCOMPARE(inputTitles_, QStringList{QStringLiteral("修改类别名|ABC")});
+    QCOMPARE(boxes.Texts(), QStringList{QStringLiteral("已有这个类别了，请另起一个名称！")});
+    QCOMPARE(boxes.seen[0].caption, QStringLiteral("提示"));
+    QCOMPARE(abc->text(0), QStringLiteral("ABC"));
+    // … to a new one renames the node, its listed cases and the file's key.
+    typed_ = QStringLiteral("名人");
+    w->pop_class_renameClick();
+    QCOMPARE(abc->text(0), QStringLiteral("名人"));
+    QCOMPARE(QString::fromStdString(ReadBack(dir_->path(), 2).ClassNameUtf8()), QStringLiteral("名人"));
+    QCOMPARE(QString::fromStdString(ini.ReadString("classes", "2", "")), QStringLiteral("名人"));
+    // Rename on a case node does nothing.
+    Select(*w, CaseNamed(*w, QStringLiteral("王五")));
+    inputTitles_.clear();
+    w->pop_class_renameClick();
+    QVERIFY(inputTitles_.isEmpty());
+
+    // Delete: its cases and documents go, the file's list stays.
+    Select(*w, ClassNamed(*w, QStringLiteral("亲友")));
+    boxes.Clear();
+    w->pop_class_deleteClick();
+    QCOMPARE(boxes.Texts(), QStringList{QStringLiteral("确定要删除“亲友”这个类别吗？")});
+    QCOMPARE(ClassNames(*w), (QStringList{"名人", "同事"}));
+    MDataBase store;
+    store.Open(dir_->str(), 0);
+    CaseRecord r;
+    QVERIFY(!store.ReadRecord(0, &r) && !store.ReadRecord(1, &r) && store.ReadRecord(2, &r));
+    QVERIFY(!FileExists(*dir_ / "Lumtar_f/张三_doc.rtf"));
+    QCOMPARE(QString::fromStdString(ini.ReadString("classes", "1", "")), QStringLiteral("亲友"));
+
+    // Save: the tree's classes in order; keys beyond stay.
+    boxes.Clear();
+    w->pop_class_saveClick();
+    QCOMPARE(boxes.Texts(), QStringList{QStringLiteral("当前列表的类别已经保存！")});
+    QCOMPARE(ini.ReadInteger("classes", "count", 0), 2);
+    QCOMPARE(QString::fromStdString(ini.ReadString("classes", "1", "")), QStringLiteral("名人"));
+    QCOMPARE(QString::fromStdString(ini.ReadString("classes", "2", "")), QStringLiteral("同事"));
+    QCOMPARE(QString::fromStdString(ini.ReadString("classes", "3", "")), QStringLiteral("同事"));
+  }
+
+  void searchFindsByNameAndKeepsTheConditions() {
+    WriteSettings("[classes]\r\ncount=2\r\n1=亲友\r\n2=朋友\r\n");
+    WriteStore(dir_->path(), {MakeRecord({"张三", "亲友", 1990}), MakeRecord({"小张", "朋友", 1980}),
+                       MakeRecord({"张", "朋友", 1970, 1, 1, false}), MakeRecord({"李四", "朋友", 1960})});
+    Boxes boxes;
+    auto w = Start();
+    QVERIFY(w);
+    struct Case {
+      bool wholeWord;
+      QStringList found;
+    };
+    const std::vector<Case> cases = {{false, {"张三  公1990-3-7|0", "小张  公1980-3-7|1", "张  公1970-1-1|2"}},
+                                     {true, {"张  公1970-1-1|2"}}};
+    for (const Case& c : cases) {
+      boxes.Clear();
+      search_ = [&](TFrmSearch& d) {
+        QCOMPARE(d.windowTitle(), QStringLiteral("查找命例"));
+        d.Edtname->setText(QStringLiteral("张"));
+        d.ChkName->setChecked(c.wholeWord);
+        d.BtnSearchClick();
+        QVERIFY(d.Animate1->isHidden() && !d.Animate1->IsRunning());
+        QVERIFY(d.BtnSearch->isEnabled() && d.BtoAll->isEnabled() && d.BtoCancel->isEnabled());
+      };
+      w->pop_searchClick();
+      QCOMPARE(boxes.Texts(), QStringList{QStringLiteral("共找到%1条记录，要显示到命例列表中吗？").arg(c.found.size())});
+      QStringList listed;
+      for (int i = 0; i < Root(*w)->childCount(); ++i) listed << ChildTexts(Root(*w)->child(i));
+      std::sort(listed.begin(), listed.end(), [](const QString& a, const QString& b) {
+        return a.section('|', -1).toInt() < b.section('|', -1).toInt();
+      });
+      QCOMPARE(listed, c.found);
+    }
+    QCOMPARE(w->searchCriteria.nameMode, uint8_t(2));
+
+    // Years before the common era move up by one; the dialog shows them as
+    // typed when it opens again, with the other conditions kept.
+    search_ = [&](TFrmSearch& d) {
+      QCOMPARE(d.Edtname->text(), QStringLiteral("张"));
+      QVERIFY(d.ChkName->isChecked());
+      d.LedtY1->setText(QStringLiteral("-120"));
+      d.LedtY2->setText(QStringLiteral("-100"));
+      d.Edtname->clear();
+      d.RdoSex->setItemIndex(2);
+      d.cbodiZ->setCurrentIndex(2);
+      d.CboFenLei->setEditText(QStringLiteral(" 朋友 "));
+      d.BtnSearchClick();
+    };
+    boxes.Clear();
+    w->pop_searchClick();
+    QCOMPARE(boxes.Texts(), QStringList{QStringLiteral("没有找到符合条件的命例。")});
+    const SearchCriteria& c = w->searchCriteria;
+    QVERIFY(c.yearFilter && c.sexFilter);
+    QCOMPARE(c.yearFrom, int16_t(-119));
+    QCOMPARE(c.yearTo, int16_t(-99));
+    QCOMPARE(c.wantMale, uint8_t(0));
+    QCOMPARE(c.provinceIndex, int16_t(1));
+    QCOMPARE(c.nameMode, uint8_t(0));
+    QCOMPARE(c.classMode, uint8_t(1));
+    QCOMPARE(QString::fromStdString(c.ClassPatternUtf8()), QStringLiteral("朋友"));
+    search_ = [&](TFrmSearch& d) {
+      QCOMPARE(d.LedtY1->text(), QStringLiteral("-120"));
+      QCOMPARE(d.LedtY2->text(), QStringLiteral("-100"));
+      QCOMPARE(d.RdoSex->itemIndex(), 2);
+      QCOMPARE(d.cbodiZ->currentIndex(), 2);
+      QCOMPARE(d.CboFenLei->currentText(), QStringLiteral("朋友"));
+      QVERIFY(!d.ChkName->isChecked() && d.Edtname->text().isEmpty());
+      // A year 0 or an empty box is refused and the dialog stays open.
+      for (const auto& [from, to, message] :
+           std::vector<std::tuple<QString, QString, QString>>{
+               {"0", "100", QString::fromUtf8(kYearRangeMessage)},
+               {"1990", "", QString::fromUtf8(kYearRangeMessage)},
+               {"1990", "1980", QString::fromUtf8(kYearOrderMessage)}}) {
+        boxes.Clear();
+        d.LedtY1->setText(from);
+        d.LedtY2->setText(to);
+        d.BtnSearchClick();
+        QCOMPARE(boxes.Texts(), QStringList{message});
+        QCOMPARE(boxes.seen[0].caption, QStringLiteral("年份错误"));
+        QVERIFY(!d.showResult);
+      }
+      // 全部 clears everything and lists every case.
+      boxes.Clear();
+      d.BtoAllClick();
+      QVERIFY(d.showResult);
+    };
+    w->pop_searchClick();
+    QCOMPARE(boxes.Texts(), (QStringList{"这将清除所有输入的条件参数，以便搜索所有命例，确定吗？",
+                                         "共找到4条记录，要显示到命例列表中吗？"}));
+    QVERIFY(!c.yearFilter && !c.sexFilter && c.nameMode == 0 && c.classMode == 0 && c.provinceIndex == -1);
+    search_ = [&](TFrmSearch& d) {
+      QVERIFY(d.LedtY1->text().isEmpty() && d.CboFenLei->currentText().isEmpty());
+      QCOMPARE(d.RdoSex->itemIndex(), 0);
+      QCOMPARE(d.cbodiZ->currentIndex(), 0);
+      d.BtoCancelClick();
+    };
+    w->pop_searchClick();
+  }
+
+  void searchingAnEmptyStoreSaysSo() {
+    Boxes boxes;
+    auto w = Start();
+    QVERIFY(w);
+    search_ = [&](TFrmSearch& d) {
+      QCOMPARE(d.cbodiZ->count(), 36);
+      QCOMPARE(d.cbodiZ->itemText(0), QStringLiteral(" "));
+      d.BtnSearchClick();
+      QCOMPARE(d.result(), int(QDialog::Rejected));
+      QVERIFY(!d.showResult);
+    };
+    w->pop_searchClick();
+    QCOMPARE(boxes.Texts(), QStringList{QStringLiteral("没有记录，无从查找。")});
+  }
+
+  void compactionIsRefusedBelowTwoThousandSlotsAndEndsTheProgram() {
+    std::vector<CaseRecord> records(1999, MakeRecord({"某人", "亲友", 1990}));
+    WriteStore(dir_->path(), records);
+    Boxes boxes;
+    auto w = Start();
+    QVERIFY(w);
+    // No to the question: nothing happens.
+    boxes.answers[QStringLiteral("命例数据过多，读取速度慢才需要整理，确定要整理吗？")] = false;
+    w->mnuF_compactClick();
+    QCOMPARE(boxes.seen.size(), size_t(1));
+    QCOMPARE(boxes.seen[0].buttons, MsgButtons::YesNoDefaultNo);
+    boxes.answers.clear();
+    boxes.Clear();
+    w->mnuF_compactClick();
+    QCOMPARE(boxes.Texts(), (QStringList{"命例数据过多，读取速度慢才需要整理，确定要整理吗？", "命例数据过少，无需整理！"}));
+    QVERIFY(w->isVisible());
+    QVERIFY(!FileExists(*dir_ / "dat/ming.bak"));
+
+    // 2000 slots of which 500 deleted: 1500 left, renumbered, and the
+    // program ends without the close question and without its settings.
+    w.reset();
+    records.push_back(records.front());
+    std::vector<int> deleted;
+    for (int i = 0; i < 2000; i += 4) deleted.push_back(i);
+    WriteStore(dir_->path(), records, deleted);
+    DeleteFileIfExists(xminit_);
+    w = Start();
+    QVERIFY(w);
+    boxes.Clear();
+    w->mnuF_compactClick();
+    QCOMPARE(boxes.Texts(), (QStringList{"命例数据过多，读取速度慢才需要整理，确定要整理吗？", "整理数据完成，需重启软件！"}));
+    QVERIFY(!w->isVisible());
+    QVERIFY(!FileExists(xminit_));
+    QCOMPARE(StoredCount(dir_->path()), 1500);
+    QCOMPARE(ReadBack(dir_->path(), 1499).slot, 1499);
+    // The program's event handling goes on for whatever follows.
+    QTest::qWait(20);
+  }
+
+  void exportThenImportIntoAFreshProgramFolder() {
+    Boxes boxes;
+    auto w = Start();
+    QVERIFY(w);
+    Chart(*w);
+    w->RedtPingYu->setPlainText(QStringLiteral("导出的评语"));
+    w->SbtoSaveClick();
+    Chart(*w, QStringLiteral("李四"));
+    w->SbtoSaveClick();
+    test::TempDir target;
+    w->chooseExportFolder = [&] { return QString::fromStdString(target.path().string()); };
+    boxes.Clear();
+    w->mnuF_exportClick();
+    const std::string set = target.path().string() + "/Lumtar_导出数据/";
+    QCOMPARE(boxes.Texts(), QStringList{QStringLiteral("成功导出，已保存到") + QString::fromStdString(set) +
+                                        QStringLiteral("目录下")});
+    QVERIFY(FileExists(set + "Lumtar.dat"));
+    QVERIFY(FileExists(set + "Lumtar_f/张三_199003071030.rtf"));
+    // A cancelled chooser does nothing.
+    boxes.Clear();
+    w->chooseExportFolder = [] { return QString(); };
+    w->mnuF_exportClick();
+    QVERIFY(boxes.seen.empty());
+    w->skipCloseSequence = true;
+    w.reset();
+
+    // A fresh program folder with a case of its own.
+    test::TempDir fresh;
+    SetProgramDir(fresh.str());
+    CreateDirectories(fresh / "dat");
+    CreateDirectories(fresh / "Lumtar_f");
+    CopyFileOverwrite(fs::path(LUMTAR_SOURCE_DIR) / "data/dili.ini", fresh / "dat/dili.ini");
+    WriteStore(fresh.path(), {MakeRecord({"本地", "本地", 2000})});
+    SaveDocument(fresh / "Lumtar_f/本地_doc.rtf", QStringLiteral("本地评语"));
+    w = Start();
+    QVERIFY(w);
+
+    // Refusals leave everything as it was.
+    struct Refusal {
+      std::string file;
+      const char* message;
+    };
+    test::TempDir noDocs;
+    CopyFileOverwrite(set + "Lumtar.dat", noDocs / "Lumtar.dat");
+    const std::vector<Refusal> refusals = {{set + "other.dat", "没有导入的数据文件！"},
+                                           {(noDocs / "Lumtar.dat").string(), "没有导入的数据文件夹！"}};
+    for (const Refusal& r : refusals) {
+      boxes.Clear();
+      w->chooseImportFile = [&] { return QString::fromStdString(r.file); };
+      w->mnuF_importClick();
+      QCOMPARE(boxes.Texts(), (QStringList{"执行此操作将覆盖现有的历史记录，要继续吗？", QString::fromUtf8(r.message)}));
+      QCOMPARE(boxes.seen[0].caption, QStringLiteral("注意了"));
+      QCOMPARE(boxes.seen[0].buttons, MsgButtons::YesNoDefaultNo);
+      QCOMPARE(StoredCount(fresh.path()), 1);
+      QVERIFY(FileExists(fresh / "Lumtar_f/本地_doc.rtf"));
+    }
+
+    // The file's name in another letter case is accepted.
+    RenameFile(set + "Lumtar.dat", set + "LUMTAR.DAT");
+    boxes.Clear();
+    boxes.answers[kCloseQuestion] = false;
+    w->chooseImportFile = [&] { return QString::fromStdString(set + "LUMTAR.DAT"); };
+    w->mnuF_importClick();
+    QCOMPARE(boxes.Texts(), (QStringList{"执行此操作将覆盖现有的历史记录，要继续吗？", "成功导入，请重启软件！", kCloseQuestion}));
+    QCOMPARE(StoredCount(fresh.path()), 2);
+    QCOMPARE(QString::fromStdString(ReadBack(fresh.path(), 1).NameUtf8()), QStringLiteral("李四"));
+    QCOMPARE(DocumentText(fresh / "Lumtar_f/张三_199003071030.rtf"), QStringLiteral("导出的评语"));
+    QVERIFY(!FileExists(fresh / "Lumtar_f/本地_doc.rtf"));
+    // Declining to close leaves a window that lists the imported store.
+    QVERIFY(w->isVisible());
+    QCOMPARE(ChildTexts(ClassNamed(*w, QStringLiteral("朋友"))),
+             (QStringList{"李四  公1990-3-7|1", "张三  公1990-3-7|0"}));
+    QVERIFY(!ClassNamed(*w, QStringLiteral("本地")));
+    // Yes closes it through the close sequence.
+    boxes.answers.clear();
+    boxes.Clear();
+    w->chooseImportFile = [&] { return QString::fromStdString(set + "LUMTAR.DAT"); };
+    w->mnuF_importClick();
+    QVERIFY(boxes.Texts().contains(kCloseQuestion));
+    QVERIFY(!w->isVisible());
+    w.reset();
+    SetProgramDir(dir_->str());
+  }
+};
+
+QTEST_MAIN(CasesUiTest)
+#include "test_cases_ui.moc"
