@@ -1,5 +1,8 @@
 #include "caseclasses.h"
 
+#include <QComboBox>
+#include <QLineEdit>
+
 #include <algorithm>
 #include <map>
 #include <string>
@@ -83,6 +86,18 @@ void WriteClassList(IniFile& ini, const QStringList& names) {
   ini.WriteInteger(kClassesSection, kCountKey, static_cast<int>(names.size()));
   for (qsizetype i = 0; i < names.size(); ++i)
     ini.WriteString(kClassesSection, std::to_string(i + 1), names[i].toStdString());
+}
+
+QComboBox* MakeClassBox(QWidget* parent, const IniFile* settings) {
+  auto* box = new QComboBox(parent);
+  box->setEditable(true);
+  box->setInsertPolicy(QComboBox::NoInsert);
+  // A list popup, so that the row count holds in every look.
+  box->setStyleSheet(QStringLiteral("QComboBox { combobox-popup: 0; }"));
+  box->setMaxVisibleItems(16);
+  box->lineEdit()->setValidator(new GbkByteValidator(kMaxClassBytes, box));
+  if (settings) box->addItems(ReadClassList(*settings, QString::fromUtf8(kMissingClassName)));
+  return box;
 }
 
 int GbkByteLength(const QString& text) { return static_cast<int>(Utf8ToGbk(text.toStdString()).size()); }

@@ -8,6 +8,9 @@
 #include <QStringList>
 #include <QValidator>
 
+class QComboBox;
+class QWidget;
+
 namespace lumtar {
 
 class IniFile;
@@ -43,6 +46,11 @@ void AppendClassToList(IniFile& ini, const QString& name);
 bool RenameClassInList(IniFile& ini, const QString& oldName, const QString& newName);
 // Writes "count" and the keys "1" … "n"; keys beyond n stay as they are.
 void WriteClassList(IniFile& ini, const QStringList& names);
+
+// The editable class box of the save and search dialogs: the classes of the
+// settings file (may be null) with a missing key listed as "临时保存", at most
+// 13 bytes to type, 16 rows shown.
+QComboBox* MakeClassBox(QWidget* parent, const IniFile* settings);
 
 // The length of a text in GBK bytes, as a record field holds it.
 int GbkByteLength(const QString& text);

@@ -4,13 +4,11 @@
 #include <QGuiApplication>
 #include <QHBoxLayout>
 #include <QLabel>
-#include <QLineEdit>
 #include <QPushButton>
 #include <QScreen>
 #include <QVBoxLayout>
 
 #include "caseclasses.h"
-#include "inifile.h"
 #include "msgbox.h"
 #include "widgets.h"
 
@@ -21,16 +19,9 @@ TFrmFenLei::TFrmFenLei(const IniFile* settings, QWidget* parent) : QDialog(paren
   setFont(SongTiPixelFont(14));
 
   Label1 = new QLabel(QStringLiteral("保存类别"), this);
-  CboFenLei = new QComboBox(this);
-  CboFenLei->setEditable(true);
-  CboFenLei->setInsertPolicy(QComboBox::NoInsert);
-  // A list popup, so that the row count holds in every look.
-  CboFenLei->setStyleSheet(QStringLiteral("QComboBox { combobox-popup: 0; }"));
-  CboFenLei->setMaxVisibleItems(16);
-  CboFenLei->lineEdit()->setValidator(new GbkByteValidator(kMaxClassBytes, CboFenLei));
+  CboFenLei = MakeClassBox(this, settings);
   CboFenLei->setMinimumWidth(150);
   Label1->setBuddy(CboFenLei);
-  if (settings) CboFenLei->addItems(ReadClassList(*settings, QString::fromUtf8(kMissingClassName)));
   if (CboFenLei->count() > 0) CboFenLei->setCurrentIndex(0);
   else CboFenLei->setEditText(QString());
 

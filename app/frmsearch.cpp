@@ -15,7 +15,6 @@
 
 #include "caseclasses.h"
 #include "database.h"
-#include "inifile.h"
 #include "msgbox.h"
 #include "places.h"
 #include "searchcriteria.h"
@@ -106,13 +105,7 @@ TFrmSearch::TFrmSearch(SearchCriteria& criteria, MDataBase& store, const IniFile
     e->setFixedWidth(52);
   }
 
-  CboFenLei = new QComboBox(this);
-  CboFenLei->setEditable(true);
-  CboFenLei->setInsertPolicy(QComboBox::NoInsert);
-  CboFenLei->setStyleSheet(QStringLiteral("QComboBox { combobox-popup: 0; }"));
-  CboFenLei->setMaxVisibleItems(16);
-  CboFenLei->lineEdit()->setValidator(new GbkByteValidator(kMaxClassBytes, CboFenLei));
-  if (settings) CboFenLei->addItems(ReadClassList(*settings, QString::fromUtf8(kMissingClassName)));
+  CboFenLei = MakeClassBox(this, settings);
   ChkClass = new QCheckBox(QStringLiteral("全字匹配"), this);
 
   Edtname = new QLineEdit(this);

@@ -13,11 +13,9 @@
 #include <QLineEdit>
 #include <QMenu>
 #include <QMenuBar>
-#include <QScreen>
 #include <QTabWidget>
 #include <QTimer>
 
-#include <cstdio>
 #include <filesystem>
 #include <memory>
 
@@ -28,47 +26,23 @@
 #include "frmsetcan.h"
 #include "frmtxthelp.h"
 #include "inifile.h"
+#include "preview.h"
 #include "tempdir.h"
 #include "widgets.h"
 
 using namespace lumtar;
 
-namespace {
-
-void CopyFolder(const std::filesystem::path& from, const std::filesystem::path& to) {
-  std::error_code ec;
-  std::filesystem::create_directories(to, ec);
-  std::filesystem::copy(from, to, std::filesystem::copy_options::recursive, ec);
-}
-
-void OpenSubmenu(QMenu* parent, QMenu* sub) {
-  QRect r = parent->actionGeometry(sub->menuAction());
-  parent->setActiveAction(sub->menuAction());
-  sub->popup(parent->mapToGlobal(r.topRight()));
-}
-
-}  // namespace
-
 int main(int argc, char** argv) {
   QApplication app(argc, argv);
-  if (argc < 2) {
-    std::fprintf(stderr, "usage: mainwin_preview OUT.png [what] [SKIN|-]\n");
-    return 2;
-  }
-  const QString out = QString::fromLocal8Bit(argv[1]);
-  const QString what = argc > 2 ? QString::fromLocal8Bit(argv[2]) : QStringLiteral("main");
-  const std::string skin = argc > 3 ? argv[3] : "";
+  test::PreviewArgs args;
+  if (!test::ReadPreviewArgs(argc, argv, "mainwin_preview OUT.png [what] [SKIN|-]", "main", &args)) return 2;
+  const QString& what = args.what;
 
   test::TempDir dir;
-  CopyFolder(std::filesystem::path(LUMTAR_PROGRAM_DIR) / "dat", dir / "dat");
-  CopyFolder(std::filesystem::path(LUMTAR_PROGRAM_DIR) / "skins", dir / "skins");
+  test::CopyProgramFolder(LUMTAR_PROGRAM_DIR, dir.path());
   std::filesystem::remove(dir / "dat/Lumtar.dat");
   SetProgramDir(dir.str());
-  if (!skin.empty()) {
-    IniFile ini(dir / "dat/xminit.ini");
-    ini.WriteInteger("window", "skined", skin == "-" ? 0 : 1);
-    if (skin != "-") ini.WriteString("window", "skinname", skin);
-  }
+  test::ChooseSkin(dir.path(), args.skin);
 
   InstallFontSubstitutions();
   QApplication::setFont(SongTiPixelFont(14));
@@ -100,7 +74,7 @@ int main(int argc, char** argv) {
     } else if (what == QLatin1String("options") || what == QLatin1String("skins")) {
       w.menuBar()->setActiveAction(w.mnuOptions->menuAction());
       QTimer::singleShot(300, [&] {
-        OpenSubmenu(w.mnuOptions, what == QLatin1String("skins") ? w.mnuO_skin : w.mnuO_minggao);
+        test::OpenSubmenu(w.mnuOptions, what == QLatin1String("skins") ? w.mnuO_skin : w.mnuO_minggao);
       });
     } else if (what == QLatin1String("setcan")) {
       dialog = std::make_unique<TFrmSetcan>(&w);
@@ -111,11 +85,6 @@ int main(int argc, char** argv) {
     }
     if (dialog) dialog->show();
   });
-  QTimer::singleShot(1800, [&] {
-    QScreen* screen = QGuiApplication::primaryScreen();
-    bool ok = screen && screen->grabWindow(0).save(out);
-    std::fprintf(stderr, ok ? "saved %s\n" : "could not save %s\n", qPrintable(out));
-    QApplication::exit(ok ? 0 : 1);
-  });
+  test::SaveScreenLater(args.out);
   return app.exec();
 }

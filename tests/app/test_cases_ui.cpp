@@ -17,12 +17,12 @@
 
 #include <algorithm>
 #include <functional>
-#include <map>
 #include <memory>
 #include <string>
 #include <tuple>
 #include <vector>
 
+#include "answeredboxes.h"
 #include "caseicons.h"
 #include "database.h"
 #include "dateinputs.h"
@@ -43,27 +43,7 @@ namespace fs = std::filesystem;
 
 namespace {
 
-// Answers every box (Yes unless told otherwise for a text) and remembers it.
-class Boxes {
- public:
-  Boxes() {
-    SetMessageHandler([this](const MsgRequest& r) {
-      seen.push_back(r);
-      if (r.buttons == MsgButtons::Ok) return MsgResult::Ok;
-      auto it = answers.find(r.text);
-      return it == answers.end() || it->second ? MsgResult::Yes : MsgResult::No;
-    });
-  }
-  ~Boxes() { SetMessageHandler(nullptr); }
-  QStringList Texts() const {
-    QStringList t;
-    for (const auto& r : seen) t << r.text;
-    return t;
-  }
-  void Clear() { seen.clear(); }
-  std::map<QString, bool> answers;
-  std::vector<MsgRequest> seen;
-};
+using Boxes = test::AnsweredBoxes;
 
 struct Birth {
   const char* name;

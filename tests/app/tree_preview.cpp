@@ -2,15 +2,13 @@
 // classes and saves a picture of the screen, to look at the case tree, its
 // pop-up menu and its dialogs. Run under a real display or xvfb-run:
 //
-//   tree_preview OUT.png [tree|menu|move|search|save|view] [SKIN]
+//   tree_preview OUT.png [tree|menu|move|search|save|view] [SKIN|-]
 #include <QAction>
 #include <QApplication>
 #include <QMenu>
-#include <QScreen>
 #include <QTimer>
 #include <QTreeWidget>
 
-#include <cstdio>
 #include <filesystem>
 #include <memory>
 #include <string>
@@ -20,20 +18,13 @@
 #include "frmmain.h"
 #include "frmsearch.h"
 #include "inifile.h"
-#include "msgbox.h"
-#include "rtf.h"
+#include "preview.h"
 #include "tempdir.h"
 #include "widgets.h"
 
 using namespace lumtar;
 
 namespace {
-
-void CopyFolder(const std::filesystem::path& from, const std::filesystem::path& to) {
-  std::error_code ec;
-  std::filesystem::create_directories(to, ec);
-  std::filesystem::copy(from, to, std::filesystem::copy_options::recursive, ec);
-}
 
 // Three hundred cases in six classes, one of them only in the records.
 void WriteCases(const std::filesystem::path& dir) {
@@ -67,39 +58,27 @@ void WriteCases(const std::filesystem::path& dir) {
   for (int k = 0; k < 5; ++k) ini.WriteString("classes", std::to_string(k + 1), classes[k]);
 }
 
-void OpenSubmenu(QMenu* parent, QMenu* sub) {
-  QRect r = parent->actionGeometry(sub->menuAction());
-  parent->setActiveAction(sub->menuAction());
-  sub->popup(parent->mapToGlobal(r.topRight()));
-}
-
 }  // namespace
 
 int main(int argc, char** argv) {
   QApplication app(argc, argv);
-  if (argc < 2) {
-    std::fprintf(stderr, "usage: tree_preview OUT.png [tree|menu|move|search|save|view] [SKIN]\n");
+  test::PreviewArgs args;
+  if (!test::ReadPreviewArgs(argc, argv, "tree_preview OUT.png [tree|menu|move|search|save|view] [SKIN|-]", "tree",
+                             &args))
     return 2;
-  }
-  const QString out = QString::fromLocal8Bit(argv[1]);
-  const QString what = argc > 2 ? QString::fromLocal8Bit(argv[2]) : QStringLiteral("tree");
-  const std::string skin = argc > 3 ? argv[3] : "";
+  const QString& what = args.what;
 
   test::TempDir dir;
-  CopyFolder(std::filesystem::path(LUMTAR_PROGRAM_DIR) / "dat", dir / "dat");
-  CopyFolder(std::filesystem::path(LUMTAR_PROGRAM_DIR) / "skins", dir / "skins");
-  std::filesystem::remove(dir / "dat/xminit.ini");
-  // The shipped places, also when the program folder was not laid out yet.
+  test::CopyProgramFolder(LUMTAR_PROGRAM_DIR, dir.path());
+  // The shipped places and skins, also when the program folder was not
+  // laid out yet.
+  test::CopyFolder(std::filesystem::path(LUMTAR_SOURCE_DIR) / "data/skins", dir / "skins");
   std::filesystem::copy_file(std::filesystem::path(LUMTAR_SOURCE_DIR) / "data/dili.ini", dir / "dat/dili.ini",
                              std::filesystem::copy_options::overwrite_existing);
-  CopyFolder(std::filesystem::path(LUMTAR_SOURCE_DIR) / "data/skins", dir / "skins");
+  std::filesystem::remove(dir / "dat/xminit.ini");
   CreateDirectories(dir / "Lumtar_f");
   WriteCases(dir.path());
-  if (!skin.empty()) {
-    IniFile ini(dir / "dat/xminit.ini");
-    ini.WriteInteger("window", "skined", 1);
-    ini.WriteString("window", "skinname", skin);
-  }
+  test::ChooseSkin(dir.path(), args.skin);
   SetProgramDir(dir.str());
 
   InstallFontSubstitutions();
@@ -121,7 +100,7 @@ int main(int argc, char** argv) {
       const QPoint at = w.Tree->visualItemRect(someCase).center();
       w.PopupTree->popup(w.Tree->viewport()->mapToGlobal(at));
       if (what == QLatin1String("move"))
-        QTimer::singleShot(300, [&] { OpenSubmenu(w.PopupTree, w.pop_move); });
+        QTimer::singleShot(300, [&] { test::OpenSubmenu(w.PopupTree, w.pop_move); });
     } else if (what == QLatin1String("search")) {
       w.searchCriteria.SetNamePattern("张");
       w.searchCriteria.nameMode = 1;
@@ -132,11 +111,6 @@ int main(int argc, char** argv) {
     }
     if (dialog) dialog->show();
   });
-  QTimer::singleShot(1800, [&] {
-    QScreen* screen = QGuiApplication::primaryScreen();
-    bool ok = screen && screen->grabWindow(0).save(out);
-    std::fprintf(stderr, ok ? "saved %s\n" : "could not save %s\n", qPrintable(out));
-    QApplication::exit(ok ? 0 : 1);
-  });
+  test::SaveScreenLater(args.out);
   return app.exec();
 }
