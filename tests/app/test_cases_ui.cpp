@@ -168,6 +168,14 @@ void TypeText(QWidget* widget, const QString& text) {
   }
 }
 
+// A double click as the mouse gives it: the first click, then the second.
+void DoubleClick(QTreeWidget* tree, QTreeWidgetItem* node) {
+  tree->scrollToItem(node);
+  const QPoint at = tree->visualItemRect(node).center();
+  QTest::mouseClick(tree->viewport(), Qt::LeftButton, {}, at);
+  QTest::mouseDClick(tree->viewport(), Qt::LeftButton, {}, at);
+}
+
 // The comment replaced as a person's edit does it, setting the modified
 // mark.
 void EditComment(TFrmMain& w, const QString& text) {
@@ -310,8 +318,8 @@ class CasesUiTest : public QObject {
     QCOMPARE(boxes.Texts(), QStringList{QStringLiteral("没有记录，无从查找。")});
     // A double click or 查看命例 without a case node.
     boxes.Clear();
-    Select(*w, Root(*w));
-    w->pop_viewClick();
+    DoubleClick(w->Tree, Root(*w));
+    QVERIFY(Root(*w)->isSelected());
     Select(*w, Root(*w)->child(0));
     w->pop_viewClick();
     w->pop_deleteClick();
@@ -452,9 +460,11 @@ class CasesUiTest : public QObject {
     auto w = Start();
     QVERIFY(w);
     QCOMPARE(BluePixels(w->SbtoSave), 0);
+    // A double click views the case.
     QTreeWidgetItem* node = CaseNamed(*w, QStringLiteral("李四"));
-    Select(*w, node);
-    w->pop_viewClick();
+    Root(*w)->child(1)->setExpanded(true);
+    DoubleClick(w->Tree, node);
+    QVERIFY(node->isSelected());
     QVERIFY(boxes.seen.empty());
 
     QCOMPARE(w->EdtYear->text(), QStringLiteral("1985"));
