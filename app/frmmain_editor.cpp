@@ -184,9 +184,7 @@ void TFrmMain::SbtoNewClick() {
   RedtPingYu->setPlainText(QString::fromUtf8(kCommentPrompt));
   RedtPingYu->document()->setModified(false);
   natalChartShown = 0;
-  // "存新" in the button's own colour, no longer the blue of "存旧".
-  SbtoSave->setText(QStringLiteral("存新"));
-  SbtoSave->setStyleSheet(QString());
+  ShowSaveMode(false);
 }
 
 // ---- both editors

@@ -20,14 +20,17 @@
 #include <QTextEdit>
 #include <QTimer>
 #include <QToolButton>
+#include <QTreeWidget>
 #include <QtTest>
 
 #include <memory>
 #include <set>
 #include <vector>
 
+#include "answeredboxes.h"
 #include "editordialogs.h"
 #include "files.h"
+#include "frmfenlei.h"
 #include "frmmain.h"
 #include "gbk.h"
 #include "inifile.h"
@@ -43,32 +46,11 @@ using namespace lumtar;
 
 namespace {
 
-// Answers every box and remembers it; `answers` are taken in turn for the
-// Yes/No questions, then `answerYes`.
-class Boxes {
- public:
-  explicit Boxes(bool answerYes = true) : answerYes(answerYes) {
-    SetMessageHandler([this](const MsgRequest& r) {
-      seen.push_back(r);
-      if (r.buttons == MsgButtons::Ok) return MsgResult::Ok;
-      bool yes = this->answerYes;
-      if (!answers.empty()) {
-        yes = answers.front();
-        answers.erase(answers.begin());
-      }
-      return yes ? MsgResult::Yes : MsgResult::No;
-    });
-  }
-  ~Boxes() { SetMessageHandler(nullptr); }
-  QStringList Texts() const {
-    QStringList t;
-    for (const auto& r : seen) t << r.text;
-    return t;
-  }
-  bool answerYes;
-  std::vector<bool> answers;
-  std::vector<MsgRequest> seen;
-};
+using Boxes = test::AnsweredBoxes;
+
+const QString kStartAnew = QStringLiteral("确定要开始建立一个新案例吗?这将清除现有评语！");
+const QString kSaveComment = QStringLiteral("当前评语文本已改变，要保存吗？");
+const QString kReadyToPrint = QStringLiteral("准备开始打印吗?");
 
 // Replaces the standard dialogs for one test.
 struct Dialogs {
@@ -262,7 +244,8 @@ class EditorTest : public QObject {
   }
 
   void newCaseAnsweredNoLeavesEverything() {
-    Boxes boxes(false);
+    Boxes boxes;
+    boxes.answers[kStartAnew] = false;
     auto w = Start();
     QVERIFY(w);
     Chart(*w);
@@ -271,9 +254,9 @@ class EditorTest : public QObject {
     w->caseLoaded = true;
     const QImage picture = w->Imgzhanxing->Picture();
     const QString analysis = w->RedtDuan->toPlainText();
-    boxes.seen.clear();
+    boxes.Clear();
     w->SbtoNewClick();
-    QCOMPARE(boxes.Texts(), QStringList{"确定要开始建立一个新案例吗?这将清除现有评语！"});
+    QCOMPARE(boxes.Texts(), QStringList{kStartAnew});
     QCOMPARE(boxes.seen[0].caption, QStringLiteral("新建"));
     QCOMPARE(w->RedtPingYu->toPlainText(), QStringLiteral("好命"));
     QVERIFY(w->RedtPingYu->document()->isModified());
@@ -287,18 +270,16 @@ class EditorTest : public QObject {
     QTest::addColumn<bool>("caseLoaded");
     QTest::addColumn<bool>("edited");
     QTest::addColumn<QStringList>("questions");
-    const QString start = QStringLiteral("确定要开始建立一个新案例吗?这将清除现有评语！");
-    const QString save = QStringLiteral("当前评语文本已改变，要保存吗？");
-    QTest::newRow("viewed, edited") << true << true << QStringList{start, save};
-    QTest::newRow("viewed, unedited") << true << false << QStringList{start};
-    QTest::newRow("存新 mode, edited") << false << true << QStringList{start};
+    QTest::newRow("viewed, edited") << true << true << QStringList{kStartAnew, kSaveComment};
+    QTest::newRow("viewed, unedited") << true << false << QStringList{kStartAnew};
+    QTest::newRow("存新 mode, edited") << false << true << QStringList{kStartAnew};
   }
   void newCaseClearsAndAsksAboutAnEditedViewedComment() {
     QFETCH(bool, caseLoaded);
     QFETCH(bool, edited);
     QFETCH(QStringList, questions);
-    Boxes boxes(true);
-    boxes.answers = {true, false};  // start anew; do not save
+    Boxes boxes;
+    boxes.answers[kSaveComment] = false;
     auto w = Start();
     QVERIFY(w);
     Chart(*w);
@@ -313,7 +294,7 @@ class EditorTest : public QObject {
     w->SbtoSave->setStyleSheet(QStringLiteral("color: #0000ff;"));
     w->SbtoSave->ensurePolished();
     QCOMPARE(w->SbtoSave->palette().color(QPalette::ButtonText), QColor(0, 0, 255));
-    boxes.seen.clear();
+    boxes.Clear();
     w->SbtoNewClick();
     QCOMPARE(boxes.Texts(), questions);
     if (questions.size() > 1) {
@@ -335,6 +316,55 @@ class EditorTest : public QObject {
     QCOMPARE(w->SbtoSave->text(), QStringLiteral("存新"));
     w->SbtoSave->ensurePolished();
     QCOMPARE(w->SbtoSave->palette().color(QPalette::ButtonText), QColor(0, 0, 0));
+  }
+
+  // A stored case viewed, its comment formatted, then "新建": Yes to the
+  // save question writes the comment back into the case's document.
+  void newCaseSavesTheEditedCommentOfTheViewedCase() {
+    Boxes boxes;
+    Dialogs dialogs;
+    CreateDirectories(*dir_ / "Lumtar_f");
+    auto w = Start();
+    QVERIFY(w);
+    w->runCaseDialog = [](QDialog& d) {
+      auto* save = qobject_cast<TFrmFenLei*>(&d);
+      if (!save) return static_cast<int>(QDialog::Rejected);
+      save->CboFenLei->setEditText(QStringLiteral("朋友"));
+      save->BtnOkClick();
+      return save->result();
+    };
+    Chart(*w);
+    w->SbtoSaveClick();
+    QVERIFY(!w->caseLoaded);
+    QTreeWidgetItem* node = w->CaseNode(0);
+    QVERIFY(node);
+    w->Tree->setCurrentItem(node);
+    w->pop_viewClick();
+    QVERIFY(w->caseLoaded);
+    QVERIFY(!w->RedtPingYu->document()->isModified());
+    QCOMPARE(w->SbtoSave->text(), QStringLiteral("存旧"));
+
+    w->RedtPingYu->setPlainText(QStringLiteral("火星入命，主刚。"));
+    Select(w->RedtPingYu, 0, 2);
+    dialogs.font = std::make_unique<FontChoice>(FontChoice{SongTiPointFont(14), QColor(255, 0, 0)});
+    dialogs.font->font.setBold(true);
+    w->PopupPingYu.font->trigger();
+    QVERIFY(w->RedtPingYu->document()->isModified());
+    const std::filesystem::path document = w->loadedCommentPath;
+    QVERIFY(FileExists(document));
+    boxes.Clear();
+    w->SbtoNewClick();
+    QCOMPARE(boxes.Texts().mid(0, 2), (QStringList{kStartAnew, kSaveComment}));
+    QVERIFY(!w->caseLoaded);
+    QCOMPARE(w->SbtoSave->text(), QStringLiteral("存新"));
+    QCOMPARE(w->RedtPingYu->toPlainText(), QStringLiteral("输入自己的评语："));
+
+    QTextDocument stored;
+    QVERIFY(LoadRtfFile(document, &stored));
+    QCOMPARE(stored.toPlainText(), QStringLiteral("火星入命，主刚。"));
+    QCOMPARE(FormatAt(stored, 0).fontWeight(), int(QFont::Bold));
+    QCOMPARE(FormatAt(stored, 0).foreground().color(), QColor(255, 0, 0));
+    QVERIFY(FormatAt(stored, 3).fontWeight() != QFont::Bold);
   }
 
   void selectionFontNeedsASelection() {
@@ -456,19 +486,21 @@ class EditorTest : public QObject {
   // The file really written is the typed name with an extension, which the
   // dialog never saw: replacing it is asked about, and No keeps it.
   void saveAsAsksBeforeReplacingTheFileItWrites() {
-    Boxes boxes(false);
+    const QString replace = QStringLiteral("old.rtf 已存在。\n要替换它吗？");
+    Boxes boxes;
+    boxes.answers[replace] = false;
     Dialogs dialogs;
     auto w = Start();
     QVERIFY(w);
     QVERIFY(WriteWholeFileAtomic(*dir_ / "old.rtf", "keep"));
     dialogs.fileName = Path("old");
     w->PopupPingYu.saveAs->trigger();
-    QCOMPARE(boxes.Texts(), QStringList{"old.rtf 已存在。\n要替换它吗？"});
+    QCOMPARE(boxes.Texts(), QStringList{replace});
     QCOMPARE(Bytes(*dir_ / "old.rtf"), std::string("keep"));
-    boxes.answerYes = true;
-    boxes.seen.clear();
+    boxes.answers[replace] = true;
+    boxes.Clear();
     w->PopupPingYu.saveAs->trigger();
-    QCOMPARE(boxes.Texts(), (QStringList{"old.rtf 已存在。\n要替换它吗？", "已保存！"}));
+    QCOMPARE(boxes.Texts(), (QStringList{replace, "已保存！"}));
     QVERIFY(LooksLikeRtf(Bytes(*dir_ / "old.rtf")));
   }
 
@@ -559,16 +591,16 @@ class EditorTest : public QObject {
     Chart(*w);
 
     // No to the question: no dialog, nothing printed.
-    boxes.answerYes = false;
+    boxes.answers[kReadyToPrint] = false;
     dialogs.pdf = Path("x.pdf");
     w->PopupDuan.print->trigger();
-    QCOMPARE(boxes.Texts(), QStringList{"准备开始打印吗?"});
+    QCOMPARE(boxes.Texts(), QStringList{kReadyToPrint});
     QCOMPARE(boxes.seen[0].caption, QStringLiteral("打印"));
     QCOMPARE(dialogs.printDialogs, 0);
 
     // Cancelling the print dialog prints nothing and says nothing.
-    boxes.answerYes = true;
-    boxes.seen.clear();
+    boxes.answers[kReadyToPrint] = true;
+    boxes.Clear();
     dialogs.pdf.clear();
     w->PopupDuan.print->trigger();
     QCOMPARE(dialogs.printDialogs, 1);
@@ -583,7 +615,7 @@ class EditorTest : public QObject {
     dialogs.pdf = Path("comment.pdf");
     w->PopupPingYu.print->trigger();
     QCOMPARE(PdfPageCount(*dir_ / "comment.pdf"), 1);
-    QCOMPARE(boxes.Texts(), QStringList(3, QStringLiteral("准备开始打印吗?")));
+    QCOMPARE(boxes.Texts(), QStringList(3, kReadyToPrint));
   }
 
   void theChartPrintsOnOnePage() {
@@ -594,7 +626,7 @@ class EditorTest : public QObject {
     Chart(*w);
     dialogs.pdf = Path("chart.pdf");
     w->PopupImg->actions().at(2)->trigger();
-    QCOMPARE(boxes.Texts(), QStringList{"准备开始打印吗?"});
+    QCOMPARE(boxes.Texts(), QStringList{kReadyToPrint});
     QCOMPARE(PdfPageCount(*dir_ / "chart.pdf"), 1);
   }
 
@@ -606,8 +638,7 @@ class EditorTest : public QObject {
     dialogs.pdf = Path("no/such/folder/out.pdf");
     w->EditorPrintClick(w->RedtPingYu);
     w->ImgPrintClick();
-    QCOMPARE(boxes.Texts(), (QStringList{"准备开始打印吗?", "打印错误，请检查打印设备！", "准备开始打印吗?",
-                                         "请检查打印机能否正常工作！"}));
+    QCOMPARE(boxes.Texts(), (QStringList{kReadyToPrint, "打印错误，请检查打印设备！", kReadyToPrint, "请检查打印机能否正常工作！"}));
     QCOMPARE(boxes.seen[1].caption, QStringLiteral("打印错误"));
     QCOMPARE(boxes.seen[3].caption, QStringLiteral("打印错误"));
     QCOMPARE(boxes.seen[3].icon, MsgIcon::Error);
