@@ -1,5 +1,8 @@
 #include "printing.h"
 
+#include <algorithm>
+#include <cmath>
+
 #include <QAbstractTextDocumentLayout>
 #include <QGuiApplication>
 #include <QImage>
@@ -70,10 +73,23 @@ QRect ChartPrintRect(int pageWidth) {
   return {8, 30, width, height};
 }
 
-void DrawChartPage(QPainter* painter, int pageWidth, const QImage& picture) {
+QRect ChartPictureRect(int pageWidth, int pageHeight, QSize picture) {
+  const QRect frame = ChartPrintRect(pageWidth);
+  if (picture.isEmpty()) return frame;
+  // Stretching into the frame itself would squeeze the chart by a tenth
+  // across; keep the picture's proportions instead.
+  double scale = static_cast<double>(frame.width()) / picture.width();
+  scale = std::min(scale, static_cast<double>(frame.height()) / picture.height());
+  if (pageHeight > frame.top()) scale = std::min(scale, static_cast<double>(pageHeight - frame.top()) / picture.height());
+  const int w = std::clamp(static_cast<int>(std::lround(picture.width() * scale)), 1, frame.width());
+  const int h = std::clamp(static_cast<int>(std::lround(picture.height() * scale)), 1, frame.height());
+  return {frame.left() + (frame.width() - w) / 2, frame.top(), w, h};
+}
+
+void DrawChartPage(QPainter* painter, int pageWidth, int pageHeight, const QImage& picture) {
   painter->save();
   painter->setRenderHint(QPainter::SmoothPixmapTransform);
-  painter->drawImage(ChartPrintRect(pageWidth), picture);
+  painter->drawImage(ChartPictureRect(pageWidth, pageHeight, picture.size()), picture);
   painter->restore();
 }
 
@@ -81,7 +97,7 @@ bool PrintChartPicture(QPrinter* printer, const QImage& picture) {
   printer->setDocName(QString());
   QPainter painter;
   if (!painter.begin(printer)) return false;
-  DrawChartPage(&painter, printer->width(), picture);
+  DrawChartPage(&painter, printer->width(), printer->height(), picture);
   return painter.end() && printer->printerState() != QPrinter::Error;
 }
 

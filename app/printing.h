@@ -21,8 +21,14 @@ bool PrintTextDocument(QPrinter* printer, const QTextDocument& doc);
 // right and bottom edges outside.
 QRect ChartPrintRect(int pageWidth);
 
-// The picture stretched into ChartPrintRect(pageWidth).
-void DrawChartPage(QPainter* painter, int pageWidth, const QImage& picture);
+// Where the picture itself goes: as wide as ChartPrintRect(pageWidth) and
+// as high as its own proportions ask (880 x 700 is less high than the
+// rectangle), so the round chart prints round; on a page too low for that
+// (landscape) it shrinks to end above the page's bottom, centred across.
+QRect ChartPictureRect(int pageWidth, int pageHeight, QSize picture);
+
+// The picture drawn into ChartPictureRect.
+void DrawChartPage(QPainter* painter, int pageWidth, int pageHeight, const QImage& picture);
 
 // Prints the picture on one page. False when the printer cannot be started
 // or fails.

@@ -657,19 +657,32 @@ class EditorTest : public QObject {
     QCOMPARE(ChartPrintRect(pageWidth), rect);
   }
 
-  void theChartIsStretchedIntoItsRectangle() {
-    QImage picture(880, 700, QImage::Format_RGB32);
-    picture.fill(Qt::red);
-    QImage page(800, 1000, QImage::Format_RGB32);
+  // The chart keeps its proportions inside its rectangle: full width on a
+  // portrait page, shrunk and centred on a landscape one, never off the page.
+  void theChartKeepsItsShapeInsideItsRectangle_data() {
+    QTest::addColumn<QSize>("pageSize");
+    QTest::addColumn<QRect>("picture");
+    QTest::newRow("portrait") << QSize(800, 1000) << QRect(8, 30, 784, 624);  // 784 × 700/880 = 623.6
+    QTest::newRow("landscape") << QSize(1000, 700) << QRect(79, 30, 842, 670);  // 670 high: down to the page's bottom
+  }
+  void theChartKeepsItsShapeInsideItsRectangle() {
+    QFETCH(QSize, pageSize);
+    QFETCH(QRect, picture);
+    QCOMPARE(ChartPictureRect(pageSize.width(), pageSize.height(), QSize(880, 700)), picture);
+    const QRect frame = ChartPrintRect(pageSize.width());
+    QVERIFY(frame.contains(picture));
+    QImage chart(880, 700, QImage::Format_RGB32);
+    chart.fill(Qt::red);
+    QImage page(pageSize, QImage::Format_RGB32);
     page.fill(Qt::white);
     QPainter p(&page);
-    DrawChartPage(&p, page.width(), picture);
+    DrawChartPage(&p, page.width(), page.height(), chart);
     p.end();
-    const QRect r = ChartPrintRect(page.width());
-    for (QPoint in : {r.topLeft(), r.bottomRight(), r.center()}) QCOMPARE(page.pixelColor(in), QColor(Qt::red));
-    for (QPoint out : {r.topLeft() - QPoint(1, 0), r.topLeft() - QPoint(0, 1), r.bottomRight() + QPoint(1, 0),
-                       r.bottomRight() + QPoint(0, 1)})
-      QCOMPARE(page.pixelColor(out), QColor(Qt::white));
+    for (QPoint in : {picture.topLeft(), picture.bottomRight(), picture.center()})
+      QCOMPARE(page.pixelColor(in), QColor(Qt::red));
+    for (QPoint out : {picture.topLeft() - QPoint(1, 0), picture.topLeft() - QPoint(0, 1),
+                       picture.bottomRight() + QPoint(1, 0), picture.bottomRight() + QPoint(0, 1)})
+      if (page.rect().contains(out)) QCOMPARE(page.pixelColor(out), QColor(Qt::white));
   }
 
   void pictureCopiedAndSavedAsBmpOrJpeg() {
