@@ -9,7 +9,7 @@ PACKAGES=(
   qt6-base-dev qt6-base-dev-tools libqt6svg6-dev libgl-dev
   libjpeg-dev libsimpleini-dev nlohmann-json3-dev libcli11-dev
   libgtest-dev googletest libbenchmark-dev
-  fonts-noto-cjk
+  fonts-noto-cjk qt6-translations-l10n
   xvfb xauth
   libswe-dev swe-standard-data
 )

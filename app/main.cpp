@@ -1,5 +1,8 @@
 #include <QApplication>
 #include <QElapsedTimer>
+#include <QLibraryInfo>
+#include <QLocale>
+#include <QTranslator>
 #include <QEvent>
 #include <QTimer>
 
@@ -81,6 +84,11 @@ int main(int argc, char** argv) {
   CaseStore();
   QApplication app(argc, argv);
   QApplication::setApplicationName(QStringLiteral("Lumtar"));
+  // The standard dialogs (files, colours, printing) speak Chinese too.
+  QTranslator qtChinese;
+  if (qtChinese.load(QLocale(QLocale::Chinese, QLocale::China), QStringLiteral("qtbase"), QStringLiteral("_"),
+                     QLibraryInfo::path(QLibraryInfo::TranslationsPath)))
+    QApplication::installTranslator(&qtChinese);
   try {
     lumtar::SetProgramDir(QCoreApplication::applicationDirPath().toStdString());
     lumtar::CreateDirectories(lumtar::ProgramPath("dat"));
