@@ -287,9 +287,7 @@ void TFrmMain::closeEvent(QCloseEvent* event) {
 bool TFrmMain::FormCloseQuery() {
   if (!AskYesNo(this, QStringLiteral("确定要关闭软件吗？"), QStringLiteral("关闭"), MsgIcon::Information))
     return false;
-  if (caseLoaded && RedtPingYu->document()->isModified() &&
-      AskYesNo(this, QStringLiteral("当前评语文本已改变，要保存吗？"), QStringLiteral("提示"), MsgIcon::Warning))
-    SbtoSaveClick();
+  AskSaveComment();
   WriteSettings();
   VoVirer.reset();
   chartPainter.reset();

@@ -705,6 +705,10 @@ void TFrmMain::mnuF_compactClick() {
     ShowMessage(this, QString::fromUtf8(kTooFewToCompactMessage), kAppCaption);
     return;
   }
+  // The program ends without its close sequence after compacting; an edited
+  // comment of the viewed case would be lost, so offer to save it now, while
+  // its slot still names the record.
+  AskSaveComment();
   if (!DataBase->CompactStore()) {
     ShowMessage(this, QStringLiteral("整理没有完成，记录文件没有改变。"), QStringLiteral("错误"), MsgIcon::Error);
     return;

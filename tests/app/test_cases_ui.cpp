@@ -862,6 +862,31 @@ class CasesUiTest : public QObject {
     QTest::qWait(20);
   }
 
+  // Compaction ends the program without its close sequence: an edited
+  // comment of the viewed case is offered for saving first, into its slot.
+  void compactionOffersToSaveAnEditedComment() {
+    std::vector<CaseRecord> records(2000, MakeRecord({"某人", "亲友", 1990}));
+    WriteStore(dir_->path(), records);
+    Boxes boxes;
+    auto w = Start();
+    QVERIFY(w);
+    Select(*w, CaseNamed(*w, QStringLiteral("某人")));
+    w->pop_viewClick();
+    QVERIFY(w->caseLoaded);
+    const int slot = w->loadedSlot;
+    EditComment(*w, QStringLiteral("整理前写下的评语"));
+    boxes.Clear();
+    w->mnuF_compactClick();
+    QCOMPARE(boxes.Texts(), (QStringList{"命例数据过多，读取速度慢才需要整理，确定要整理吗？",
+                                         "当前评语文本已改变，要保存吗？", "要修改“某人”这条记录吗？",
+                                         "已保存编辑后的命例。", "整理数据完成，需重启软件！"}));
+    QVERIFY(!w->isVisible());
+    const CaseRecord back = ReadBack(dir_->path(), slot);
+    QCOMPARE(DocumentText(*dir_ / ("Lumtar_f/" + back.CommentNameUtf8() + ".rtf")),
+             QStringLiteral("整理前写下的评语"));
+    QTest::qWait(20);
+  }
+
   void exportThenImportIntoAFreshProgramFolder() {
     Boxes boxes;
     auto w = Start();
