@@ -282,7 +282,8 @@ json AnnualJson(const CVoVirer& engine) {
 
 struct AnnualOptions {
   std::vector<std::string> at;  // date and time
-  int zone = -1;                // -1: the chart's own zone
+  int zone = 0;
+  CLI::Option* zoneOption = nullptr;  // not given: the chart's own zone
 };
 
 // The annual moment of the options as the annual time dialog takes it: a
@@ -292,6 +293,9 @@ double AnnualMomentJd(CVoVirer& engine, const AnnualOptions& a) {
   const Date d = ParseDate(a.at[0]);
   const Time t = ParseTime(a.at[1]);
   if (d.year < kFirstYear || d.year > kLastYear) throw CommandError("年份最大范围1600-2100");
+  // The dialog's lists hold hours 0..23 and minutes 0..59; 23:60 is no
+  // way to write the next day.
+  if (t.hour > 23 || t.minute > 59) throw CommandError(kNoSuchTime);
   const DateTime moment{static_cast<int16_t>(d.year), static_cast<int16_t>(d.month), static_cast<int16_t>(d.day),
                         static_cast<int16_t>(t.hour), static_cast<int16_t>(t.minute)};
   if (!engine.dateService.IsValidSolarDate(moment)) throw CommandError(kNoSuchAnnualDate);
@@ -307,12 +311,13 @@ const RegisterCommands registerAnnual([](CLI::App& app) {
   cmd->add_option("--at", annual->at, "the annual moment YYYY-MM-DD HH:MM, civil time in the zone of --at-zone")
       ->expected(2)
       ->required();
-  cmd->add_option("--at-zone", annual->zone, "time-zone list position 0..23 of --at (default: that of --zone)");
+  annual->zoneOption =
+      cmd->add_option("--at-zone", annual->zone, "time-zone list position 0..23 of --at (default: that of --zone)");
   cmd->callback([options, annual] {
     CVoVirer engine;
     ComputeChart(engine, *options);
-    const int zone = annual->zone < 0 ? options->zone : annual->zone;
-    if (zone >= kTimeZoneCount) throw CommandError(kBadTimeZone);
+    const int zone = annual->zoneOption->count() > 0 ? annual->zone : options->zone;
+    if (zone < 0 || zone >= kTimeZoneCount) throw CommandError(kBadTimeZone);
     if (!engine.ComputeAnnual(zone, AnnualMomentJd(engine, *annual))) throw CommandError(engine.lastError);
     WriteChartPictures(engine, *options);
     if (options->json) {

@@ -90,6 +90,12 @@ TEST_F(PictureCli, AnnualRefusals) {
       {"2100-06-01 00:00", "只排十步运,岁数越界。"},
       {"2023-02-29 00:00", "不存在这个日期。"},
       {"2101-01-01 00:00", "年份最大范围1600-2100"},
+      // A time the dialog's lists cannot hold is no moment of the next day.
+      {"2060-02-28 23:60", "不存在这个时间"},
+      {"2060-02-28 24:00", "不存在这个时间"},
+      // A zone outside the list is not the chart's own zone.
+      {"2024-05-01 12:00 --at-zone -3", "时区应在0-23之间"},
+      {"2024-05-01 12:00 --at-zone 24", "时区应在0-23之间"},
   };
   for (const Case& c : cases) {
     const CliRun run = Cli("annual", kBirth + " --at " + c.at);
