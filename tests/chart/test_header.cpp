@@ -72,16 +72,17 @@ TEST_F(Header, BirthBlock) {
 
 TEST_F(Header, LunarMonthAndDayForms) {
   struct Case {
-    int month, day;
+    int year, month, day;
     bool leap;
     const char* text;
   } cases[] = {
-      {1, 10, false, "农历:二○二三年 正月 初十日 午时"},
-      {2, 11, true, "农历:二○二三年 闰二月 十一日 午时"},
-      {4, 20, false, "农历:二○二三年 四月 二十日 午时"},
+      {2023, 1, 10, false, "农历:二○二三年 正月 初十日 午时"},
+      {2023, 2, 11, true, "农历:二○二三年 闰二月 十一日 午时"},
+      {2023, 4, 20, false, "农历:二○二三年 四月 二十日 午时"},
+      {1651, 1, 5, true, "农历:一六五一年 闰正月 初五日 午时"},
   };
   for (const Case& c : cases) {
-    ASSERT_TRUE(Compute(2023, c.month, c.day, 12, 0, 8, true, c.leap)) << engine.lastError;
+    ASSERT_TRUE(Compute(c.year, c.month, c.day, 12, 0, 8, true, c.leap)) << engine.lastError;
     EXPECT_EQ(Texts(engine, HeaderBlock::Birth)[6], c.text);
   }
 }
