@@ -15,8 +15,9 @@ void ChartRequest::SetPlaceName(const std::string& utf8) {
   CopyToGbkField(utf8, placeName, sizeof placeName);
 }
 
-ChartSettings LoadChartSettings(const std::string& path) {
-  IniFile ini(path);
+ChartSettings LoadChartSettings(const std::string& path) { return ReadChartSettings(IniFile(path)); }
+
+ChartSettings ReadChartSettings(const IniFile& ini) {
   ChartSettings s;
   auto clamp = [](int v, int lo, int hi) { return std::clamp(v, lo, hi); };
   s.frame = static_cast<uint8_t>(clamp(ini.ReadInteger(kSettingsSection, "guidao", 0), 0, 1));

@@ -7,6 +7,8 @@
 
 namespace lumtar {
 
+class IniFile;
+
 struct ChartRequest {
   char name[12] = {};         // GBK, zero-terminated (at most 10 bytes of text)
   int16_t year = 2000;        // 1600..2100
@@ -52,6 +54,8 @@ inline constexpr const char* kSettingsRelativePath = "dat/set.ini";
 // hand-edited value outside its range is brought back into it, so that no
 // later chart can index a table out of bounds.
 ChartSettings LoadChartSettings(const std::string& path);
+// The same from an open settings file (the settings dialog keeps its own).
+ChartSettings ReadChartSettings(const IniFile& ini);
 // The program folder's dat/set.ini.
 ChartSettings LoadChartSettings();
 // Writes the six keys in the dialog's order: guidao, bkcolor, luoji, npos,

@@ -87,14 +87,16 @@ TFrmSetcan::TFrmSetcan(QWidget* parent, const QString& iniPath) : QDialog(parent
     return true;
   };
 
-  // Read the six keys as stored (an out-of-range value selects nothing in its
-  // group; the up-down clamps the orb into 1..10).
-  Rdozx_style->setItemIndex(ini_->ReadInteger(kSettingsSection, "guidao", 0));
-  Labzx_Color->setColor(ColorFromBgr(static_cast<uint32_t>(ini_->ReadInteger(kSettingsSection, "bkcolor", 0xFFFFFF))));
-  Rdozx_luoji->setItemIndex(ini_->ReadInteger(kSettingsSection, "luoji", 0));
-  UpRangle->setValue(ini_->ReadInteger(kSettingsSection, "npos", 3));
-  RdoMingGong->setItemIndex(ini_->ReadInteger(kSettingsSection, "mgong", 0));
-  RdoDate->setItemIndex(ini_->ReadInteger(kSettingsSection, "iDate", 0));
+  // The six keys as the next chart reads them: a hand-edited value outside
+  // its range shows as the value the chart will use, so "确认" without a
+  // change keeps the chart as it is.
+  const ChartSettings s = ReadChartSettings(*ini_);
+  Rdozx_style->setItemIndex(s.frame);
+  Labzx_Color->setColor(ColorFromBgr(s.backgroundColour));
+  Rdozx_luoji->setItemIndex(s.nodeConvention);
+  UpRangle->setValue(s.aspectOrb);
+  RdoMingGong->setItemIndex(s.ascendantMethod);
+  RdoDate->setItemIndex(s.pillarTime);
 
   setFixedSize(sizeHint().expandedTo(QSize(275, 321)));
 }
@@ -116,7 +118,7 @@ void TFrmSetcan::Button2Click() {
 }
 
 void TFrmSetcan::BitBtn1Click() {
-  // A group with nothing selected (a hand-edited file) writes its default.
+  // Every group shows a selection; a group without one would write its default.
   auto index = [](RadioGroup* g) { return g->itemIndex() < 0 ? 0 : g->itemIndex(); };
   ini_->WriteInteger(kSettingsSection, "guidao", index(Rdozx_style));
   ini_->WriteInteger(kSettingsSection, "bkcolor", static_cast<int>(BgrFromColor(Labzx_Color->color())));

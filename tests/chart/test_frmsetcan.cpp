@@ -67,6 +67,24 @@ class FrmSetcanTest : public QObject {
     QCOMPARE(QString::fromStdString(bytes), QString::fromStdString(original));
   }
 
+  void handEditedValuesShowWhatTheChartUses() {
+    // The dialog shows the values the next chart will use, so that "确认"
+    // without a change keeps the chart as it is.
+    test::TempDir dir;
+    const std::string path = (dir / "set.ini").string();
+    WriteWholeFileAtomic(path, "[lumtar]\r\nguidao=7\r\nbkcolor=-1\r\nluoji=-3\r\nnpos=0\r\nmgong=2\r\niDate=9\r\n");
+    const ChartSettings used = LoadChartSettings(path);
+    TFrmSetcan dlg(nullptr, QString::fromStdString(path));
+    QCOMPARE(dlg.Rdozx_style->itemIndex(), int(used.frame));
+    QCOMPARE(dlg.Rdozx_luoji->itemIndex(), int(used.nodeConvention));
+    QCOMPARE(dlg.UpRangle->value(), int(used.aspectOrb));
+    QCOMPARE(dlg.RdoMingGong->itemIndex(), int(used.ascendantMethod));
+    QCOMPARE(dlg.RdoDate->itemIndex(), int(used.pillarTime));
+    QCOMPARE(BgrFromColor(dlg.Labzx_Color->color()), used.backgroundColour);
+    dlg.BitBtn1->click();
+    QVERIFY(LoadChartSettings(path) == used);
+  }
+
   void orbStaysWithinOneToTen() {
     test::TempDir dir;
     WriteWholeFileAtomic(dir / "set.ini", "[lumtar]\r\nnpos=99\r\n");
