@@ -2,11 +2,13 @@
 
 #include <QColorDialog>
 #include <QGridLayout>
+#include <QGuiApplication>
 #include <QGroupBox>
 #include <QHBoxLayout>
 #include <QLabel>
 #include <QLineEdit>
 #include <QPushButton>
+#include <QScreen>
 #include <QVBoxLayout>
 
 #include "chartrequest.h"
@@ -102,6 +104,13 @@ TFrmSetcan::TFrmSetcan(QWidget* parent, const QString& iniPath) : QDialog(parent
 }
 
 TFrmSetcan::~TFrmSetcan() = default;
+
+void TFrmSetcan::showEvent(QShowEvent* event) {
+  // In the middle of the screen, wherever the main window is.
+  if (const QScreen* screen = QGuiApplication::primaryScreen())
+    move(screen->availableGeometry().center() - rect().center());
+  QDialog::showEvent(event);
+}
 
 void TFrmSetcan::Button1Click() {
   QColor c = Labzx_Color->color();

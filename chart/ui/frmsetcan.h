@@ -44,6 +44,9 @@ class TFrmSetcan : public QDialog {
   // The colour dialog used by "设置"; tests replace it.
   std::function<bool(QColor*)> chooseColor;
 
+ protected:
+  void showEvent(QShowEvent* event) override;
+
  private:
   std::unique_ptr<IniFile> ini_;
 };

@@ -1,5 +1,7 @@
+#include <QMainWindow>
 #include <QPushButton>
 #include <QRadioButton>
+#include <QScreen>
 #include <QtTest>
 
 #include "chartrequest.h"
@@ -83,6 +85,22 @@ class FrmSetcanTest : public QObject {
     QCOMPARE(BgrFromColor(dlg.Labzx_Color->color()), used.backgroundColour);
     dlg.BitBtn1->click();
     QVERIFY(LoadChartSettings(path) == used);
+  }
+
+  void opensInTheMiddleOfTheScreen() {
+    // Opened from a main window that sits in a corner, it still centres on
+    // the screen.
+    test::TempDir dir;
+    QMainWindow owner;
+    owner.setGeometry(0, 0, 300, 200);
+    owner.show();
+    TFrmSetcan dlg(&owner, QString::fromStdString((dir / "set.ini").string()));
+    dlg.show();
+    QVERIFY(QTest::qWaitForWindowExposed(&dlg));
+    const QPoint centre = QGuiApplication::primaryScreen()->availableGeometry().center();
+    const QPoint at = dlg.geometry().center();
+    QVERIFY2((at - centre).manhattanLength() <= 10,  // the window frame may shift it a little
+             qPrintable(QStringLiteral("dialog centre %1,%2").arg(at.x()).arg(at.y())));
   }
 
   void orbStaysWithinOneToTen() {
