@@ -143,6 +143,33 @@ TEST(VerseCatalogue, BodyAndLordEntriesCarryTheirOwnMarks) {
   EXPECT_TRUE(StartsWith(LordMansionVerse(5, 1), "★木入月度："));
 }
 
+// Slips of the simplified edition and of the conversion from traditional
+// characters (員 written for 圓 becomes 员) read as the sense requires.
+TEST(VerseCatalogue, SlipsOfTheSourcesAreMended) {
+  struct Case {
+    const char* key;
+    const std::string& text;
+    const char* mended;
+    const char* slip;
+  } cases[] = {
+      {"125", VerseText(125), "富贵荣华", "柴华"},
+      {"133", VerseText(133), "又乖劣", "乘劣"},
+      {"246", VerseText(246), "渊源学问", "学向"},
+      {"281", VerseText(281), "户口邦畿", "拜畿"},
+      {"321", VerseText(321), "男女犹如", "尤如"},
+      {"701", VerseText(701), "若能圆夜照", "员夜"},
+      {"829", VerseText(829), "方袍圆顶", "员顶"},
+      {"日入日度", LordMansionVerse(0, 0), "面圆耳耸", "面员"},
+      {"火入月度", LordMansionVerse(4, 1), "亦短夭", "短天"},
+      {"日火同宫", ConjunctionVerse(0, 4), "作事方圆", "方员"},
+      {"584", VerseText(584), "乾宫", "干宫"},
+  };
+  for (const auto& c : cases) {
+    EXPECT_NE(c.text.find(c.mended), std::string::npos) << c.key;
+    EXPECT_EQ(c.text.find(c.slip), std::string::npos) << c.key;
+  }
+}
+
 TEST(VerseCatalogue, KeysOutsideTheTablesGiveEmptyTexts) {
   EXPECT_EQ(LordMansionVerse(7, 0), "");  // 罗 has no mansion judgement
   EXPECT_EQ(LordMansionVerse(0, 7), "");

@@ -49,6 +49,8 @@ SIMPLIFIED_FIXES = [
     ('壬巳生人', '壬己生人'),  # stems are meant: 壬 and 己
     ('巳癸出人', '己癸出人'),  # stems are meant: 己 and 癸
     ('戍归期', '戌归期'),      # 戌 (the 白羊 palace), not 戍
+    ('若能员', '若能圆'),      # 員 for 圓 (若能圆夜照, the full moon), simplified as 员
+    ('员顶', '圆顶'),          # the same: 方袍圆顶, a monk's robe and shaven head
 ]
 
 
