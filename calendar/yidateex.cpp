@@ -247,7 +247,8 @@ bool MYiDateEx::LunarToSolar(const DateTime& lunar, bool leap, DateTime& civil, 
   if (start.month == 2 && start.day > 28) start.day = 28;
   double j = astro::JulianDayOfCalendar(start.year, start.month, start.day + (12 + 1.0 / 3600) / 24);
 
-  const bool plausible = lunar.month >= 1 && lunar.month <= 12 && lunar.day >= 1 && lunar.day <= 30;
+  // Month 13 is the extra month that closes a year of the ancient calendars.
+  const bool plausible = lunar.month >= 1 && lunar.month <= 13 && lunar.day >= 1 && lunar.day <= 30;
   if (plausible) {
     DateTime startLunar;
     const bool startLeap = SolarToLunar(start, startLunar);

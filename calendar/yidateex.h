@@ -82,7 +82,8 @@ class MYiDateEx : public SSQ_class {
   FourPillarIndexes FourPillars(const DateTime& b, const DateTime& p);
 
   // Civil date to lunar date (year, month 1..12, day 1..30; hour and minute
-  // copied); returns the leap flag.
+  // copied); returns the leap flag. In -721..-221 the extra month that closes
+  // a year is month 13.
   bool SolarToLunar(const DateTime& civil, DateTime& lunar);
   // Lunar date to civil date (hour and minute copied). A lunar date that does
   // not exist gives false and kNoSuchLunarDate in message.

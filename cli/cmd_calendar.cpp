@@ -96,7 +96,7 @@ void RunSolar(int year, int month, int day, bool leap) {
   const DateTime lunar{static_cast<int16_t>(year), static_cast<int16_t>(month), static_cast<int16_t>(day), 0, 0};
   DateTime civil;
   std::string message;
-  if (month < 1 || month > 12 || day < 1 || day > 30 || !date.LunarToSolar(lunar, leap, civil, message))
+  if (month < 1 || month > 13 || day < 1 || day > 30 || !date.LunarToSolar(lunar, leap, civil, message))
     throw CommandError(calendar::kNoSuchLunarDate);
   std::cout << DateText(civil.year, civil.month, civil.day) << '\n';
 }

@@ -53,6 +53,8 @@ TEST(CalendarCli, Solar) {
   EXPECT_EQ(r.status, 1);
   EXPECT_EQ(r.out, "不存在这个农历日期，无法转换到公历！\n");
   EXPECT_EQ(Cli("solar 2023 13 1").status, 1);
+  // The 十三月 that closes a year of the 春秋 calendar.
+  EXPECT_EQ(Cli("solar -600 13 1").out, "-0600-11-18\n");
   EXPECT_EQ(Cli("solar 2023 2").status, 2);
 }
 

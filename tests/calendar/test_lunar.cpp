@@ -115,17 +115,28 @@ TEST(LunarCalendar, LunarDatesThatDoNotExist) {
 }
 
 TEST(LunarCalendar, RoundTripOverCenturies) {
-  // Every 37th day from 1600 to 2100: lunar and back gives the same day.
+  // Lunar and back gives the same day: every 37th day from 1600 to 2100, and
+  // every 3rd day of the 春秋 and 战国 years, whose extra month is 十三月.
+  const struct {
+    int firstYear, lastYear, step;
+  } spans[] = {{1600, 2100, 37}, {-720, -222, 3}};
   MYiDateEx date;
-  const double first = astro::JulianDayOfCalendar(1600, 1, 1.5);
-  const double last = astro::JulianDayOfCalendar(2100, 12, 31.5);
-  for (double jd = first; jd <= last; jd += 37) {
-    const DateTime civil = astro::DateTimeOfJulianDay(jd);
-    DateTime lunar, back;
-    std::string message;
-    const bool leap = date.SolarToLunar(civil, lunar);
-    ASSERT_TRUE(date.LunarToSolar(lunar, leap, back, message)) << Text(civil);
-    EXPECT_EQ(Text(back), Text(civil));
+  for (const auto& span : spans) {
+    const double first = astro::JulianDayOfCalendar(span.firstYear, 1, 1.5);
+    const double last = astro::JulianDayOfCalendar(span.lastYear, 12, 31.5);
+    int thirteenth = 0;
+    for (double jd = first; jd <= last; jd += span.step) {
+      const DateTime civil = astro::DateTimeOfJulianDay(jd);
+      DateTime lunar, back;
+      std::string message;
+      const bool leap = date.SolarToLunar(civil, lunar);
+      thirteenth += lunar.month == 13;
+      ASSERT_TRUE(date.LunarToSolar(lunar, leap, back, message)) << Text(civil);
+      EXPECT_EQ(Text(back), Text(civil));
+    }
+    if (span.lastYear < -221) {
+      EXPECT_GT(thirteenth, 0) << span.firstYear;
+    }
   }
 }
 
