@@ -245,7 +245,7 @@ bool MYiDateEx::LunarToSolar(const DateTime& lunar, bool leap, DateTime& civil, 
   // lunar date, at most half a year.
   DateTime start{lunar.year, lunar.month, lunar.day, 12, 0};
   if (start.month == 2 && start.day > 28) start.day = 28;
-  double j = astro::JulianDayOfCalendar(start.year, start.month, start.day + (12 + 1.0 / 3600) / 24);
+  const double startJd = astro::JulianDayOfCalendar(start.year, start.month, start.day + (12 + 1.0 / 3600) / 24);
 
   // Month 13 is the extra month that closes a year of the ancient calendars.
   const bool plausible = lunar.month >= 1 && lunar.month <= 13 && lunar.day >= 1 && lunar.day <= 30;
@@ -255,17 +255,24 @@ bool MYiDateEx::LunarToSolar(const DateTime& lunar, bool leap, DateTime& civil, 
     auto order = [](const DateTime& x, bool isLeap) {
       return std::floor(29.5 * x.month) + 354.0 * x.year + x.day + (isLeap ? 30 : 0);
     };
-    const double step = order(lunar, leap) < order(startLunar, startLeap) ? -1 : 1;
-    for (int i = 0; i < 181; ++i, j += step) {
-      const int d = static_cast<int>(std::floor(j) - astro::kJ2000);
-      DateTime found;
-      const bool foundLeap = LunarDateOfDay(d, found);
-      lastDay_ = d;
-      if (found.year == lunar.year && found.month == lunar.month && found.day == lunar.day && foundLeap == leap) {
-        DateTimeOf(j, civil);
-        civil.hour = lunar.hour;
-        civil.minute = lunar.minute;
-        return true;
+    const double toward = order(lunar, leap) < order(startLunar, startLeap) ? -1 : 1;
+    // The order puts the days of a leap month among those of the month after
+    // it, so from a start in a leap month the wanted day can lie the other
+    // way (the years of 新, whose months are named a month early); a walk
+    // that finds nothing turns back.
+    for (const double step : {toward, -toward}) {
+      double j = startJd;
+      for (int i = 0; i < 181; ++i, j += step) {
+        const int d = static_cast<int>(std::floor(j) - astro::kJ2000);
+        DateTime found;
+        const bool foundLeap = LunarDateOfDay(d, found);
+        lastDay_ = d;
+        if (found.year == lunar.year && found.month == lunar.month && found.day == lunar.day && foundLeap == leap) {
+          DateTimeOf(j, civil);
+          civil.hour = lunar.hour;
+          civil.minute = lunar.minute;
+          return true;
+        }
       }
     }
   }

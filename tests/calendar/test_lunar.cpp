@@ -115,11 +115,13 @@ TEST(LunarCalendar, LunarDatesThatDoNotExist) {
 }
 
 TEST(LunarCalendar, RoundTripOverCenturies) {
-  // Lunar and back gives the same day: every 37th day from 1600 to 2100, and
-  // every 3rd day of the 春秋 and 战国 years, whose extra month is 十三月.
+  // Lunar and back gives the same day: every 37th day from 1600 to 2100,
+  // every 3rd day of the 春秋 and 战国 years, whose extra month is 十三月, and
+  // every day of 新 (9-22), whose months are named a month early, so that the
+  // search often starts in a leap month.
   const struct {
     int firstYear, lastYear, step;
-  } spans[] = {{1600, 2100, 37}, {-720, -222, 3}};
+  } spans[] = {{1600, 2100, 37}, {-720, -222, 3}, {9, 22, 1}};
   MYiDateEx date;
   for (const auto& span : spans) {
     const double first = astro::JulianDayOfCalendar(span.firstYear, 1, 1.5);
