@@ -1,4 +1,5 @@
 #include <QApplication>
+#include <QComboBox>
 #include <QPushButton>
 #include <QStyle>
 #include <QTextEdit>
@@ -9,6 +10,7 @@
 #include "files.h"
 #include "gbk.h"
 #include "skin.h"
+#include "widgets.h"
 #include "tempdir.h"
 
 using namespace lumtar;
@@ -32,6 +34,16 @@ QStringList* g_warnings = nullptr;
 void CollectWarnings(QtMsgType type, const QMessageLogContext&, const QString& msg) {
   if (g_warnings && type != QtDebugMsg && type != QtInfoMsg) g_warnings->append(msg);
 }
+
+// A drop-down list that tells where its text goes.
+class ListBox : public QComboBox {
+ public:
+  QRect TextRect() {
+    QStyleOptionComboBox opt;
+    initStyleOption(&opt);
+    return style()->subControlRect(QStyle::CC_ComboBox, &opt, QStyle::SC_ComboBoxEditField, this);
+  }
+};
 
 }  // namespace
 
@@ -163,6 +175,29 @@ class SkinTest : public QObject {
 
       // The editor keeps the colour the window gave it.
       QCOMPARE(shot.pixelColor(shot.width() / 2, shot.height() / 2), QColor(0xd0, 0xcc, 0xc0));
+    }
+    engine.SetActive(false);
+  }
+
+  // The calendar window's lists are 60 pixels wide in 宋体 at 12 pixels;
+  // every skin leaves their items room beside the drop-down arrow.
+  void narrowListsShowTheirItemsWhole() {
+    SkinEngine engine;
+    QWidget window;
+    window.setFont(SongTiPixelFont(12));
+    ListBox list;
+    list.setParent(&window);
+    list.setStyleSheet(QStringLiteral("QComboBox { combobox-popup: 0; }"));
+    list.addItems({QStringLiteral("12月"), QStringLiteral("31日"), QStringLiteral("23时"), QStringLiteral("59分")});
+    list.setGeometry(0, 0, 60, 24);
+    int widest = 0;
+    for (int i = 0; i < list.count(); ++i) widest = std::max(widest, list.fontMetrics().horizontalAdvance(list.itemText(i)));
+    for (const std::string& name : ListSkinNames(kShippedSkins)) {
+      QVERIFY(engine.LoadFromFile(SkinFilePath(kShippedSkins, name)));
+      engine.SetActive(true);
+      list.ensurePolished();
+      const int room = list.TextRect().width();
+      QVERIFY2(room >= widest, qPrintable(QStringLiteral("%1: %2 pixels for %3").arg(QString::fromStdString(name)).arg(room).arg(widest)));
     }
     engine.SetActive(false);
   }
