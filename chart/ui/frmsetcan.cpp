@@ -11,8 +11,11 @@
 #include <QScreen>
 #include <QVBoxLayout>
 
+#include <utility>
+
 #include "chartrequest.h"
 #include "files.h"
+#include "msgbox.h"
 #include "widgets.h"
 
 namespace lumtar {
@@ -129,12 +132,23 @@ void TFrmSetcan::Button2Click() {
 void TFrmSetcan::BitBtn1Click() {
   // Every group shows a selection; a group without one would write its default.
   auto index = [](RadioGroup* g) { return g->itemIndex() < 0 ? 0 : g->itemIndex(); };
-  ini_->WriteInteger(kSettingsSection, "guidao", index(Rdozx_style));
-  ini_->WriteInteger(kSettingsSection, "bkcolor", static_cast<int>(BgrFromColor(Labzx_Color->color())));
-  ini_->WriteInteger(kSettingsSection, "luoji", index(Rdozx_luoji));
-  ini_->WriteInteger(kSettingsSection, "npos", UpRangle->value());
-  ini_->WriteInteger(kSettingsSection, "mgong", index(RdoMingGong));
-  ini_->WriteInteger(kSettingsSection, "iDate", index(RdoDate));
+  const std::pair<const char*, int> keys[] = {
+      {"guidao", index(Rdozx_style)},
+      {"bkcolor", static_cast<int>(BgrFromColor(Labzx_Color->color()))},
+      {"luoji", index(Rdozx_luoji)},
+      {"npos", UpRangle->value()},
+      {"mgong", index(RdoMingGong)},
+      {"iDate", index(RdoDate)},
+  };
+  for (const auto& [key, value] : keys) {
+    if (!ini_->WriteInteger(kSettingsSection, key, value)) {
+      // The dialog stays open: the choices are not lost, and the user may
+      // cancel.
+      ShowMessage(this, QStringLiteral("排盘设置没有保存：文件 dat/set.ini 无法写入。"), QStringLiteral("错误"),
+                  MsgIcon::Error);
+      return;
+    }
+  }
   accept();
 }
 

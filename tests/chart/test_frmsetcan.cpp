@@ -4,6 +4,7 @@
 #include <QScreen>
 #include <QtTest>
 
+#include "answeredboxes.h"
 #include "chartrequest.h"
 #include "files.h"
 #include "frmsetcan.h"
@@ -85,6 +86,20 @@ class FrmSetcanTest : public QObject {
     QCOMPARE(BgrFromColor(dlg.Labzx_Color->color()), used.backgroundColour);
     dlg.BitBtn1->click();
     QVERIFY(LoadChartSettings(path) == used);
+  }
+
+  void confirmThatCannotWriteSaysSoAndStaysOpen() {
+    // dat/ is a file here, so set.ini cannot be written.
+    test::TempDir dir;
+    WriteWholeFileAtomic(dir / "dat", "not a folder");
+    test::AnsweredBoxes boxes;
+    TFrmSetcan dlg(nullptr, QString::fromStdString((dir / "dat/set.ini").string()));
+    dlg.Rdozx_style->setItemIndex(1);
+    dlg.BitBtn1->click();
+    QCOMPARE(boxes.Texts(), QStringList{QStringLiteral("排盘设置没有保存：文件 dat/set.ini 无法写入。")});
+    QCOMPARE(boxes.seen[0].caption, QStringLiteral("错误"));
+    QCOMPARE(dlg.result(), int(QDialog::Rejected));  // still open: the user may cancel
+    QCOMPARE(dlg.Rdozx_style->itemIndex(), 1);
   }
 
   void opensInTheMiddleOfTheScreen() {
