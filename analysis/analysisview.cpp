@@ -21,8 +21,9 @@ void ShowAnalysisText(std::string& analysisText, QTextEdit* editor) {
     return;
   }
   editor->clear();
+  // No font of its own: the text shows in the editor's font and size, and
+  // follows them when the page's font is set later.
   QTextCharFormat plain;
-  plain.setFont(editor->font());
   plain.setForeground(QColor(0, 0, 0));
   plain.setFontWeight(QFont::Normal);
   plain.setFontItalic(false);

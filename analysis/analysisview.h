@@ -12,7 +12,8 @@ class CVoVirer;
 
 // Moves engine.analysisText into the editor and empties it: the editor is
 // cleared, the text set in black plain characters of the editor's own font
-// and size, left aligned; each section heading with the full-width colon
+// and size (and following them when the editor's font changes), left
+// aligned; each section heading with the full-width colon
 // after it is made blue (0, 0, 255) and bold, every heading searched from
 // where the previous one was found; the caret goes to the start. With no
 // editor the text is only emptied.

@@ -19,6 +19,11 @@ QTextCharFormat FormatAt(QTextEdit& editor, int position) {
   return c.charFormat();
 }
 
+// The font a character is shown in: its own properties over the editor's.
+QFont ShownFont(QTextEdit& editor, int position) {
+  return FormatAt(editor, position).font().resolve(editor.document()->defaultFont());
+}
+
 bool IsHeadingFormat(const QTextCharFormat& f) {
   return f.foreground().color() == QColor(0, 0, 255) && f.fontWeight() == QFont::Bold;
 }
@@ -64,7 +69,13 @@ class AnalysisViewTest : public QObject {
       from = at;
     }
     QVERIFY(IsPlainFormat(FormatAt(editor, text.size() - 2)));
-    QCOMPARE(FormatAt(editor, 10).fontPointSize(), 14.0);
+    QCOMPARE(ShownFont(editor, 10).pointSize(), 14);
+    // A page font set later applies to the report shown, headings included.
+    font.setPointSize(20);
+    editor.setFont(font);
+    QCOMPARE(ShownFont(editor, 10).pointSize(), 20);
+    QCOMPARE(ShownFont(editor, 0).pointSize(), 20);
+    QVERIFY(IsHeadingFormat(FormatAt(editor, 0)));
     QCOMPARE(editor.document()->firstBlock().blockFormat().alignment() & Qt::AlignHorizontal_Mask, Qt::AlignLeft);
     QCOMPARE(editor.textCursor().position(), 0);
     QVERIFY(!editor.textCursor().hasSelection());
