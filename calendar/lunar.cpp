@@ -65,6 +65,11 @@ double ClosingJd(const MeanEpoch (&table)[N]) {
 // winter solstice (建子 = 0).
 constexpr int kMonthNumberTable[12] = {11, 12, 1, 2, 3, 4, 5, 6, 7, 8, 9, 10};
 
+// First days (JD) of the first and the last month of 武周's calendar, whose
+// year opened with the 子 month as 正月 and whose 寅 month was called 一月.
+constexpr int kWuZhouFirstMonth = 1973067;
+constexpr int kWuZhouLastMonth = 1977052;
+
 // Digit n of a correction string; past its end there is no correction.
 int CorrectionAt(const std::string& digits, double n) {
   if (!(n >= 0) || n >= static_cast<double>(digits.size())) return 0;
@@ -247,7 +252,7 @@ void SSQ_class::ComputeLayout(double w, LunarYearLayout& out) const {
       number = kMonthNumberTable[(v + 1) % 12];
     else if (jd >= 1999349 && jd <= 1999467)
       number = kMonthNumberTable[(v + 2) % 12];
-    else if (jd >= 1973067 && jd <= 1977052 && (v % 12 == 0 || v == 2))
+    else if (jd >= kWuZhouFirstMonth && jd <= kWuZhouLastMonth && (v % 12 == 0 || v == 2))
       number = 1;
     if (jd == 1729794 || jd == 1808699) number = 12;
     out.monthNumbers[i] = number;
@@ -302,6 +307,10 @@ int SSQ_class::LunarYearOfDay(int d) const {
   double o = layout_.newMoons[2];
   for (int i = 0; i < 14; ++i) {
     if (layout_.monthNumbers[i] != 1 || (i != 0 && i == layout_.leap)) continue;
+    // 武周's 一月 follows 腊月 (12) and does not open a year: counted as one,
+    // it would give the days from the winter solstice to it the year before.
+    const int jd = layout_.newMoons[i] + static_cast<int>(astro::kJ2000);
+    if (i > 0 && layout_.monthNumbers[i - 1] == 12 && jd >= kWuZhouFirstMonth && jd <= kWuZhouLastMonth) continue;
     o = layout_.newMoons[i];
     if (d < o) {
       o -= 365;

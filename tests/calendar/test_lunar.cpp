@@ -191,6 +191,41 @@ TEST(LunarCalendar, AncientYearsCountFromTheRuleOfTheirTime) {
   }
 }
 
+// Where the months were named from another branch, each lunar date still
+// follows the one before: the next day of the same month and year, or the
+// first day of a month after a 29th or 30th.
+TEST(LunarCalendar, LunarDatesRunDayByDayWhereMonthsWereNamedOtherwise) {
+  const struct {
+    int firstYear, lastYear;
+  } spans[] = {{688, 701}};  // 武周: the year opened with the 子 month
+  MYiDateEx date;
+  for (const auto& span : spans) {
+    const double first = astro::JulianDayOfCalendar(span.firstYear, 1, 1.5);
+    const double last = astro::JulianDayOfCalendar(span.lastYear, 12, 31.5);
+    DateTime before;
+    bool beforeLeap = date.SolarToLunar(astro::DateTimeOfJulianDay(first), before);
+    for (double jd = first + 1; jd <= last; ++jd) {
+      const DateTime civil = astro::DateTimeOfJulianDay(jd);
+      DateTime lunar;
+      const bool leap = date.SolarToLunar(civil, lunar);
+      const bool sameMonth = lunar.year == before.year && lunar.month == before.month && leap == beforeLeap &&
+                             lunar.day == before.day + 1;
+      const bool nextMonth = lunar.day == 1 && (before.day == 29 || before.day == 30);
+      EXPECT_TRUE(sameMonth || nextMonth) << Text(civil) << ": " << lunar.year << "-" << lunar.month << "-"
+                                          << lunar.day << " after " << before.year << "-" << before.month << "-"
+                                          << before.day;
+      before = lunar;
+      beforeLeap = leap;
+    }
+  }
+  // 正月初一 of 武周's years fell in December of the civil year before.
+  DateTime lunar;
+  date.SolarToLunar({690, 12, 6, 0, 0}, lunar);
+  EXPECT_EQ(lunar, (DateTime{691, 1, 1, 0, 0}));
+  date.SolarToLunar({690, 12, 20, 0, 0}, lunar);  // after the winter solstice
+  EXPECT_EQ(lunar, (DateTime{691, 1, 15, 0, 0}));
+}
+
 // Every day from 1900-01-31 to 2099-12-31 against the official calendar.
 //
 // One month is known to differ: the new moon of 1978-09-02 UT falls at
