@@ -163,6 +163,7 @@ TEST(VerseCatalogue, SlipsOfTheSourcesAreMended) {
       {"火入月度", LordMansionVerse(4, 1), "亦短夭", "短天"},
       {"日火同宫", ConjunctionVerse(0, 4), "作事方圆", "方员"},
       {"584", VerseText(584), "乾宫", "干宫"},
+      {"631", VerseText(631), "此曜七强", "匕强"},
   };
   for (const auto& c : cases) {
     EXPECT_NE(c.text.find(c.mended), std::string::npos) << c.key;

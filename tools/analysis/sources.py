@@ -51,6 +51,7 @@ SIMPLIFIED_FIXES = [
     ('戍归期', '戌归期'),      # 戌 (the 白羊 palace), not 戍
     ('若能员', '若能圆'),      # 員 for 圓 (若能圆夜照, the full moon), simplified as 员
     ('员顶', '圆顶'),          # the same: 方袍圆顶, a monk's robe and shaven head
+    ('匕强', '七强'),          # 七强 (the seven strong palaces); 匕 is a misprint
 ]
 
 
