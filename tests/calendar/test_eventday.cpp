@@ -102,9 +102,10 @@ TEST(EventDay, LunarYearsAroundTheSwitchesAreWhole) {
 
 // In the corrected range before 1900, each event of the lunar years falls on
 // the day of the true event in Beijing local mean time (116°25′E), the
-// meridian of the Qing calendar. (From 1900 on the walk test checks the new
-// moons against the official calendar, and the terms agree with the true
-// terms in Beijing time.)
+// meridian of the Qing calendar; only the new moon of 761-12-02, on which the
+// month names of 761-762 hang, keeps the historical day after the true one.
+// (From 1900 on the walk test checks the new moons against the official
+// calendar, and the terms agree with the true terms in Beijing time.)
 TEST(EventDay, CorrectedRangeMatchesTheTrueEvents) {
   SSQ_class ssq;
   const double lmt = (116.0 + 25.0 / 60) / 360;
@@ -128,7 +129,8 @@ TEST(EventDay, CorrectedRangeMatchesTheTrueEvents) {
         if (d < moonsFrom || d >= day1900 || !moons.insert(d).second) continue;
         const double k = std::round((d + astro::kJ2000 - 2451551) / 29.530588853);
         const double tt = astro::TimeOfElongation(2 * astro::kPi * k) * 36525;
-        const int reference = static_cast<int>(std::floor(tt - astro::DeltaTDays(tt) + lmt + 0.5));
+        int reference = static_cast<int>(std::floor(tt - astro::DeltaTDays(tt) + lmt + 0.5));
+        if (reference == DayNumber(761, 12, 1)) reference += 1;
         if (d != reference) failures.push_back("new moon on day " + std::to_string(d));
       }
     }

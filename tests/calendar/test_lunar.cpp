@@ -197,7 +197,10 @@ TEST(LunarCalendar, AncientYearsCountFromTheRuleOfTheirTime) {
 TEST(LunarCalendar, LunarDatesRunDayByDayWhereMonthsWereNamedOtherwise) {
   const struct {
     int firstYear, lastYear;
-  } spans[] = {{688, 701}};  // 武周: the year opened with the 子 month
+  } spans[] = {
+      {688, 701},  // 武周: the year opened with the 子 month
+      {760, 763},  // 761-762: 唐肃宗's year opened with the 子 month
+  };
   MYiDateEx date;
   for (const auto& span : spans) {
     const double first = astro::JulianDayOfCalendar(span.firstYear, 1, 1.5);
@@ -224,6 +227,18 @@ TEST(LunarCalendar, LunarDatesRunDayByDayWhereMonthsWereNamedOtherwise) {
   EXPECT_EQ(lunar, (DateTime{691, 1, 1, 0, 0}));
   date.SolarToLunar({690, 12, 20, 0, 0}, lunar);  // after the winter solstice
   EXPECT_EQ(lunar, (DateTime{691, 1, 15, 0, 0}));
+  // 761-762 named 建子 to 建辰 正月 to 五月; 建巳 was 四月 again.
+  const struct {
+    DateTime civil, lunar;
+  } named[] = {
+      {{761, 12, 2, 0, 0}, {762, 1, 1, 0, 0}},
+      {{762, 3, 30, 0, 0}, {762, 5, 1, 0, 0}},
+      {{762, 4, 29, 0, 0}, {762, 4, 1, 0, 0}},
+  };
+  for (const auto& c : named) {
+    date.SolarToLunar(c.civil, lunar);
+    EXPECT_EQ(lunar, c.lunar) << Text(c.civil);
+  }
 }
 
 // Every day from 1900-01-31 to 2099-12-31 against the official calendar.

@@ -11,7 +11,8 @@
 //  * solar terms from 1900 on: the day of the true (ephemeris) term in Beijing
 //    time, UTC+8;
 //  * earlier events: the day of the true event in the local mean time of
-//    Beijing (116°25′E), the meridian the Qing calendar was computed for.
+//    Beijing (116°25′E), the meridian the Qing calendar was computed for,
+//    except the first days of months that the month names depend on.
 // A digit is "1" where the reference is one day after the formula's day, "2"
 // one day before, "0" where they agree. The strings are written packed.
 #include <cmath>
@@ -37,6 +38,13 @@ using calendar::SSQ_class;
 namespace {
 
 constexpr double kBeijingLmtOffset = (116.0 + 25.0 / 60) / 360;  // days east of Greenwich
+
+// First days (JD) of the months at the ends of the spans whose months the
+// lunar calendar names from another branch (武周, and 761-762 under 唐肃宗):
+// the month names there hang on these days, which are those of the
+// historical calendar. The new moon of 761-12-02 came a day after the true
+// one (17:44 on 12-01 in Beijing local mean time).
+constexpr int kNamedMonthStarts[] = {1973067, 1977052, 1999349, 1999467};
 
 int DayNumber(int y, int m, int d) {
   return static_cast<int>(std::lround(astro::JulianDayOfCalendar(y, m, d + 0.5) - astro::kJ2000));
@@ -148,6 +156,10 @@ int main(int argc, char** argv) {
           if (monthStarts.count(d) && (!monthStarts.count(reference) || std::abs(d - beijing) < std::abs(reference - beijing)))
             reference = d;
         if (!monthStarts.count(reference)) std::cerr << "new moon " << DateText(beijing) << " not in the month table\n";
+      }
+      for (const int start : kNamedMonthStarts) {
+        const int day = start - static_cast<int>(astro::kJ2000);
+        if (std::abs(reference - day) <= 1) reference = day;
       }
       moonDigits += Digit(reference, formula, moonStats, reference, "new moon");
     }
