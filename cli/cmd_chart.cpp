@@ -99,6 +99,7 @@ void AddChartOptions(CLI::App* cmd, ChartOptions& o) {
   cmd->add_option("--png", o.png, "write the chart picture (880 x 700) as PNG");
   cmd->add_option("--jpg", o.jpg, "write the chart picture as JPEG");
   cmd->add_option("--svg", o.svg, "write the chart picture as SVG");
+  cmd->add_option("--analysis", o.analysis, "write the analysis text of the natal chart (UTF-8) to FILE");
 }
 
 void WriteChartPictures(CVoVirer& engine, const ChartOptions& o) {
@@ -132,7 +133,13 @@ ChartRequest RequestOf(const ChartOptions& o) {
 
 void ComputeChart(CVoVirer& engine, const ChartOptions& o) {
   if (!o.settings.empty()) engine.SetSettingsPath(o.settings);
+  if (!o.analysis.empty()) engine.SetAnalysis([](CVoVirer& e) { BuildAnalysis(e); });
   if (!engine.ComputeNatal(RequestOf(o))) throw CommandError(engine.lastError);
+}
+
+void WriteAnalysis(const CVoVirer& engine, const ChartOptions& o) {
+  if (!o.analysis.empty() && !WriteWholeFileAtomic(o.analysis, engine.analysisText))
+    throw CommandError("cannot write " + o.analysis);
 }
 
 json NatalChartJson(CVoVirer& engine, const ChartRequest& entered) {
@@ -216,16 +223,12 @@ namespace {
 
 const RegisterCommands registerChart([](CLI::App& app) {
   auto options = std::make_shared<ChartOptions>();
-  auto analysisFile = std::make_shared<std::string>();
   CLI::App* chart = app.add_subcommand("chart", "a natal chart: the header text, or the chart model with --json");
   AddChartOptions(chart, *options);
-  chart->add_option("--analysis", *analysisFile, "write the analysis text (UTF-8) to FILE");
-  chart->callback([options, analysisFile] {
+  chart->callback([options] {
     CVoVirer engine;
-    if (!analysisFile->empty()) engine.SetAnalysis([](CVoVirer& e) { BuildAnalysis(e); });
     ComputeChart(engine, *options);
-    if (!analysisFile->empty() && !WriteWholeFileAtomic(*analysisFile, engine.analysisText))
-      throw CommandError("cannot write " + *analysisFile);
+    WriteAnalysis(engine, *options);
     WriteChartPictures(engine, *options);
     if (options->json) {
       std::cout << NatalChartJson(engine, RequestOf(*options)).dump() << '\n';
@@ -319,6 +322,7 @@ const RegisterCommands registerAnnual([](CLI::App& app) {
     const int zone = annual->zoneOption->count() > 0 ? annual->zone : options->zone;
     if (zone < 0 || zone >= kTimeZoneCount) throw CommandError(kBadTimeZone);
     if (!engine.ComputeAnnual(zone, AnnualMomentJd(engine, *annual))) throw CommandError(engine.lastError);
+    WriteAnalysis(engine, *options);  // the natal chart's, which the overlay leaves as it was
     WriteChartPictures(engine, *options);
     if (options->json) {
       json j = NatalChartJson(engine, RequestOf(*options));

@@ -25,19 +25,26 @@ struct ChartOptions {
   std::string settings;
   bool json = false;
   std::string png, jpg, svg;  // picture files to write
+  std::string analysis;       // the analysis text of the natal chart (UTF-8)
 };
 
 // --name, --female, --date, --time, --lunar, --leap, --zone, --lon, --lat,
-// --place, --settings, --json, --png, --jpg, --svg and --program-dir.
+// --place, --settings, --json, --png, --jpg, --svg, --analysis and
+// --program-dir.
 void AddChartOptions(CLI::App* cmd, ChartOptions& options);
 
 // The request the options describe. Throws UsageError for malformed text and
 // CommandError (with the system's message) for values out of range.
 ChartRequest RequestOf(const ChartOptions& options);
 
-// Computes the natal chart of the options; throws CommandError with the
-// engine's message when it fails.
+// Computes the natal chart of the options (with its analysis text when
+// --analysis names a file); throws CommandError with the engine's message
+// when it fails.
 void ComputeChart(CVoVirer& engine, const ChartOptions& options);
+
+// Writes the analysis text of the natal chart to the file --analysis names.
+// Throws CommandError when the file cannot be written.
+void WriteAnalysis(const CVoVirer& engine, const ChartOptions& options);
 
 // Writes the engine's current picture to the files the options name.
 // Throws CommandError when a file cannot be written.

@@ -43,6 +43,19 @@ TEST(AnalysisCli, WritesTheReportOfTheChart) {
   EXPECT_EQ(text.substr(text.size() - 4), "\r\n\r\n");
 }
 
+// The annual command takes the chart options too; its analysis is the natal
+// chart's, which the overlay leaves unchanged.
+TEST(AnalysisCli, TheAnnualCommandWritesTheNatalReport) {
+  lumtar::test::TempDir dir;
+  const std::string birth = "--date 1990-03-07 --time 08:30 --settings " + (dir / "set.ini").string();
+  const std::string natal = (dir / "natal.txt").string();
+  const std::string annual = (dir / "annual.txt").string();
+  ASSERT_EQ(RunCli("chart " + birth + " --analysis " + natal), 0);
+  ASSERT_EQ(RunCli("annual " + birth + " --at 2024-05-01 12:00 --analysis " + annual), 0);
+  EXPECT_FALSE(ReadFile(natal).empty());
+  EXPECT_EQ(ReadFile(annual), ReadFile(natal));
+}
+
 TEST(AnalysisCli, AFileThatCannotBeWrittenIsAnError) {
   lumtar::test::TempDir dir;
   // The path names an existing folder.
