@@ -297,7 +297,9 @@ void TFrmMain::cbodiZClick() {
   for (const std::string& name : cities.names) cbodiC->addItem(QString::fromStdString(name));
   FitPopupToItems(cbodiC);
   if (!ok) {
-    // A malformed value: the cities before it stay listed.
+    // A malformed value: the cities before it stay listed, none of them
+    // chosen, as the boxes keep the coordinates they had.
+    cbodiC->setCurrentIndex(-1);
     ShowMessage(this, QString::fromStdString(error), QStringLiteral("错误"), MsgIcon::Error);
     return;
   }

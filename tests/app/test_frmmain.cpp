@@ -652,6 +652,21 @@ class FrmMainTest : public QObject {
     ChooseProvince(*w, 2);  // no section: no city, the boxes keep their text
     QCOMPARE(w->cbodiC->count(), 0);
     QCOMPARE(w->ledtjing->text(), QStringLiteral("-120:30"));
+
+    // Chosen again, the province lists its first city, but none is chosen:
+    // the boxes still hold another place, and a chart names the province
+    // alone.
+    ChooseProvince(*w, 1);
+    boxes.seen.clear();
+    ChooseProvince(*w, 0);
+    QCOMPARE(boxes.seen.size(), size_t(1));
+    QCOMPARE(w->cbodiC->count(), 1);
+    QCOMPARE(w->cbodiC->currentIndex(), -1);
+    QCOMPARE(w->ledtjing->text(), QStringLiteral("-120:30"));
+    QCOMPARE(w->ledtwei->text(), QStringLiteral("-30:15"));
+    w->BtnpaiClick();
+    QCOMPARE(QString::fromStdString(w->chartRequest.PlaceNameUtf8()), QStringLiteral("福建省"));
+    QCOMPARE(w->chartRequest.cityIndex, int16_t(-1));
   }
 
   void skinMenuListsSkinsAndKeepsTheChoice() {
