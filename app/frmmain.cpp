@@ -13,6 +13,9 @@
 #include <QTreeWidget>
 
 #include <algorithm>
+#include <string>
+#include <utility>
+#include <vector>
 
 #include "analysisreport.h"
 #include "analysisview.h"
@@ -297,34 +300,43 @@ bool TFrmMain::FormCloseQuery() {
 
 void TFrmMain::WriteSettings() {
   if (!XmInit) return;
-  IniFile& ini = *XmInit;
+  // The keys in the order of the close sequence, written in one update of
+  // the file: a file replaced and flushed once rather than once a key.
+  std::vector<IniFile::Value> values;
+  auto put = [&values](const char* section, std::string key, std::string text) {
+    values.push_back({section, std::move(key), std::move(text)});
+  };
+  auto putInteger = [&put](const char* section, const char* key, long long value) {
+    put(section, key, std::to_string(value));
+  };
   const bool minimised = isMinimized();
   const bool maximised = isMaximized();
   if (!minimised && !maximised && !isFullScreen()) {
     const QRect client = centralWidget()->geometry();
-    ini.WriteInteger(kWinPos, "left", x());
-    ini.WriteInteger(kWinPos, "top", y());
-    ini.WriteInteger(kWinPos, "width", client.width());
-    ini.WriteInteger(kWinPos, "height", client.height());
+    putInteger(kWinPos, "left", x());
+    putInteger(kWinPos, "top", y());
+    putInteger(kWinPos, "width", client.width());
+    putInteger(kWinPos, "height", client.height());
   }
 
   // The class list in tree order. Without the root the tree was never
   // filled, and the list in the file is left as it is.
   if (QTreeWidgetItem* root = Tree->topLevelItem(0)) {
-    ini.WriteInteger(kClasses, "count", root->childCount());
+    putInteger(kClasses, "count", root->childCount());
     for (int i = 0; i < root->childCount(); ++i)
-      ini.WriteString(kClasses, std::to_string(i + 1), root->child(i)->text(0).toStdString());
+      put(kClasses, std::to_string(i + 1), root->child(i)->text(0).toStdString());
   }
 
-  ini.WriteInteger(kWinPos, "sheng", cbodiZ->currentIndex());
-  ini.WriteInteger(kWinPos, "shi", cbodiC->currentIndex());
-  ini.WriteInteger(kWinPos, "state", minimised ? 1 : maximised ? 2 : 0);
-  ini.WriteInteger(kWinPos, "treewid", Tree->width());
-  ini.WriteInteger(kWinPos, "pinghei", RedtPingYu->height());
+  putInteger(kWinPos, "sheng", cbodiZ->currentIndex());
+  putInteger(kWinPos, "shi", cbodiC->currentIndex());
+  putInteger(kWinPos, "state", minimised ? 1 : maximised ? 2 : 0);
+  putInteger(kWinPos, "treewid", Tree->width());
+  putInteger(kWinPos, "pinghei", RedtPingYu->height());
 
-  ini.WriteString(kMingGao, "fname", analysisFontName.toStdString());
-  ini.WriteInteger(kMingGao, "fsize", analysisFontSize);
-  ini.WriteInteger(kMingGao, "bcolor", static_cast<int>(analysisBackColour));
+  put(kMingGao, "fname", analysisFontName.toStdString());
+  putInteger(kMingGao, "fsize", analysisFontSize);
+  putInteger(kMingGao, "bcolor", static_cast<int>(analysisBackColour));
+  XmInit->WriteStrings(values);
 }
 
 // ---- menus

@@ -102,6 +102,14 @@ bool IniFile::WriteString(const std::string& section, const std::string& key,
   return Save(path_, ini);
 }
 
+bool IniFile::WriteStrings(const std::vector<Value>& values) {
+  Ini ini;
+  Load(path_, ini);  // a missing file starts empty
+  for (const Value& v : values)
+    if (ini.SetValue(v.section.c_str(), v.key.c_str(), v.text.c_str()) < 0) return false;
+  return Save(path_, ini);
+}
+
 bool IniFile::WriteInteger(const std::string& section, const std::string& key, int value) {
   return WriteString(section, key, std::to_string(value));
 }

@@ -32,6 +32,15 @@ class IniFile {
   bool WriteString(const std::string& section, const std::string& key,
                    const std::string& value);
 
+  // Several texts written in one update of the file: the file ends as the
+  // same writes one after the other would leave it, but is replaced once.
+  struct Value {
+    std::string section;
+    std::string key;
+    std::string text;
+  };
+  bool WriteStrings(const std::vector<Value>& values);
+
   // Key names of a section in file order (empty when there is none).
   std::vector<std::string> ReadSection(const std::string& section) const;
   // Key/value pairs of a section in file order.

@@ -64,3 +64,24 @@ TEST(IniFile, AcceptsUtf8WithByteOrderMark) {
   WriteWholeFileAtomic(dir / "a.ini", "\xEF\xBB\xBF[类]\r\n名=张三\r\n");
   EXPECT_EQ(IniFile(dir / "a.ini").ReadString("类", "名", ""), "张三");
 }
+
+TEST(IniFile, SeveralWritesInOneUpdateLeaveWhatSingleWritesLeave) {
+  test::TempDir dir;
+  const std::string start = Utf8ToGbk("[winpos]\r\nleft=3\r\n\r\n[classes]\r\ncount=1\r\n1=亲友\r\n");
+  WriteWholeFileAtomic(dir / "one.ini", start);
+  WriteWholeFileAtomic(dir / "many.ini", start);
+  const std::vector<IniFile::Value> values = {
+      {"winpos", "left", "10"}, {"winpos", "top", "-4"}, {"classes", "count", "2"},
+      {"classes", "2", "名人"}, {"minggao", "fname", "宋体"}, {"WINPOS", "Left", "11"}};
+  IniFile one(dir / "one.ini");
+  for (const auto& v : values) ASSERT_TRUE(one.WriteString(v.section, v.key, v.text));
+  ASSERT_TRUE(IniFile(dir / "many.ini").WriteStrings(values));
+  std::string a, b;
+  ASSERT_TRUE(ReadWholeFile(dir / "one.ini", &a));
+  ASSERT_TRUE(ReadWholeFile(dir / "many.ini", &b));
+  EXPECT_EQ(a, b);
+  EXPECT_EQ(IniFile(dir / "many.ini").ReadInteger("winpos", "left", 0), 11);
+  // A missing file is created.
+  ASSERT_TRUE(IniFile(dir / "new" / "x.ini").WriteStrings(values));
+  EXPECT_EQ(IniFile(dir / "new" / "x.ini").ReadString("classes", "2", ""), "名人");
+}
