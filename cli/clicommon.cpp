@@ -41,9 +41,10 @@ std::vector<std::string> ExpandInputs(const std::vector<std::string>& args) {
     std::vector<std::string> lines;
     std::string line;
     while (std::getline(std::cin, line)) {
-      if (!line.empty() && line.back() == '\r') line.pop_back();
-      if (line.find_first_not_of(" \t") == std::string::npos) continue;
-      lines.push_back(line);
+      // Blanks around a line (and the CR of a CRLF file) are not part of it.
+      const std::size_t first = line.find_first_not_of(" \t\r");
+      if (first == std::string::npos) continue;
+      lines.push_back(line.substr(first, line.find_last_not_of(" \t\r") - first + 1));
     }
     return lines;
   }

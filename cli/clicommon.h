@@ -36,8 +36,8 @@ Time ParseTime(const std::string& text);
 // "D:M" as in the coordinate box: signed degrees, unsigned minutes.
 double ParseDegreesMinutes(const std::string& text);
 
-// The inputs of a command: the arguments, or standard input's lines when the
-// only argument is "-".
+// The inputs of a command: the arguments, or standard input's lines (blank
+// lines skipped, blanks around a line dropped) when the only argument is "-".
 std::vector<std::string> ExpandInputs(const std::vector<std::string>& args);
 
 // Formats a double with a fixed number of decimals ('.' as the point).

@@ -33,7 +33,7 @@ TEST(CalendarCli, Lunar) {
   CliRun r = Cli("lunar 2023-03-21 --to 2023-03-22");
   EXPECT_EQ(r.status, 0);
   EXPECT_EQ(r.out, "2023-03-21\t2023\t2\t30\t0\t二月三十\n2023-03-22\t2023\t2\t1\t1\t闰二月初一\n");
-  r = Cli("lunar -", "2000-02-05\\n2000-02-04\\n");
+  r = Cli("lunar -", " 2000-02-05 \\r\\n\\n2000-02-04\\t\\n");
   EXPECT_EQ(r.status, 0);
   EXPECT_EQ(r.out, "2000-02-05\t2000\t1\t1\t0\t正月初一\n2000-02-04\t1999\t12\t29\t0\t十二月廿九\n");
   // A date that does not exist is reported; the others are still answered.
