@@ -162,7 +162,9 @@ TFrmWnl::TFrmWnl(QWidget* owner)
   BitBtn2 = MakeButton(this, QStyle::SP_ArrowLeft, QStringLiteral("上一月"));
   labtitle = new QLabel(this);
   labtitle->setAlignment(Qt::AlignCenter);
-  labtitle->setStyleSheet(QStringLiteral("QLabel { font-weight: bold; font-size: 16px; }"));
+  // Black like the grid's lines: the window's pale yellow stays in every
+  // look, whatever colour a skin gives window texts.
+  labtitle->setStyleSheet(QStringLiteral("QLabel { font-weight: bold; font-size: 16px; color: rgb(0,0,0); }"));
   BitBtn1 = MakeButton(this, QStyle::SP_ArrowRight, QStringLiteral("下一月"));
   sbtnnow = MakeButton(this, QStyle::SP_BrowserReload, QStringLiteral("当前时间"));
   sbtnnow->setAutoRaise(true);

@@ -1,3 +1,4 @@
+#include <QApplication>
 #include <QComboBox>
 #include <QLabel>
 #include <QLineEdit>
@@ -5,6 +6,7 @@
 #include <QToolButton>
 #include <QtTest>
 
+#include <algorithm>
 #include <vector>
 
 #include "frmwnl.h"
@@ -156,6 +158,25 @@ class FrmWnlTest : public QObject {
     QVERIFY(w.Shape1->isVisibleTo(&w));
     const QImage marker = w.Shape1->Composed();
     QCOMPARE(marker.pixelColor(10, 40), QColor(0, 128, 0));  // background masked green
+  }
+
+  // The window keeps its pale yellow in every look, so its title keeps a
+  // dark text even when a skin makes window texts light.
+  void titleReadsOnThePaleBackgroundUnderALightTextPalette() {
+    const QPalette standard = QApplication::palette();
+    QPalette night = standard;
+    night.setColor(QPalette::WindowText, QColor(235, 229, 215));
+    QApplication::setPalette(night);
+    {
+      TFrmWnl w;
+      w.ShowDate(Date(2024, 5, 6));
+      const QImage title = w.labtitle->grab().toImage();
+      int darkest = 255;
+      for (int y = 0; y < title.height(); ++y)
+        for (int x = 0; x < title.width(); ++x) darkest = std::min(darkest, qGray(title.pixel(x, y)));
+      QVERIFY2(darkest < 80, qPrintable(QString::number(darkest)));
+    }
+    QApplication::setPalette(standard);
   }
 
   void october1582Has21Cells() {
