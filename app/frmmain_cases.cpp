@@ -496,7 +496,7 @@ void TFrmMain::pop_deleteClick() {
   // The record first: when the store cannot be written the case stays
   // whole, document and node included.
   if (!DataBase->MarkDeleted(slot)) return;
-  if (!comment.empty()) DeleteFileIfExists(comment);
+  DataBase->DeleteComments({comment});
   delete node;
   // Saving must not bring the deleted case back.
   if (viewed) LeaveViewedCase();
@@ -575,18 +575,18 @@ void TFrmMain::pop_class_deleteClick() {
                 QStringLiteral("注意"), MsgIcon::Warning))
     return;
   bool viewedDeleted = false;
+  std::vector<std::filesystem::path> comments;
   for (int i = 0; i < node->childCount(); ++i) {
     const int slot = SlotOfCaseText(node->child(i)->text(0));
     CaseRecord record;
     record.slot = -1;  // stays so when the slot is out of range
     const bool read = DataBase->ReadRecord(slot, &record) || record.slot == slot;
     if (!DataBase->MarkDeleted(slot)) continue;
-    if (read) {
-      const std::filesystem::path comment = DataBase->CommentPath(record);
-      if (!comment.empty()) DeleteFileIfExists(comment);
-    }
+    if (read) comments.push_back(DataBase->CommentPath(record));
     viewedDeleted = viewedDeleted || (caseLoaded && slot == loadedSlot);
   }
+  // Once every case is marked, so that the store is read once.
+  DataBase->DeleteComments(comments);
   delete node;
   if (viewedDeleted) LeaveViewedCase();
 }

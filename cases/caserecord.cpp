@@ -112,8 +112,7 @@ bool IsSafeCommentName(const std::string& utf8) {
   return true;
 }
 
-std::string ChooseCommentName(const CaseRecord& r,
-                              const std::function<bool(const std::string& gbkBase)>& taken) {
+std::string CommentBaseName(const CaseRecord& r) {
   char digits[64];
   std::snprintf(digits, sizeof digits, "_%04d%02d%02d%02d%02d", r.year, r.month, r.day, r.hour,
                 r.minute);
@@ -125,6 +124,13 @@ std::string ChooseCommentName(const CaseRecord& r,
                                  field - counterRoom - std::strlen(digits)) +
                      digits;
   if (!IsSafeCommentName(GbkToUtf8(base))) return {};
+  return base;
+}
+
+std::string ChooseCommentName(const CaseRecord& r,
+                              const std::function<bool(const std::string& gbkBase)>& taken) {
+  const std::string base = CommentBaseName(r);
+  if (base.empty()) return {};
   if (!taken(base)) return base;
   for (int counter = 0; counter <= kMaxCommentCounter; ++counter) {
     std::string candidate = base + "_" + std::to_string(counter);

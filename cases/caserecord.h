@@ -123,5 +123,8 @@ bool IsSafeCommentName(const std::string& utf8);
 // never handed out a second time).
 std::string ChooseCommentName(const CaseRecord& record,
                               const std::function<bool(const std::string& gbkBase)>& taken);
+// The base every candidate of the naming rule starts with ("<name>_YYYYMMDDhhmm",
+// GBK), or an empty text when the record's fields give no name that fits.
+std::string CommentBaseName(const CaseRecord& record);
 
 }  // namespace lumtar

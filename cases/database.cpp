@@ -10,6 +10,8 @@
 #include <cstring>
 #include <iterator>
 #include <system_error>
+#include <set>
+#include <string_view>
 #include <utility>
 
 #include "files.h"
@@ -138,6 +140,40 @@ bool Taken(const fs::path& p) {
 std::string WithSlash(std::string d) {
   if (d.empty() || d.back() != '/') d += '/';
   return d;
+}
+
+// A comment name (GBK) as the original platform tells file names apart:
+// ASCII letters in one case. The two bytes of a double-byte character stay
+// as they are, since a trail byte may look like a letter.
+std::string FoldedName(std::string_view gbk) {
+  std::string out(gbk);
+  for (std::size_t i = 0; i < out.size(); ++i) {
+    const unsigned char c = static_cast<unsigned char>(out[i]);
+    if (c >= 0x81 && c <= 0xFE) ++i;
+    else if (c >= 'A' && c <= 'Z') out[i] = static_cast<char>(c - 'A' + 'a');
+  }
+  return out;
+}
+
+// The folded comment name of a document file in Lumtar_f (UTF-8 name with
+// its extension).
+std::string FoldedDocumentName(const fs::path& document) {
+  return FoldedName(Utf8ToGbk(document.stem().string()));
+}
+
+// Passes the folded comment names of the live records to `visit`. A missing
+// store holds none; false when the store cannot be read.
+template <typename Visit>
+bool ForEachLiveCommentName(const std::string& storePath, Visit visit) {
+  if (storePath.empty()) return false;
+  if (!FileExists(storePath)) return true;
+  StoreFile f(storePath, O_RDONLY, LOCK_SH);
+  if (!f.ok()) return false;
+  return ForEachRecord(f.fd(), WholeRecords(f.Size()), [&visit](int, const CaseRecord& r) {
+    if (r.isDeleted == 0 && r.commentName[0] != '\0')
+      visit(FoldedName(FieldText(r.commentName, sizeof r.commentName)));
+    return true;
+  });
 }
 
 }  // namespace
@@ -389,14 +425,41 @@ fs::path MDataBase::CommentPath(const CaseRecord& record) const {
 
 bool MDataBase::ChooseCommentName(CaseRecord* record) const {
   if (folder_.empty()) return false;
-  const fs::path docs = CommentFolder();
-  std::string base = lumtar::ChooseCommentName(*record, [&docs](const std::string& gbk) {
-    return Taken(docs / (GbkToUtf8(gbk) + kCommentExtension));
-  });
+  const std::string base = CommentBaseName(*record);
   if (base.empty()) return false;
+  // Every candidate starts with the base: the names of live cases and of
+  // documents present that do so, letter case aside. The exact file test
+  // below also catches anything else of that name in the folder.
+  const std::string prefix = FoldedName(base);
+  std::set<std::string, std::less<>> used;
+  auto note = [&](std::string folded) {
+    if (folded.starts_with(prefix)) used.insert(std::move(folded));
+  };
+  if (!ForEachLiveCommentName(storePath_, note)) return false;
+  const fs::path docs = CommentFolder();
+  const std::string ext = kCommentExtension;
+  for (const std::string& file : ListFiles(docs, "*" + ext)) note(FoldedDocumentName(file));
+  std::string chosen = lumtar::ChooseCommentName(*record, [&](const std::string& gbk) {
+    return used.count(FoldedName(gbk)) > 0 || Taken(docs / (GbkToUtf8(gbk) + ext));
+  });
+  if (chosen.empty()) return false;
   std::memset(record->commentName, 0, sizeof record->commentName);
-  std::memcpy(record->commentName, base.data(), base.size());
+  std::memcpy(record->commentName, chosen.data(), chosen.size());
   return true;
+}
+
+void MDataBase::DeleteComments(const std::vector<fs::path>& documents) const {
+  std::set<std::string, std::less<>> wanted, used;
+  for (const fs::path& doc : documents)
+    if (!doc.empty()) wanted.insert(FoldedDocumentName(doc));
+  if (wanted.empty()) return;
+  // When the store cannot be read, no document is known to be free.
+  if (!ForEachLiveCommentName(storePath_, [&](std::string folded) {
+        if (wanted.count(folded) > 0) used.insert(std::move(folded));
+      }))
+    return;
+  for (const fs::path& doc : documents)
+    if (!doc.empty() && used.count(FoldedDocumentName(doc)) == 0) DeleteFileIfExists(doc);
 }
 
 }  // namespace lumtar

@@ -107,10 +107,19 @@ class MDataBase {
   // comment name or one that is no plain file name (e.g. "../../x" from a
   // foreign store): such a name never leads to a file operation.
   std::filesystem::path CommentPath(const CaseRecord& record) const;
-  // Chooses the comment name of a new case by the naming rule against the
-  // documents present in Lumtar_f and stores it in record->commentName.
-  // False (and the field untouched) when no free name is left.
+  // Chooses the comment name of a new case by the naming rule and stores it
+  // in record->commentName. A name is free when no document of that name is
+  // in Lumtar_f and no live case names it: a case whose document went
+  // missing (an import without it, a failed write) still owns its name, and
+  // handing it to a new case would make the two share one document. Names
+  // are compared with ASCII letters folded, as file names are on the
+  // original platform. False (and the field untouched) when no free name is
+  // left.
   bool ChooseCommentName(CaseRecord* record) const;
+  // Deletes the documents of cases just marked deleted, except a document
+  // that a live case still names (stores written elsewhere may have two
+  // cases naming one document). Paths come from CommentPath.
+  void DeleteComments(const std::vector<std::filesystem::path>& documents) const;
 
  private:
   std::string folder_;

@@ -605,6 +605,31 @@ class CasesUiTest : public QObject {
     QVERIFY(!store.ReadRecord(0, &gone));
   }
 
+  // Cases of a store written elsewhere can name one document. Deleting one
+  // of them, alone or with its class, leaves the document to the others.
+  void aDocumentOfSeveralCasesGoesWithTheLastOne() {
+    std::vector<CaseRecord> records = {MakeRecord({"张三", "亲友", 1990}), MakeRecord({"李四", "客户", 1980}),
+                                       MakeRecord({"王五", "亲友", 1970})};
+    for (CaseRecord& r : records) r.SetCommentName("共用");
+    WriteStore(dir_->path(), records);
+    const fs::path doc = *dir_ / "Lumtar_f/共用.rtf";
+    SaveDocument(doc, QStringLiteral("评"));
+    Boxes boxes;
+    auto w = Start();
+    QVERIFY(w);
+    Select(*w, ClassNamed(*w, QStringLiteral("客户")));
+    w->pop_class_deleteClick();
+    QVERIFY(FileExists(doc));
+    Select(*w, CaseNamed(*w, QStringLiteral("张三")));
+    w->pop_deleteClick();
+    QVERIFY(FileExists(doc));
+    Select(*w, CaseNamed(*w, QStringLiteral("王五")));
+    w->pop_deleteClick();
+    QVERIFY(!FileExists(doc));
+    QCOMPARE(StoredCount(dir_->path()), 3);
+    QVERIFY(ChildTexts(ClassNamed(*w, QStringLiteral("亲友"))).isEmpty());
+  }
+
   void movingACaseChangesItsClass() {
     WriteSettings("[classes]\r\ncount=2\r\n1=亲友\r\n2=A&B\r\n");
     WriteStore(dir_->path(), {MakeRecord({"张三", "亲友", 1990}), MakeRecord({"李四", "A&B", 1980})});

@@ -207,3 +207,60 @@ TEST_F(StoreOps, ClearStoreDeletesStoreAndDocumentsOnly) {
   EXPECT_FALSE(FileExists(StoreFile()));
   EXPECT_EQ(FilesIn(dir / "Lumtar_f"), std::set<std::string>{"notes.txt"});
 }
+
+// A case whose document went missing (here: imported without it) still owns
+// its comment name. A new case of the same person and moment must not get
+// that name, or the two would share one document and deleting either would
+// take the other's comment. Names differing only in ASCII letter case are
+// one file on the original platform.
+TEST_F(StoreOps, NewCommentNameAvoidsNamesOfLiveCases) {
+  CaseRecord live = MakeCase("张三", "朋友", 1990);
+  live.SetCommentName("张三_199003070805");
+  CaseRecord gone = MakeCase("张三", "朋友", 1990);
+  gone.SetCommentName("张三_199003070805_0");
+  gone.isDeleted = 1;
+  CaseRecord other = MakeCase("Tom", "朋友", 1990);
+  other.SetCommentName("TOM_199003070805_0");
+  // 丄 and 乤 differ only in a trail byte, 'A' against 'a': two names.
+  CaseRecord trail = MakeCase("丄", "朋友", 1990);
+  trail.SetCommentName("丄_199003070805");
+  WriteRawStore(StoreFile(), {live, gone, other, trail});
+  WriteDoc(Doc("tom_199003070805.rtf"), "Tom's");
+
+  struct Case {
+    const char* name;
+    const char* expected;
+  } cases[] = {
+      {"张三", "张三_199003070805_0"},  // the deleted case's name is free again
+      {"Tom", "Tom_199003070805_1"},
+      {"李四", "李四_199003070805"},
+      {"乤", "乤_199003070805"},
+  };
+  for (const Case& c : cases) {
+    CaseRecord r = MakeCase(c.name, "朋友", 1990);
+    ASSERT_TRUE(db.ChooseCommentName(&r)) << c.name;
+    EXPECT_EQ(r.CommentNameUtf8(), c.expected) << c.name;
+  }
+}
+
+// Two live cases naming one document (a store written elsewhere): deleting
+// one leaves the document to the other; deleting both removes it.
+TEST_F(StoreOps, DeletedCaseLeavesADocumentAnotherCaseNames) {
+  std::vector<CaseRecord> recs(3, MakeCase("张三", "朋友", 1990));
+  recs[0].SetCommentName("共用");
+  recs[1].SetCommentName("共用");
+  recs[2].SetCommentName("own");
+  WriteRawStore(StoreFile(), recs);
+  WriteDoc(Doc("共用.rtf"), "shared");
+  WriteDoc(Doc("own.rtf"), "own");
+
+  ASSERT_TRUE(db.MarkDeleted(0));
+  ASSERT_TRUE(db.MarkDeleted(2));
+  db.DeleteComments({db.CommentPath(recs[0]), db.CommentPath(recs[2]), {}});
+  EXPECT_EQ(FileBytes(Doc("共用.rtf")), "shared");
+  EXPECT_FALSE(FileExists(Doc("own.rtf")));
+
+  ASSERT_TRUE(db.MarkDeleted(1));
+  db.DeleteComments({db.CommentPath(recs[1])});
+  EXPECT_FALSE(FileExists(Doc("共用.rtf")));
+}
