@@ -44,6 +44,7 @@ constexpr const char* kClasses = "classes";
 constexpr int kMinTreeWidth = 30;
 constexpr int kMinCommentHeight = 20;
 constexpr int kSplitterWidth = 3;
+constexpr int kMaxAnalysisFontSize = 1638;  // points, the largest a rich-text file holds
 
 // The one skinning component of the program. It remembers the look the
 // application had before any skin, so it is made before the first skin is
@@ -248,6 +249,8 @@ void TFrmMain::ReadSettings() {
 
   analysisFontName = QString::fromStdString(ini.ReadString(kMingGao, "fname", kDefaultAnalysisFont));
   analysisFontSize = ini.ReadInteger(kMingGao, "fsize", kDefaultAnalysisFontSize);
+  // A hand-edited size that no font has reads as the default.
+  if (analysisFontSize < 1 || analysisFontSize > kMaxAnalysisFontSize) analysisFontSize = kDefaultAnalysisFontSize;
   analysisBackColour = static_cast<uint32_t>(ini.ReadInteger(kMingGao, "bcolor", static_cast<int>(kDefaultAnalysisColour)));
   ApplyAnalysisLook();
 

@@ -248,6 +248,29 @@ class FrmMainTest : public QObject {
                             "winpos/sheng=1\nwinpos/shi=0\nminggao/fname=黑体\nclasses/count=2\nclasses/2=名人"));
   }
 
+  void aFontSizeNoFontHasReadsAsTheDefault_data() {
+    QTest::addColumn<QString>("fsize");
+    QTest::addColumn<int>("points");
+    QTest::addColumn<int>("pixels");
+    QTest::newRow("zero") << "0" << 12 << 16;
+    QTest::newRow("negative") << "-4" << 12 << 16;
+    QTest::newRow("huge") << "2147483647" << 12 << 16;
+    QTest::newRow("small") << "1" << 1 << 1;
+    QTest::newRow("largest") << "1638" << 1638 << 400;
+  }
+
+  void aFontSizeNoFontHasReadsAsTheDefault() {
+    QFETCH(QString, fsize);
+    QFETCH(int, points);
+    QFETCH(int, pixels);
+    WriteSettings(("[minggao]\r\nfsize=" + fsize.toStdString() + "\r\n").c_str());
+    Boxes boxes;
+    auto w = Start();
+    QVERIFY(w);
+    QCOMPARE(w->analysisFontSize, points);
+    QCOMPARE(w->RedtDuan->font().pixelSize(), pixels);
+  }
+
   void closingAnsweredNoWritesNothing() {
     WriteSettings("[winpos]\r\nleft=30\r\n");
     const std::string before = Bytes(xminit_);
