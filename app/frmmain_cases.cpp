@@ -379,6 +379,11 @@ void TFrmMain::SbtoSaveClick() {
   TFrmFenLei dialog(XmInit.get(), this);
   if (RunDialog(runCaseDialog, dialog) != QDialog::Accepted) return;
   CaseRecord record = currentCase;
+  // A new record is written as the layout says: the reserved bytes zero,
+  // whatever a case viewed before (perhaps written elsewhere) held there.
+  record.reserved1 = 0;
+  std::fill(std::begin(record.reserved2), std::end(record.reserved2), uint8_t{0});
+  std::fill(std::begin(record.reserved3), std::end(record.reserved3), uint8_t{0});
   record.SetClassName(dialog.className.toStdString());
   // The document is written before the record: its file reserves the name,
   // and a record is only ever added with its document in place.

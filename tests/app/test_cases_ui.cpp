@@ -16,6 +16,7 @@
 #include <QtTest>
 
 #include <algorithm>
+#include <cstring>
 #include <functional>
 #include <memory>
 #include <string>
@@ -417,6 +418,37 @@ class CasesUiTest : public QObject {
     saveClass_.clear();
     w->SbtoSaveClick();
     QCOMPARE(StoredCount(dir_->path()), 3);
+  }
+
+  // A case of a store written elsewhere carries leftovers after its texts
+  // and in the reserved bytes. A new case charted after viewing it is
+  // written as the layout says, with zeros there.
+  void aNewCaseAfterAForeignOneIsWrittenClean() {
+    CaseRecord foreign = MakeRecord({"张三", "亲友", 1990});
+    std::memset(foreign.name + 5, 'x', sizeof foreign.name - 5);
+    foreign.reserved1 = 0x11;
+    std::memset(foreign.reserved2, 0x22, sizeof foreign.reserved2);
+    std::memset(foreign.reserved3, 0x33, sizeof foreign.reserved3);
+    std::memset(foreign.placeName + 14, 'y', sizeof foreign.placeName - 14);
+    WriteStore(dir_->path(), {foreign});
+    Boxes boxes;
+    auto w = Start();
+    QVERIFY(w);
+    Select(*w, CaseNamed(*w, QStringLiteral("张三")));
+    w->pop_viewClick();
+    QVERIFY(w->caseLoaded);
+    w->SbtoNewClick();
+    Chart(*w);
+    w->SbtoSaveClick();
+    QCOMPARE(StoredCount(dir_->path()), 2);
+    const CaseRecord added = ReadBack(dir_->path(), 1);
+    CaseRecord expected;
+    CopyRequestToCase(w->chartRequest, &expected);
+    expected.slot = 1;
+    expected.SetClassName("朋友");
+    expected.SetCommentName("张三_199003071030");
+    QCOMPARE(QByteArray(reinterpret_cast<const char*>(&added), sizeof added),
+             QByteArray(reinterpret_cast<const char*>(&expected), sizeof expected));
   }
 
   void theSaveDialogListsTheClassesAndRefusesAnEmptyOne() {
