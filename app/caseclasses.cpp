@@ -102,8 +102,13 @@ QComboBox* MakeClassBox(QWidget* parent, const IniFile* settings) {
 
 int GbkByteLength(const QString& text) { return static_cast<int>(Utf8ToGbk(text.toStdString()).size()); }
 
+bool GbkCanHold(const QString& text) {
+  const std::string utf8 = text.toStdString();
+  return GbkToUtf8(Utf8ToGbk(utf8)) == utf8;
+}
+
 QValidator::State GbkByteValidator::validate(QString& input, int&) const {
-  return GbkByteLength(input) <= maxBytes_ ? Acceptable : Invalid;
+  return GbkByteLength(input) <= maxBytes_ && GbkCanHold(input) ? Acceptable : Invalid;
 }
 
 }  // namespace lumtar

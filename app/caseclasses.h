@@ -54,8 +54,12 @@ QComboBox* MakeClassBox(QWidget* parent, const IniFile* settings);
 
 // The length of a text in GBK bytes, as a record field holds it.
 int GbkByteLength(const QString& text);
+// True when GBK holds every character of the text; any other character
+// would reach the record and the settings file as '?'.
+bool GbkCanHold(const QString& text);
 
-// Keeps an edit's text within a number of GBK bytes.
+// Keeps an edit's text within a number of GBK bytes and to characters GBK
+// holds.
 class GbkByteValidator : public QValidator {
  public:
   GbkByteValidator(int maxBytes, QObject* parent) : QValidator(parent), maxBytes_(maxBytes) {}

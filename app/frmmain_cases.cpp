@@ -521,7 +521,7 @@ bool InputText(const TFrmMain& w, QWidget* owner, const QString& title, const QS
 
 bool ValidTreeClassName(const QString& name) {
   const int bytes = GbkByteLength(name);
-  return bytes > 0 && bytes <= kMaxTreeClassBytes;
+  return bytes > 0 && bytes <= kMaxTreeClassBytes && GbkCanHold(name);
 }
 
 }  // namespace

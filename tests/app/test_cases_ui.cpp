@@ -472,6 +472,10 @@ class CasesUiTest : public QObject {
     edit->clear();
     TypeText(edit, QStringLiteral("一二三四五六七八"));
     QCOMPARE(edit->text(), QStringLiteral("一二三四五六"));
+    // Nor a character GBK has not, which would be stored as '?'.
+    edit->clear();
+    TypeText(edit, QStringLiteral("朋한友"));
+    QCOMPARE(edit->text(), QStringLiteral("朋友"));
     dialog.CboFenLei->setEditText(QStringLiteral(" 新朋友 "));
     dialog.BtnOkClick();
     QCOMPARE(dialog.result(), int(QDialog::Accepted));
@@ -710,7 +714,8 @@ class CasesUiTest : public QObject {
     };
     const std::vector<Refused> refused = {{"abc", "已有这个类别了！"},
                                           {"   ", "类别名不能为空，并且最多可以有6个汉字！"},
-                                          {"一二三四五六七", "类别名不能为空，并且最多可以有6个汉字！"}};
+                                          {"一二三四五六七", "类别名不能为空，并且最多可以有6个汉字！"},
+                                          {"한국", "类别名不能为空，并且最多可以有6个汉字！"}};
     for (const Refused& r : refused) {
       boxes.Clear();
       typed_ = QString::fromUtf8(r.typed);
