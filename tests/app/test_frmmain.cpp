@@ -351,6 +351,8 @@ class FrmMainTest : public QObject {
     auto again = Start();
     QVERIFY(again);
     QVERIFY(again->isMaximized());
+    QCOMPARE(again->Tree->width(), 180);
+    QCOMPARE(again->RedtPingYu->height(), 80);
   }
 
   void natalChartFromATypedPlace() {
