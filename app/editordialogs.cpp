@@ -122,6 +122,10 @@ class FontColorDialog : public QDialog {
     sample_ = new QLabel(QStringLiteral("AaBbYyZz 七政四余"), this);
     sample_->setAlignment(Qt::AlignCenter);
     sample_->setFrameShape(QFrame::StyledPanel);
+    // On the ground of text boxes, light in every look, so that the usual
+    // dark colours read also where a skin darkens the dialog.
+    sample_->setBackgroundRole(QPalette::Base);
+    sample_->setAutoFillBackground(true);
     sample_->setFixedSize(240, 64);
 
     auto* grid = new QGridLayout;

@@ -61,8 +61,9 @@ void KeepSelectionVisible(QTextEdit* editor) {
 }
 
 // The look of the first selected character, for the font dialog: the
-// editor's own font fills in what the text does not set, and sizes in
-// pixels are given in points (96 dpi).
+// editor's own font fills in what the text does not set, sizes in pixels
+// are given in points (96 dpi), and text without a colour of its own is
+// black, as files and paper have it.
 FontChoice SelectionLook(const QTextEdit& editor, const QTextCursor& selection) {
   QTextCursor first(editor.document());
   first.setPosition(selection.selectionStart());
@@ -70,9 +71,8 @@ FontChoice SelectionLook(const QTextEdit& editor, const QTextCursor& selection) 
   const QTextCharFormat format = first.charFormat();
   QFont font = format.font().resolve(editor.document()->defaultFont());
   if (font.pointSizeF() <= 0 && font.pixelSize() > 0) font.setPointSizeF(font.pixelSize() * 0.75);
-  const QColor color = format.hasProperty(QTextFormat::ForegroundBrush)
-                           ? format.foreground().color()
-                           : editor.palette().color(QPalette::Text);
+  const QColor color = format.hasProperty(QTextFormat::ForegroundBrush) ? format.foreground().color()
+                                                                        : QColor(0, 0, 0);
   return {font, color};
 }
 

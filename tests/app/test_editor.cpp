@@ -7,6 +7,7 @@
 #include <QDialog>
 #include <QGuiApplication>
 #include <QImage>
+#include <QLabel>
 #include <QLineEdit>
 #include <QMenu>
 #include <QPainter>
@@ -23,6 +24,8 @@
 #include <QTreeWidget>
 #include <QtTest>
 
+#include <algorithm>
+#include <map>
 #include <memory>
 #include <set>
 #include <vector>
@@ -813,6 +816,51 @@ class EditorTest : public QObject {
     QVERIFY(choice.font.italic() && !choice.font.bold());
     QVERIFY(choice.font.underline() && !choice.font.strikeOut());
     QCOMPARE(choice.color, color);
+  }
+
+  // Under a skin with light window texts on a dark window, the sample of
+  // the font dialog stays on a light ground, where black text reads.
+  void fontSampleReadsUnderADarkWindowPalette() {
+    const QPalette standard = QApplication::palette();
+    QPalette night = standard;
+    night.setColor(QPalette::Window, QColor(0x2b, 0x2e, 0x34));
+    night.setColor(QPalette::WindowText, QColor(0xeb, 0xe5, 0xd7));
+    QApplication::setPalette(night);
+    QImage sample;
+    QTimer::singleShot(0, [&sample] {
+      QWidget* d = QApplication::activeModalWidget();
+      if (!d) return;
+      for (QLabel* label : d->findChildren<QLabel*>())
+        if (label->text().startsWith(QStringLiteral("AaBb"))) sample = label->grab().toImage();
+      d->close();
+    });
+    FontChoice choice{SongTiPointFont(12), QColor(0, 0, 0)};
+    ChooseFont(nullptr, &choice);
+    QApplication::setPalette(standard);
+    QVERIFY(!sample.isNull());
+    // The ground is the colour of most pixels.
+    std::map<QRgb, int> count;
+    for (int y = 0; y < sample.height(); ++y)
+      for (int x = 0; x < sample.width(); ++x) ++count[sample.pixel(x, y)];
+    const QRgb ground =
+        std::max_element(count.begin(), count.end(), [](auto& a, auto& b) { return a.second < b.second; })->first;
+    QVERIFY2(qGray(ground) > 160, qPrintable(QColor(ground).name()));
+  }
+
+  // Text without a colour of its own is black in the files and on paper;
+  // the font dialog offers it as black whatever text colour a skin shows.
+  void selectionWithoutItsOwnColourIsOfferedAsBlack() {
+    Boxes boxes;
+    Dialogs dialogs;
+    auto w = Start();
+    QVERIFY(w);
+    QPalette pal = w->RedtPingYu->palette();
+    pal.setColor(QPalette::Text, QColor(0x1f, 0x1c, 0x18));
+    w->RedtPingYu->setPalette(pal);
+    Select(w->RedtPingYu, 0, 3);
+    w->PopupPingYu.font->trigger();
+    QCOMPARE(dialogs.fontPresets.size(), size_t(1));
+    QCOMPARE(dialogs.fontPresets[0].color, QColor(0, 0, 0));
   }
 
   // Not a test: with LUMTAR_EDITOR_SHOTS=<folder>, under a real display
