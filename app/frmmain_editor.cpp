@@ -1,8 +1,10 @@
 // The comment editor, the analysis page's look, the output of the chart
 // picture and the perpetual calendar.
 #include <QAction>
+#include <QApplication>
 #include <QClipboard>
 #include <QComboBox>
+#include <QEvent>
 #include <QFile>
 #include <QGuiApplication>
 #include <QMenu>
@@ -52,13 +54,37 @@ void ReportSave(QWidget* owner, bool saved, const QString& name) {
 }
 
 // The selection stays visible, in the same colours, when the editor loses
-// the focus.
-void KeepSelectionVisible(QTextEdit* editor) {
-  QPalette pal = editor->palette();
-  for (QPalette::ColorRole role : {QPalette::Highlight, QPalette::HighlightedText})
-    pal.setColor(QPalette::Inactive, role, pal.color(QPalette::Active, role));
-  editor->setPalette(pal);
-}
+// the focus: the look's own selection colours, taken again whenever the
+// look changes (a skin switched on or off).
+class KeepSelectionVisible : public QObject {
+ public:
+  explicit KeepSelectionVisible(QTextEdit* editor) : QObject(editor), editor_(editor) {
+    editor->installEventFilter(this);
+    Apply();
+  }
+  bool eventFilter(QObject*, QEvent* event) override {
+    // A new look reaches an editor inside the window as a palette change.
+    if (event->type() == QEvent::PaletteChange || event->type() == QEvent::ApplicationPaletteChange) Apply();
+    return false;
+  }
+
+ private:
+  void Apply() {
+    const QPalette look = QApplication::palette(editor_);
+    QPalette pal = editor_->palette();
+    bool changed = false;
+    for (QPalette::ColorRole role : {QPalette::Highlight, QPalette::HighlightedText})
+      for (QPalette::ColorGroup group : {QPalette::Active, QPalette::Inactive}) {
+        const QColor colour = look.color(QPalette::Active, role);
+        if (pal.color(group, role) == colour && pal.isBrushSet(group, role)) continue;
+        pal.setColor(group, role, colour);
+        changed = true;
+      }
+    if (changed) editor_->setPalette(pal);
+  }
+
+  QTextEdit* editor_;
+};
 
 // The look of the first selected character, for the font dialog: the
 // editor's own font fills in what the text does not set, sizes in pixels
@@ -112,7 +138,7 @@ void BlackenAutomaticText(QTextDocument* doc) {
 
 void TFrmMain::BuildEditorMenus() {
   auto build = [this](QTextEdit* editor, bool withImport) {
-    KeepSelectionVisible(editor);
+    new KeepSelectionVisible(editor);
     EditMenu m;
     m.menu = new QMenu(editor);
     m.undo = m.menu->addAction(QStringLiteral("撤销"));

@@ -234,6 +234,31 @@ class EditorTest : public QObject {
     QCOMPARE(e->toPlainText(), QStringLiteral("甲丁乙丙"));
   }
 
+  // Both editors show a selection in the look's selection colours, with
+  // the focus or without it, also after the look changed (a skin).
+  void selectionsTakeTheColoursOfTheLook() {
+    Boxes boxes;
+    auto w = Start();
+    QVERIFY(w);
+    const QPalette standard = QApplication::palette();
+    QPalette skin = standard;
+    skin.setColor(QPalette::Highlight, QColor(0xc9, 0x9a, 0x45));
+    skin.setColor(QPalette::HighlightedText, QColor(0x1c, 0x1e, 0x22));
+    QApplication::setPalette(skin);
+    QCoreApplication::processEvents();
+    for (QTextEdit* editor : {w->RedtPingYu, w->RedtDuan})
+      for (QPalette::ColorGroup group : {QPalette::Active, QPalette::Inactive}) {
+        QCOMPARE(editor->palette().color(group, QPalette::Highlight), QColor(0xc9, 0x9a, 0x45));
+        QCOMPARE(editor->palette().color(group, QPalette::HighlightedText), QColor(0x1c, 0x1e, 0x22));
+      }
+    // The analysis page keeps its own ground.
+    QCOMPARE(w->RedtDuan->palette().color(QPalette::Base), ColorFromBgr(12635344));
+    QApplication::setPalette(standard);
+    QCoreApplication::processEvents();
+    QCOMPARE(w->RedtPingYu->palette().color(QPalette::Inactive, QPalette::Highlight),
+             standard.color(QPalette::Active, QPalette::Highlight));
+  }
+
   void userEditsSetTheModifiedMark() {
     Boxes boxes;
     auto w = Start();
