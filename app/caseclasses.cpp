@@ -45,6 +45,13 @@ QString FoldedClassName(const QString& name) {
   return folded;
 }
 
+QString ShownClassName(const QString& name) {
+  QString shown = name;
+  for (QChar& c : shown)
+    if (c.unicode() < 0x20 || c.unicode() == 0x7F) c = QLatin1Char(' ');
+  return shown;
+}
+
 QStringList ReadClassList(const IniFile& ini, const QString& missing) {
   const int count = ClassCount(ini);
   QStringList names;

@@ -34,6 +34,12 @@ inline bool SameClassName(const QString& a, const QString& b) { return SameIgnor
 // SameClassName finds equal.
 QString FoldedClassName(const QString& name);
 
+// A class name as the tree and the settings file hold it: control
+// characters become spaces. A line break in a name (one from a store
+// written elsewhere, or pasted) would otherwise split its line in
+// dat/xminit.ini and could start a section or key of its own there.
+QString ShownClassName(const QString& name);
+
 // Keys "1" … "count" in order. A missing key gives `missing`; an empty
 // `missing` leaves the entry out (the tree lists no nameless class).
 QStringList ReadClassList(const IniFile& ini, const QString& missing);

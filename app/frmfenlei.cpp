@@ -54,7 +54,7 @@ void TFrmFenLei::showEvent(QShowEvent* event) {
 }
 
 void TFrmFenLei::BtnOkClick() {
-  const QString text = CboFenLei->currentText().trimmed();
+  const QString text = ShownClassName(CboFenLei->currentText()).trimmed();
   if (text.isEmpty()) {
     ShowMessage(this, QStringLiteral("类别名不能为空"), QStringLiteral("错误"), MsgIcon::Error);
     return;

@@ -194,7 +194,7 @@ void TFrmMain::FillTree(const std::vector<int>& slotList) {
     CaseRecord record;
     for (int slot : slotList) {
       if (!DataBase->ReadScanned(slot, &record)) continue;
-      const QString className = QString::fromStdString(record.ClassNameUtf8());
+      const QString className = ShownClassName(QString::fromStdString(record.ClassNameUtf8()));
       auto it = classOf.constFind(FoldedClassName(className));
       const int index = it != classOf.constEnd() ? it.value() : addClass(className);
       cases[static_cast<size_t>(index)].append(MakeNode(CaseNodeText(record), ImageOf(record)));
@@ -531,7 +531,7 @@ void TFrmMain::pop_class_addClick() {
   if (!root) return;
   QString name = QStringLiteral("新类别");
   if (!InputText(*this, this, QStringLiteral("新建类别"), QStringLiteral("请输入新建类别名："), &name)) return;
-  name = name.trimmed();
+  name = ShownClassName(name).trimmed();
   if (!ValidTreeClassName(name)) {
     ShowMessage(this, kClassNameRule, kAppCaption);
     return;
@@ -551,7 +551,7 @@ void TFrmMain::pop_class_renameClick() {
   const QString oldName = node->text(0);
   QString name = oldName;
   if (!InputText(*this, this, QStringLiteral("修改类别名"), QStringLiteral("请输入新的类别名："), &name)) return;
-  name = name.trimmed();
+  name = ShownClassName(name).trimmed();
   if (!ValidTreeClassName(name)) {
     ShowMessage(this, kClassNameRule, kAppCaption);
     return;

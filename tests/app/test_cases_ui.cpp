@@ -327,6 +327,28 @@ class CasesUiTest : public QObject {
     QCOMPARE(boxes.Texts(), QStringList(3, QStringLiteral("请先选择一个命例！")));
   }
 
+  // A class name of a store written elsewhere may hold line breaks. The
+  // class list written at close must stay one key a class, and nothing of
+  // such a name may become a section or key of its own.
+  void classNamesWithLineBreaksStayOnOneLine() {
+    WriteSettings("[classes]\r\ncount=1\r\n1=亲友\r\n");
+    CaseRecord r = MakeRecord({"张三", "", 1990});
+    std::memcpy(r.className, "a\r\n[w]\r\nx=1", 12);
+    WriteStore(dir_->path(), {r});
+    Boxes boxes;
+    auto w = Start();
+    QVERIFY(w);
+    // Typed into the class input box, e.g. pasted.
+    typed_ = QStringLiteral("b\r\n[v]");
+    w->pop_class_addClick();
+    QCOMPARE(ClassNames(*w), (QStringList{"亲友", "a  [w]  x=1", "b  [v]"}));
+    w->pop_class_saveClick();
+    IniFile ini(xminit_);
+    QCOMPARE(ini.ReadSections(), (std::vector<std::string>{"classes"}));
+    QCOMPARE(ini.ReadSection("classes"), (std::vector<std::string>{"count", "1", "2", "3"}));
+    QCOMPARE(QString::fromStdString(ini.ReadString("classes", "2", "")), QStringLiteral("a  [w]  x=1"));
+  }
+
   void theMenuFollowsTheLevelOfTheSelectedNode() {
     WriteSettings("[classes]\r\ncount=3\r\n1=亲友\r\n2=名人\r\n3=客户\r\n");
     WriteStore(dir_->path(), {MakeRecord({"张三", "名人", 1990})});
