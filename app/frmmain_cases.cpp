@@ -350,9 +350,11 @@ void TFrmMain::SbtoSaveClick() {
     if (!AskYesNo(this, QStringLiteral("要修改“%1”这条记录吗？").arg(QString::fromStdString(currentCase.NameUtf8())),
                   QStringLiteral("提示"), MsgIcon::Information))
       return;
-    // A case without a usable document of its own gets one now; an
-    // unreadable document is never written over.
-    if (loadedCommentPath.empty()) {
+    // A case without a usable document of its own gets one now: an
+    // unreadable document is never written over, nor one that another case
+    // names as well (a store written elsewhere), whose comment would change
+    // with this one.
+    if (loadedCommentPath.empty() || DataBase->CommentShared(currentCase)) {
       CaseRecord named = currentCase;
       if (DataBase->ChooseCommentName(&named)) {
         std::copy(std::begin(named.commentName), std::end(named.commentName), currentCase.commentName);

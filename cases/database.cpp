@@ -448,6 +448,14 @@ bool MDataBase::ChooseCommentName(CaseRecord* record) const {
   return true;
 }
 
+bool MDataBase::CommentShared(const CaseRecord& record) const {
+  if (record.commentName[0] == '\0') return false;
+  const std::string name = FoldedName(FieldText(record.commentName, sizeof record.commentName));
+  int users = 0;
+  ForEachLiveCommentName(storePath_, [&](const std::string& folded) { users += folded == name; });
+  return users > 1;
+}
+
 void MDataBase::DeleteComments(const std::vector<fs::path>& documents) const {
   std::set<std::string, std::less<>> wanted, used;
   for (const fs::path& doc : documents)

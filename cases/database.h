@@ -116,6 +116,10 @@ class MDataBase {
   // original platform. False (and the field untouched) when no free name is
   // left.
   bool ChooseCommentName(CaseRecord* record) const;
+  // True when, besides the case itself, another live case names the
+  // record's comment document (stores written elsewhere may have such
+  // pairs); saving the case's comment there would change the other's.
+  bool CommentShared(const CaseRecord& record) const;
   // Deletes the documents of cases just marked deleted, except a document
   // that a live case still names (stores written elsewhere may have two
   // cases naming one document). Paths come from CommentPath.

@@ -663,8 +663,9 @@ class CasesUiTest : public QObject {
     QVERIFY(!store.ReadRecord(0, &gone));
   }
 
-  // Cases of a store written elsewhere can name one document. Deleting one
-  // of them, alone or with its class, leaves the document to the others.
+  // Cases of a store written elsewhere can name one document. Saving one
+  // of them back gives it a document of its own; deleting one, alone or
+  // with its class, leaves the document to the others.
   void aDocumentOfSeveralCasesGoesWithTheLastOne() {
     std::vector<CaseRecord> records = {MakeRecord({"张三", "亲友", 1990}), MakeRecord({"李四", "客户", 1980}),
                                        MakeRecord({"王五", "亲友", 1970})};
@@ -675,11 +676,24 @@ class CasesUiTest : public QObject {
     Boxes boxes;
     auto w = Start();
     QVERIFY(w);
+    Select(*w, CaseNamed(*w, QStringLiteral("张三")));
+    w->pop_viewClick();
+    QCOMPARE(w->RedtPingYu->toPlainText(), QStringLiteral("评"));
+    EditComment(*w, QStringLiteral("张三的评"));
+    w->SbtoSaveClick();
+    QCOMPARE(QString::fromStdString(ReadBack(dir_->path(), 0).CommentNameUtf8()), QStringLiteral("张三_199003071030"));
+    QCOMPARE(DocumentText(*dir_ / "Lumtar_f/张三_199003071030.rtf"), QStringLiteral("张三的评"));
+    QCOMPARE(DocumentText(doc), QStringLiteral("评"));
+    // Saved again, it stays with its own document.
+    w->SbtoSaveClick();
+    QCOMPARE(QString::fromStdString(ReadBack(dir_->path(), 0).CommentNameUtf8()), QStringLiteral("张三_199003071030"));
+
     Select(*w, ClassNamed(*w, QStringLiteral("客户")));
     w->pop_class_deleteClick();
     QVERIFY(FileExists(doc));
     Select(*w, CaseNamed(*w, QStringLiteral("张三")));
     w->pop_deleteClick();
+    QVERIFY(!FileExists(*dir_ / "Lumtar_f/张三_199003071030.rtf"));
     QVERIFY(FileExists(doc));
     Select(*w, CaseNamed(*w, QStringLiteral("王五")));
     w->pop_deleteClick();

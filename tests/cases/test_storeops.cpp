@@ -243,8 +243,9 @@ TEST_F(StoreOps, NewCommentNameAvoidsNamesOfLiveCases) {
   }
 }
 
-// Two live cases naming one document (a store written elsewhere): deleting
-// one leaves the document to the other; deleting both removes it.
+// Two live cases naming one document (a store written elsewhere): the
+// document counts as shared while both live; deleting one leaves the
+// document to the other; deleting both removes it.
 TEST_F(StoreOps, DeletedCaseLeavesADocumentAnotherCaseNames) {
   std::vector<CaseRecord> recs(3, MakeCase("张三", "朋友", 1990));
   recs[0].SetCommentName("共用");
@@ -254,8 +255,11 @@ TEST_F(StoreOps, DeletedCaseLeavesADocumentAnotherCaseNames) {
   WriteDoc(Doc("共用.rtf"), "shared");
   WriteDoc(Doc("own.rtf"), "own");
 
+  EXPECT_TRUE(db.CommentShared(recs[0]));
+  EXPECT_FALSE(db.CommentShared(recs[2]));
   ASSERT_TRUE(db.MarkDeleted(0));
   ASSERT_TRUE(db.MarkDeleted(2));
+  EXPECT_FALSE(db.CommentShared(recs[1]));
   db.DeleteComments({db.CommentPath(recs[0]), db.CommentPath(recs[2]), {}});
   EXPECT_EQ(FileBytes(Doc("共用.rtf")), "shared");
   EXPECT_FALSE(FileExists(Doc("own.rtf")));
