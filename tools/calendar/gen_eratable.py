@@ -23,9 +23,21 @@ What goes in:
 
 Where an era goes on from an earlier row (the 永历 years kept by 明郑, the
 regnal years of 秦昭襄王), the row carries the offset that continues the count.
+A row that takes up an era again names the year it starts with when the
+chronology gives it (后汉's 天福 begins with its twelfth year).
+
+An era kept by the rulers who came after the one who proclaimed it is split
+among them: the proclaimer's row ends in the year his successor came to the
+throne, and each successor has a row of his own from the year of his
+accession, counting on from the same first year. The year of a change so
+shows both rulers, as it shows both eras when an era changed in mid-year.
+The successions come from the chronology's remarks ("…即位沿用"); the few
+they leave unsaid or undated are listed in KEPT_ERAS.
 """
 import csv
+import json
 import os
+import re
 import sys
 
 # Astronomical years: 1 BC = 0, n BC = 1 - n.
@@ -73,10 +85,149 @@ TITLES = {("武周", "武曌"): "武则天", ("后金", "努尔哈赤"): "清太
 # Characters outside GBK, written with their usual GBK variant.
 GBK_VARIANTS = {"㬎": "显", "𪾢": "睍", "𬣞": "詝", "䴥": "麚"}
 
+# Successors who kept an era and proclaimed none of their own, so that the
+# chronology has no row for them: (dynasty, the remark's name) -> (title,
+# personal name, first and last year of the reign).
+RULERS_WITHOUT_ERAS = {
+    ("东汉", "北鄉侯劉懿"): ("北乡侯", "刘懿", 125, 125),
+    ("唐", "唐哀帝李柷"): ("唐哀帝", "李柷", 904, 907),
+    ("后周", "周世宗柴榮"): ("周世宗", "柴荣", 954, 959),
+    ("后周", "周恭帝柴宗訓"): ("周恭帝", "柴宗训", 959, 960),
+    ("元", "元寧宗"): ("元宁宗", "懿璘质班", 1332, 1332),
+}
+
+# Successions the remarks leave unsaid or undated: (dynasty and era kept,
+# successor's dynasty, title and personal name, year of accession).
+KEPT_ERAS = [
+    ("唐", "弘道", "唐", "唐中宗", "李显", 683),       # 高宗 died in the twelfth month
+    ("唐", "宝应", "唐", "唐代宗", "李豫", 762),       # to 广德 (763)
+    ("武周", "神龙", "唐", "唐中宗", "李显", 705),     # 唐 restored, 神龙 kept to 707
+    ("南梁", "承圣", "南梁", "梁敬帝", "萧方智", 555),  # as 梁王, until 萧渊明's 天成
+    ("后梁", "乾化", "后梁", "梁郢王", "朱友珪", 912),  # until his 凤历 of 913
+    ("明", "泰昌", "明", "明熹宗", "朱由校", 1620),     # 泰昌 was proclaimed by him
+    ("金", "大定", "金", "金章宗", "完颜璟", 1189),
+    ("清", "同治", "清", "清德宗", "载湉", 1874),
+]
+
+# Accessions in the remarks that start no row here, with the reason.
+NOT_KEPT_HERE = {
+    ("明", "明安宗"),     # 南明 starts with 弘光 (1645); 1644 names the last reign of 明 and the first of 清
+    ("南明", "紹武帝"),   # a rival claimant at Guangzhou for forty days
+    ("元", "元昭宗"),     # 北元, which the table leaves out
+}
+
 CLOSING_ROWS = [
     (1912, 37, 0, "近、现代", "中华民国", "", "民国"),
     (1949, 9999, 1948, "当代", "中国", "", "公历纪元"),
 ]
+
+
+def year_of(text):
+    """The leading year of a chronology date ('前87年', '954年正月'), astronomical."""
+    m = re.match(r"\s*(?:约)?(前)?(\d+)年", text or "")
+    if not m:
+        return None
+    return bc(int(m.group(2))) if m.group(1) else int(m.group(2))
+
+
+CN_DIGITS = {"元": 1, "一": 1, "二": 2, "三": 3, "四": 4, "五": 5, "六": 6, "七": 7, "八": 8, "九": 9}
+
+
+def era_year_number(text):
+    """元, 三, 十二, 三十五 … as a number."""
+    if "十" in text:
+        tens, _, units = text.partition("十")
+        return (CN_DIGITS[tens] if tens else 1) * 10 + (CN_DIGITS[units] if units else 0)
+    return CN_DIGITS[text]
+
+
+def taken_up_from(remark):
+    """The first year number of an era taken up from another ruler or regime,
+    as the remark gives it: '復用朱溫乾化年號（三年－五年）' gives 3."""
+    m = re.search(r"用.*?年號（([元一二三四五六七八九十]+)年", remark or "")
+    return era_year_number(m.group(1)) if m else None
+
+
+def accessions(remark):
+    """The accessions a remark reports as keeping the era: (year, name as
+    written) for every '…即位沿用', or a '…即位' that closes a sentence. The
+    year is the last one written before it in the same sentence
+    ('顯德六年（959年）六月周恭帝柴宗訓即位沿用')."""
+    found = []
+    for sentence in re.split(r"[。\n]", remark or ""):
+        year = None
+        parts = re.split(r"[，；]", sentence)
+        for k, part in enumerate(parts):
+            m = re.search(r"（(前)?(\d+)年）", part)
+            if m:
+                year = bc(int(m.group(2))) if m.group(1) else int(m.group(2))
+            m = re.search(r"(?:^|月)([^月（）]*?)即位(沿用)?$", part)
+            # A bare 即位 followed by more (改元, 廢除 …) did not keep the era.
+            if m and year is not None and (m.group(2) or k == len(parts) - 1):
+                found += [(year, who) for who in m.group(1).split("、")]
+    return found
+
+
+def find_successor(rulers, dynasty, who, year):
+    """(dynasty, title, name, last year of the reign) of the ruler a remark
+    names as coming to the throne in the year given."""
+    if (dynasty, who) in RULERS_WITHOUT_ERAS:
+        title, name, _, last = RULERS_WITHOUT_ERAS[(dynasty, who)]
+        return dynasty, title, name, last
+    found = []
+    for title_w, name_w, title, name, first, last in rulers.get(dynasty, []):
+        forms = {title_w, title_w + name_w}
+        if len(title_w) > 2:  # written without the dynasty: 衛紹王, 齊王曹芳
+            forms |= {title_w[1:], title_w[1:] + name_w}
+        # The reign may be counted from the year after an accession late in a
+        # year (漢元帝: 前49年十二月).
+        if who in forms and (first is None or first <= year + 1) and (last is None or year <= last):
+            found.append((dynasty, title, name, last))
+    if len(found) != 1:
+        sys.exit("%s %s (%d): %d rulers match" % (dynasty, who, year, len(found)))
+    return found[0]
+
+
+def with_successors(eras, records, remarks, rulers):
+    """The rows with every era kept by later rulers split among them: the
+    proclaimer's row ends in the year of the first successor's accession (or
+    his own last year, if he died before), each successor's row runs from his
+    accession to the next one's, to the end of his reign or of the era, and
+    counts on from the era's first year."""
+    successors = [[] for _ in eras]  # per row: (accession year, dynasty, title, name, last year)
+    for i, (e, r) in enumerate(zip(eras, records)):
+        for year, who in accessions(remarks[int(r["id"])]):
+            if (e[3], who) in NOT_KEPT_HERE:
+                continue
+            s = find_successor(rulers, e[3], who, year)
+            if any(o[3:] == [s[0], s[1], s[2], e[6]] for o in eras):
+                continue  # the chronology has a row of his own for it (后汉's 乾祐)
+            successors[i].append((year,) + s)
+    for dyn, era, s_dyn, title, name, year in KEPT_ERAS:
+        rows = [i for i, e in enumerate(eras) if e[3] == dyn and e[6] == era
+                and e[0] <= year < e[0] + e[1]]
+        last = [r[5] for r in rulers[s_dyn] if r[2] == title and r[3] == name
+                and (r[4] is None or r[4] <= year) and (r[5] is None or year <= r[5])]
+        if len(rows) != 1 or len(last) != 1:
+            sys.exit("%s %s: %s %s (%d) not found" % (dyn, era, title, name, year))
+        successors[rows[0]].append((year, s_dyn, title, name, last[0]))
+
+    out = []
+    for e, r, kept in zip(eras, records, successors):
+        out.append(e)
+        if not kept:
+            continue
+        kept.sort(key=lambda k: k[0])
+        first, end, offset = e[0], e[0] + e[1] - 1, e[2]
+        own_last = year_of(r["reign_last_raw"])
+        e[1] = min(end, kept[0][0], max(own_last if own_last is not None else end, first)) - first + 1
+        for k, (year, dyn, title, name, last) in enumerate(kept):
+            stop = min(end, kept[k + 1][0] if k + 1 < len(kept) else end,
+                       last if last is not None else end)
+            if stop < year:
+                sys.exit("%s %s: %s %s from %d after the era's end" % (e[3], e[6], title, name, year))
+            out.append([year, stop - year + 1, year - first + offset, dyn, title, name, e[6]])
+    return out
 
 
 def gbk_field(text, size):
@@ -108,14 +259,27 @@ def main():
     for first, last, dyn, title, name, era, offset in QIN_EARLY_HAN:
         rows.append([first, last - first + 1, offset, dyn, title, name, era])
 
-    eras = []
+    eras = []     # the rows, as above
+    records = []  # the chronology's record of each row
+    rulers = {}   # dynasty -> (title and name as the remarks write them, title, name,
+                  #             first and last year of the reign) of each ruler
     with open(os.path.join(src, "eras_wikipedia_normalized.csv"), encoding="utf-8") as f:
         for r in csv.DictReader(f):
-            if r["tier"] != "main" or r["dynasty"] not in ERA_DYNASTIES or not r["first_year"]:
+            if r["tier"] != "main" or r["dynasty"] not in ERA_DYNASTIES:
                 continue
             title = r["ruler_title"] or TITLES.get((r["dynasty"], r["ruler_name"]), "")
+            ruler = (r["ruler_title_trad"] or title, r["ruler_name_trad"], title, r["ruler_name"],
+                     year_of(r["reign_first_raw"]), year_of(r["reign_last_raw"]))
+            if ruler not in rulers.setdefault(r["dynasty"], []):
+                rulers[r["dynasty"]].append(ruler)
+            if not r["first_year"]:
+                continue
             eras.append([int(r["first_year"]), int(r["n_years"]), 0, r["dynasty"], title,
                          r["ruler_name"], r["era_name"]])
+            records.append(r)
+    with open(os.path.join(src, "raw", "qinghaoh_chinese-era-explorer", "src", "data", "eras.json"),
+              encoding="utf-8") as f:
+        remarks = {x["id"]: x.get("remark") or "" for x in json.load(f)}
     # An era carried on by a later row (same name, the earlier row reaching the
     # later one's first year or the year before) keeps counting its years.
     for i, e in enumerate(eras):
@@ -123,6 +287,10 @@ def main():
             if p[6] == e[6] and p[0] < e[0] and p[0] + p[1] >= e[0]:
                 e[2] = e[0] - p[0] + p[2]
                 break
+        first_number = taken_up_from(remarks[int(records[i]["id"])])
+        if first_number is not None:
+            e[2] = first_number - 1
+    eras = with_successors(eras, records, remarks, rulers)
     rows += eras
     rows.sort(key=lambda r: r[0])  # stable: keeps the order of equal first years
     for first, count, offset, dyn, title, name, era in CLOSING_ROWS:
@@ -130,9 +298,9 @@ def main():
 
     lines = [
         "// Generated by tools/calendar/gen_eratable.py from the gathered chronology;",
-        "// do not edit. One row per reign era (or reign where there were no eras):",
-        "// first year, number of years, year offset, dynasty, title, personal name,",
-        "// era name (GBK).",
+        "// do not edit. One row per reign era and ruler who used it (or per reign",
+        "// where there were no eras): first year, number of years, year offset,",
+        "// dynasty, title, personal name, era name (GBK).",
     ]
     for first, count, offset, dyn, title, name, era in rows:
         fields = [c_bytes(gbk_field(dyn, 11)), c_bytes(gbk_field(title, 11)),
