@@ -20,6 +20,7 @@
 #include <algorithm>
 #include <cmath>
 
+#include "caseclasses.h"
 #include "coordinates.h"
 #include "dateinputs.h"
 #include "files.h"
@@ -37,19 +38,6 @@ namespace {
 // Wide enough for two radio buttons of two characters side by side.
 constexpr int kPanelWidth = 110;
 constexpr int kNameBytes = 10;  // a name is stored in 10 bytes of GBK
-
-// Keeps a name within the bytes a case record has for it, so that what is
-// charted and saved is what was typed.
-class GbkLengthValidator : public QValidator {
- public:
-  GbkLengthValidator(int maxBytes, QObject* parent) : QValidator(parent), maxBytes_(maxBytes) {}
-  State validate(QString& input, int&) const override {
-    return Utf8ToGbk(input.toStdString()).size() <= static_cast<size_t>(maxBytes_) ? Acceptable : Invalid;
-  }
-
- private:
-  int maxBytes_;
-};
 
 QComboBox* MakeList(QWidget* parent, int visibleRows, bool bold) {
   auto* list = new QComboBox(parent);
@@ -229,7 +217,7 @@ void TFrmMain::BuildInputPanel() {
   box->addSpacing(2);
   box->addWidget(Pair(PanelInput, Rdona, Rdonv));
   Edtname = LabelledEdit(box, PanelInput, "姓名");
-  Edtname->setValidator(new GbkLengthValidator(kNameBytes, Edtname));
+  Edtname->setValidator(new GbkByteValidator(kNameBytes, Edtname));
   Edtname->setText(QStringLiteral("某人"));
 
   box->addSpacing(8);

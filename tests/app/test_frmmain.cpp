@@ -558,6 +558,13 @@ class FrmMainTest : public QObject {
     w->Edtname->clear();
     for (QChar c : QStringLiteral("Li Bai 1234")) w->Edtname->insert(QString(c));
     QCOMPARE(w->Edtname->text(), QStringLiteral("Li Bai 123"));
+    // A character GBK cannot hold would be saved as '?': it is not taken.
+    w->Edtname->clear();
+    w->Edtname->insert(QStringLiteral("李"));
+    w->Edtname->insert(QString::fromUtf8("\xF0\xA0\x80\x80"));  // U+20000
+    w->Edtname->insert(QString::fromUtf8("\xED\x95\x9C"));       // Hangul syllable
+    w->Edtname->insert(QStringLiteral("白"));
+    QCOMPARE(w->Edtname->text(), QStringLiteral("李白"));
   }
 
   void annualChartRefusesWithoutANatalChart() {
