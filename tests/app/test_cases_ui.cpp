@@ -30,6 +30,7 @@
 #include "files.h"
 #include "frmfenlei.h"
 #include "frmmain.h"
+#include "mainwindow.h"
 #include "frmsearch.h"
 #include "gbk.h"
 #include "inifile.h"
@@ -225,19 +226,12 @@ class CasesUiTest : public QObject {
       *text = typed_;
       return true;
     };
-    w->show();
-    if (!QTest::qWaitForWindowExposed(w.get())) return nullptr;
-    return w;
+    return test::Shown(std::move(w));
   }
 
   // A birth that charts: 张三, 1990-3-7 10:30 at Fuzhou.
   static void Chart(TFrmMain& w, const QString& name = QStringLiteral("张三")) {
-    w.Edtname->setText(name);
-    w.EdtYear->setText(QStringLiteral("1990"));
-    w.cbom->setCurrentIndex(2);
-    w.cbod->setCurrentIndex(6);
-    w.cbos->setCurrentIndex(10);
-    w.cbomin->setCurrentIndex(30);
+    test::TypeBirth(w, name);
     w.ledtjing->setText(QStringLiteral("119:18"));
     w.ledtwei->setText(QStringLiteral("26:5"));
     w.BtnpaiClick();

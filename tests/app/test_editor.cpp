@@ -35,6 +35,7 @@
 #include "files.h"
 #include "frmfenlei.h"
 #include "frmmain.h"
+#include "mainwindow.h"
 #include "gbk.h"
 #include "inifile.h"
 #include "msgbox.h"
@@ -155,22 +156,11 @@ class EditorTest : public QObject {
 
   std::unique_ptr<test::TempDir> dir_;
 
-  std::unique_ptr<TFrmMain> Start() {
-    auto w = std::make_unique<TFrmMain>();
-    w->show();
-    if (!QTest::qWaitForWindowExposed(w.get())) return nullptr;
-    QCoreApplication::processEvents();
-    return w;
-  }
+  std::unique_ptr<TFrmMain> Start() { return test::Shown(std::make_unique<TFrmMain>()); }
 
   // A natal chart on screen: 1990-3-7 10:30 at Fuzhou.
   static void Chart(TFrmMain& w) {
-    w.Edtname->setText(QStringLiteral("张三"));
-    w.EdtYear->setText(QStringLiteral("1990"));
-    w.cbom->setCurrentIndex(2);
-    w.cbod->setCurrentIndex(6);
-    w.cbos->setCurrentIndex(10);
-    w.cbomin->setCurrentIndex(30);
+    test::TypeBirth(w);
     w.BtnpaiClick();
   }
 

@@ -27,6 +27,7 @@
 #include "files.h"
 #include "frmliu.h"
 #include "frmmain.h"
+#include "mainwindow.h"
 #include "gbk.h"
 #include "inifile.h"
 #include "msgbox.h"
@@ -115,22 +116,11 @@ class FrmMainTest : public QObject {
 
   void WriteSettings(const char* utf8) { WriteWholeFileAtomic(xminit_, Utf8ToGbk(utf8)); }
 
-  std::unique_ptr<TFrmMain> Start() {
-    auto w = std::make_unique<TFrmMain>();
-    w->show();
-    if (!QTest::qWaitForWindowExposed(w.get())) return nullptr;
-    QCoreApplication::processEvents();
-    return w;
-  }
+  std::unique_ptr<TFrmMain> Start() { return test::Shown(std::make_unique<TFrmMain>()); }
 
   // A birth that charts: 1990-3-7 10:30, typed at Fuzhou's coordinates.
   static void FillBirth(TFrmMain& w) {
-    w.Edtname->setText(QStringLiteral("张三"));
-    w.EdtYear->setText(QStringLiteral("1990"));
-    w.cbom->setCurrentIndex(2);
-    w.cbod->setCurrentIndex(6);
-    w.cbos->setCurrentIndex(10);
-    w.cbomin->setCurrentIndex(30);
+    test::TypeBirth(w);
     w.ledtjing->setText(QStringLiteral("117:48"));
     w.ledtwei->setText(QStringLiteral("25:42"));
   }
