@@ -242,6 +242,12 @@ class CasesUiTest : public QObject {
     QVERIFY(node->isSelected());
   }
 
+  // Views the case of that name through the tree's pop-up menu.
+  static void View(TFrmMain& w, const QString& name) {
+    Select(w, CaseNamed(w, name));
+    w.pop_viewClick();
+  }
+
  private slots:
   void init() {
     dir_ = std::make_unique<test::TempDir>();
@@ -450,8 +456,7 @@ class CasesUiTest : public QObject {
     Boxes boxes;
     auto w = Start();
     QVERIFY(w);
-    Select(*w, CaseNamed(*w, QStringLiteral("张三")));
-    w->pop_viewClick();
+    View(*w, QStringLiteral("张三"));
     QVERIFY(w->caseLoaded);
     w->SbtoNewClick();
     Chart(*w);
@@ -573,8 +578,7 @@ class CasesUiTest : public QObject {
     boxes.Clear();
     boxes.answers[QStringLiteral("当前评语文本已改变，要保存吗？")] = false;
     EditComment(*w, QStringLiteral("不要的评语"));
-    Select(*w, CaseNamed(*w, QStringLiteral("张三")));
-    w->pop_viewClick();
+    View(*w, QStringLiteral("张三"));
     QCOMPARE(boxes.Texts(), QStringList{QStringLiteral("当前评语文本已改变，要保存吗？")});
     QCOMPARE(w->loadedSlot, 0);
     // No document of its own: the editor keeps its text.
@@ -588,11 +592,9 @@ class CasesUiTest : public QObject {
     Boxes boxes;
     auto w = Start();
     QVERIFY(w);
-    Select(*w, CaseNamed(*w, QStringLiteral("张三")));
-    w->pop_viewClick();
+    View(*w, QStringLiteral("张三"));
     QVERIFY(w->caseLoaded);
-    Select(*w, CaseNamed(*w, QStringLiteral("古人")));
-    w->pop_viewClick();
+    View(*w, QStringLiteral("古人"));
     QCOMPARE(boxes.Texts(), QStringList{QStringLiteral("年份必须在1600-2100年之间")});
     QCOMPARE(boxes.seen[0].caption, QStringLiteral("年份错误"));
     // The panel holds the other case now; saving must not write it over
@@ -670,8 +672,7 @@ class CasesUiTest : public QObject {
     Boxes boxes;
     auto w = Start();
     QVERIFY(w);
-    Select(*w, CaseNamed(*w, QStringLiteral("张三")));
-    w->pop_viewClick();
+    View(*w, QStringLiteral("张三"));
     QCOMPARE(w->RedtPingYu->toPlainText(), QStringLiteral("评"));
     EditComment(*w, QStringLiteral("张三的评"));
     w->SbtoSaveClick();
@@ -702,8 +703,7 @@ class CasesUiTest : public QObject {
     Boxes boxes;
     auto w = Start();
     QVERIFY(w);
-    Select(*w, CaseNamed(*w, QStringLiteral("张三")));
-    w->pop_viewClick();
+    View(*w, QStringLiteral("张三"));
     w->TreeRightMouseDown();
     QCOMPARE(w->pop_move->actions().size(), 1);
     QCOMPARE(w->pop_move->actions()[0]->text(), QStringLiteral("A&&B"));
@@ -962,8 +962,7 @@ class CasesUiTest : public QObject {
     Boxes boxes;
     auto w = Start();
     QVERIFY(w);
-    Select(*w, CaseNamed(*w, QStringLiteral("某人")));
-    w->pop_viewClick();
+    View(*w, QStringLiteral("某人"));
     QVERIFY(w->caseLoaded);
     const int slot = w->loadedSlot;
     EditComment(*w, QStringLiteral("整理前写下的评语"));
