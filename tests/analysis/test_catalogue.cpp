@@ -1,5 +1,6 @@
 #include <gtest/gtest.h>
 
+#include <algorithm>
 #include <string>
 #include <string_view>
 
@@ -169,6 +170,30 @@ TEST(VerseCatalogue, SlipsOfTheSourcesAreMended) {
     EXPECT_NE(c.text.find(c.mended), std::string::npos) << c.key;
     EXPECT_EQ(c.text.find(c.slip), std::string::npos) << c.key;
   }
+}
+
+namespace {
+
+// Characters of UTF-8 text (lead bytes only).
+size_t CharacterCount(const std::string& text) {
+  size_t n = 0;
+  for (unsigned char c : text) n += (c & 0xC0) != 0x80;
+  return n;
+}
+
+}  // namespace
+
+// The judgements stand whole where they fit: 日水同宫 ends with its last
+// clause, and no entry runs past 112 characters between its ★ and its line
+// break.
+TEST(VerseCatalogue, JudgementsAreWholeWithinTheirLength) {
+  EXPECT_TRUE(EndsWith(ConjunctionVerse(0, 2), "好音律；若是日主在本宫，昼生大富，夜生微贵。\r\n"));
+  size_t longest = 0;
+  for (int a = 0; a < kVerseBodyCount; ++a)
+    for (int b = 0; b < kVerseBodyCount; ++b)
+      for (const std::string* t : {&LordMansionVerse(a, b), &LordPalaceVerse(a, b), &ConjunctionVerse(a, b)})
+        if (!t->empty()) longest = std::max(longest, CharacterCount(*t) - 3);  // ★, CR, LF
+  EXPECT_LE(longest, 112u);
 }
 
 TEST(VerseCatalogue, KeysOutsideTheTablesGiveEmptyTexts) {

@@ -287,6 +287,9 @@ XXDC_JUDGEMENT_LINES = {'木': (14, 297, 398), '火': (15, 300, 396), '土': (16
                         '月': (19, 219, 325), '气': (19, 731, 790), '孛': (20, 300, 358),
                         '罗': (21, 298, 320), '计': (22, 276, 299)}
 JUDGEMENT_KINDS = {'度': 'D', '宫': 'G', '同': 'T'}
+# The longest body-and-lord entry, title included, between its ★ and its
+# line break.
+MAX_JUDGEMENT_CHARS = 112
 
 
 def xxdc_judgement_sections():
@@ -436,6 +439,10 @@ def check_catalogue(verses, lords):
         raise SourceError('the verse table has %d ids, not the 718 expected' % len(verses))
     if len(lords) != 174:
         raise SourceError('the body-and-lord table has %d entries, not 174' % len(lords))
+    for key, text in lords.items():
+        # Characters between the ★ and the line break.
+        if len(text) - 3 > MAX_JUDGEMENT_CHARS:
+            raise SourceError('%s: %d characters, at most %d' % (key, len(text) - 3, MAX_JUDGEMENT_CHARS))
     for key, text in list(verses.items()) + list(lords.items()):
         try:
             text.encode('gbk')
