@@ -5,11 +5,13 @@ Classical rows come from the two sources read by sources.py; the rows
 written for Lumtar come from written_*.txt and judgements.txt beside this
 script. Run from anywhere:
 
-    python3 tools/analysis/gen_catalogue.py            # writes the catalogue
-    python3 tools/analysis/gen_catalogue.py --check    # compares only
+    python3 tools/analysis/gen_catalogue.py               # writes the catalogue
+    python3 tools/analysis/gen_catalogue.py --check       # compares only
+    python3 tools/analysis/gen_catalogue.py --similarity  # the 主飞入 mirror pairs only
 
 The script stops with a message when a source does not parse as expected.
 """
+import difflib
 import os
 import re
 import sys
@@ -372,9 +374,36 @@ def read_written(name):
     return blocks
 
 
+# The lord of A standing in B and the lord of B standing in A are different
+# matters (A's affairs carried into B's domain, and B's into A's); texts of
+# such a mirror pair that read alike (difflib ratio at or above this) are
+# refused.
+LORD_MIRROR_LIMIT = 0.5
+
+
+def lord_mirror_ratios(blocks):
+    """[(ratio, id, mirror id)] of the 66 mirror pairs, most alike first."""
+    pairs = []
+    for stand in range(12):
+        for ruled in range(stand + 1, 12):
+            a, b = 1000 + 12 * stand + ruled, 1000 + 12 * ruled + stand
+            if a in blocks and b in blocks:
+                ratio = difflib.SequenceMatcher(None, ''.join(blocks[a][1]), ''.join(blocks[b][1])).ratio()
+                pairs.append((ratio, a, b))
+    return sorted(pairs, reverse=True)
+
+
+def check_lord_mirrors(blocks):
+    alike = [p for p in lord_mirror_ratios(blocks) if p[0] >= LORD_MIRROR_LIMIT]
+    if alike:
+        raise SourceError('written_lords.txt: mirror texts read alike (difflib ratio >= %.2f): %s' % (
+            LORD_MIRROR_LIMIT, ', '.join('%d/%d %.3f' % (a, b, r) for r, a, b in alike)))
+
+
 def lord_rows():
     """主飞入: 1000 + 12 x house where the lord stands + house it rules."""
     blocks = read_written('written_lords.txt')
+    check_lord_mirrors(blocks)
     rows = {}
     for stand in range(12):
         for ruled in range(12):
@@ -470,7 +499,26 @@ def render(verses, lords):
     return '\n'.join(out) + '\n'
 
 
+def report_similarity():
+    """Prints the most alike mirror pairs; 1 when a pair is refused."""
+    try:
+        blocks = read_written('written_lords.txt')
+    except SourceError as e:
+        print('gen_catalogue: ' + str(e), file=sys.stderr)
+        return 1
+    ratios = lord_mirror_ratios(blocks)
+    for ratio, a, b in ratios[:5]:
+        print('%.3f  %d %s主飞入%s  /  %d %s主飞入%s' % (
+            ratio, a, LORD_HOUSES[(a - 1000) % 12], LORD_HOUSES[(a - 1000) // 12],
+            b, LORD_HOUSES[(b - 1000) % 12], LORD_HOUSES[(b - 1000) // 12]))
+    alike = sum(1 for r in ratios if r[0] >= LORD_MIRROR_LIMIT)
+    print('%d mirror pairs, %d at or above %.2f' % (len(ratios), alike, LORD_MIRROR_LIMIT))
+    return 1 if alike else 0
+
+
 def main(argv):
+    if '--similarity' in argv:
+        return report_similarity()
     try:
         verses, lords = build_catalogue()
     except SourceError as e:
