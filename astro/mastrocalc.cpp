@@ -11,18 +11,11 @@ namespace {
 
 // 1600-01-01 00:00 UT, the origin of the day count of the remainders.
 constexpr double kRemainderEpoch = 2305447.5;
-constexpr int kStationsPerSide = 20;
 
 double Reduce360(double v) { return v - 360 * std::floor(v / 360); }
 
 double JulianDayOfBeijing(const DateTime& m) {
   return JulianDayOfCalendar(m.year, m.month, m.day + (m.hour + m.minute / 60.0) / 24);
-}
-
-// A station found from t as a Beijing-time Julian day.
-double StationAsBeijingDay(double s) {
-  const double days = s * 36525;
-  return days + kJ2000 - DeltaTDays(days) + kBeijingOffsetDays;
 }
 
 }  // namespace
@@ -74,40 +67,20 @@ uint8_t MAstroCalc::MotionState(int index, const DateTime& beijing) const {
   const int body = kEphemerisBodyOfChart[index];
   if (body == 0 || body >= 8) return kMotionNone;
 
-  // The stations of this planet searched from the start of the year three
-  // years before the moment's year.
-  StationCache* c = nullptr;
-  for (StationCache& e : cache_)
-    if (e.body == body && e.year == beijing.year) c = &e;
+  const double j = JulianDayOfBeijing(beijing);
+  uint8_t state = kMotionNone;
+  if (TabulatedMotionState(body, beijing.year, j, &state)) return state;
+
+  // Outside the table: the chain of the moment's year, searched.
+  StationChain* c = nullptr;
+  for (StationChain& e : cache_)
+    if (e.body() == body && e.year() == beijing.year) c = &e;
   if (c == nullptr) {
     c = &cache_[cacheNext_];
     cacheNext_ = (cacheNext_ + 1) % static_cast<int>(std::size(cache_));
-    *c = StationCache{};
-    c->body = body;
-    c->year = beijing.year;
-    c->next[0] = c->next[1] = (JulianDayOfCalendar(beijing.year - 3, 1, 1.0) - kJ2000) / 36525;
+    *c = StationChain(body, beijing.year);
   }
-  const double period = kSynodicPeriodDays[body] / 36525;
-  // The stations of one side come one after the other, each searched from
-  // the one before; only as many are found as the question needs.
-  auto station = [&](StationSide side, int i) {
-    const int k = static_cast<int>(side);
-    while (c->known[k] <= i) {
-      const double s = StationTime(body, c->next[k], side);
-      c->next[k] = s + period;
-      c->at[k][c->known[k]++] = StationAsBeijingDay(s);
-    }
-    return c->at[k][i];
-  };
-  auto start = [&](int i) { return station(StationSide::Before, i); };
-  auto end = [&](int i) { return station(StationSide::After, i); };
-
-  const double j = JulianDayOfBeijing(beijing);
-  for (int i = 0; i < kStationsPerSide - 1; ++i) {
-    if (start(i) <= j && j < end(i)) return kMotionRetrograde;
-    if (end(i) <= j && j < start(i + 1)) return kMotionDirect;
-  }
-  return kMotionNone;
+  return c->StateAt(j);
 }
 
 BodyPositionSet MAstroCalc::ChartPositions(const DateTime& beijing, uint8_t nodeConvention, bool withMotion) {

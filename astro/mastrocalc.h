@@ -8,6 +8,7 @@
 
 #include <cstdint>
 
+#include "motionstates.h"
 #include "timescale.h"
 
 namespace lumtar::astro {
@@ -94,19 +95,10 @@ class MAstroCalc {
   ClockTime clock_;
   double jdUt_;
 
-  // Stationary points of one planet for one starting year, filled in order
-  // as far as a question needed them. They depend on nothing else, so a kept
-  // result is the one a fresh search would give.
-  struct StationCache {
-    int body = 0;
-    int year = 0;
-    // Index 0: the retrograde starts (stations before opposition or inferior
-    // conjunction), 1: the ends; Beijing-time Julian days.
-    int known[2] = {};
-    double next[2] = {};  // where the search for the next one starts
-    double at[2][20] = {};
-  };
-  mutable StationCache cache_[8];
+  // Station chains of the years outside the table, found as far as a
+  // question needed them. They depend on nothing else, so a kept chain
+  // answers as a fresh search would.
+  mutable StationChain cache_[8];
   mutable int cacheNext_ = 0;
 };
 

@@ -2,6 +2,11 @@
 // with the motion states, ascendant, places, pillars, and the derived items.
 #include <benchmark/benchmark.h>
 
+#include <algorithm>
+#include <chrono>
+#include <random>
+#include <vector>
+
 #include "chartheader.h"
 #include "chartstars.h"
 #include "vovirer.h"
@@ -47,6 +52,31 @@ static void BM_ComputeNatalNewYears(benchmark::State& state) {
   }
 }
 BENCHMARK(BM_ComputeNatalNewYears)->Unit(benchmark::kMillisecond);
+
+// Births at random over the whole chart range, each in a year the engine
+// may not have seen: the time a new birth takes. The counter "median_ms" is
+// the median time of one chart.
+static void BM_ComputeNatalRandomBirths(benchmark::State& state) {
+  CVoVirer engine;
+  std::mt19937 random(20240917);
+  std::uniform_int_distribution<int> year(kFirstYear, kLastYear), month(1, 12), day(1, 28), hour(0, 23),
+      minute(0, 59);
+  std::uniform_real_distribution<float> lon(73, 135), lat(18, 53);
+  std::vector<double> times;
+  for (auto _ : state) {
+    ChartRequest r = Request(year(random), month(random), day(random), hour(random));
+    r.minute = static_cast<int16_t>(minute(random));
+    r.longitude = lon(random);
+    r.latitude = lat(random);
+    const auto start = std::chrono::steady_clock::now();
+    bool ok = engine.ComputeNatal(r);
+    times.push_back(std::chrono::duration<double, std::milli>(std::chrono::steady_clock::now() - start).count());
+    benchmark::DoNotOptimize(ok);
+  }
+  std::nth_element(times.begin(), times.begin() + static_cast<long>(times.size() / 2), times.end());
+  state.counters["median_ms"] = times[times.size() / 2];
+}
+BENCHMARK(BM_ComputeNatalRandomBirths)->Unit(benchmark::kMillisecond);
 
 // What the picture and the header add on top of the model.
 static void BM_SpiritsAndHeader(benchmark::State& state) {
