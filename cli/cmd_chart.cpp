@@ -132,8 +132,11 @@ ChartRequest RequestOf(const ChartOptions& o) {
 }
 
 void ComputeChart(CVoVirer& engine, const ChartOptions& o) {
-  if (!o.settings.empty()) engine.SetSettingsPath(o.settings);
-  if (!o.analysis.empty()) engine.SetAnalysis([](CVoVirer& e) { BuildAnalysis(e); });
+  // Set on every chart: an engine that serves many requests (batch) takes
+  // nothing over from the request before.
+  engine.SetSettingsPath(o.settings);
+  engine.SetAnalysis(o.analysis.empty() ? std::function<void(CVoVirer&)>()
+                                        : [](CVoVirer& e) { BuildAnalysis(e); });
   if (!engine.ComputeNatal(RequestOf(o))) throw CommandError(engine.lastError);
 }
 
@@ -219,6 +222,12 @@ json NatalChartJson(CVoVirer& engine, const ChartRequest& entered) {
   return j;
 }
 
+void RunChart(CVoVirer& engine, const ChartOptions& o) {
+  ComputeChart(engine, o);
+  WriteAnalysis(engine, o);
+  WriteChartPictures(engine, o);
+}
+
 namespace {
 
 const RegisterCommands registerChart([](CLI::App& app) {
@@ -227,9 +236,7 @@ const RegisterCommands registerChart([](CLI::App& app) {
   AddChartOptions(chart, *options);
   chart->callback([options] {
     CVoVirer engine;
-    ComputeChart(engine, *options);
-    WriteAnalysis(engine, *options);
-    WriteChartPictures(engine, *options);
+    RunChart(engine, *options);
     if (options->json) {
       std::cout << NatalChartJson(engine, RequestOf(*options)).dump() << '\n';
       return;
@@ -283,12 +290,6 @@ json AnnualJson(const CVoVirer& engine) {
   return j;
 }
 
-struct AnnualOptions {
-  std::vector<std::string> at;  // date and time
-  int zone = 0;
-  CLI::Option* zoneOption = nullptr;  // not given: the chart's own zone
-};
-
 // The annual moment of the options as the annual time dialog takes it: a
 // year 1600..2100 and a date that exists, as a civil time in its zone.
 double AnnualMomentJd(CVoVirer& engine, const AnnualOptions& a) {
@@ -305,29 +306,44 @@ double AnnualMomentJd(CVoVirer& engine, const AnnualOptions& a) {
   return engine.dateService.JulianDayOf(moment);
 }
 
+}  // namespace
+
+void AddAnnualOptions(CLI::App* cmd, AnnualOptions& a) {
+  cmd->add_option("--at", a.at, "the annual moment YYYY-MM-DD HH:MM, civil time in the zone of --at-zone")
+      ->expected(2)
+      ->required();
+  a.zoneOption = cmd->add_option("--at-zone", a.zone, "time-zone list position 0..23 of --at (default: that of --zone)");
+}
+
+void RunAnnual(CVoVirer& engine, const ChartOptions& o, const AnnualOptions& a) {
+  ComputeChart(engine, o);
+  const int zone = a.zoneOption != nullptr && a.zoneOption->count() > 0 ? a.zone : o.zone;
+  if (zone < 0 || zone >= kTimeZoneCount) throw CommandError(kBadTimeZone);
+  if (!engine.ComputeAnnual(zone, AnnualMomentJd(engine, a))) throw CommandError(engine.lastError);
+  WriteAnalysis(engine, o);  // the natal chart's, which the overlay leaves as it was
+  WriteChartPictures(engine, o);
+}
+
+json AnnualChartJson(CVoVirer& engine, const ChartOptions& o) {
+  json j = NatalChartJson(engine, RequestOf(o));
+  j["annual"] = AnnualJson(engine);
+  return j;
+}
+
+namespace {
+
 const RegisterCommands registerAnnual([](CLI::App& app) {
   auto options = std::make_shared<ChartOptions>();
   auto annual = std::make_shared<AnnualOptions>();
   CLI::App* cmd = app.add_subcommand(
       "annual", "a natal chart with its annual overlay: the header and the annual lines, or JSON with --json");
   AddChartOptions(cmd, *options);
-  cmd->add_option("--at", annual->at, "the annual moment YYYY-MM-DD HH:MM, civil time in the zone of --at-zone")
-      ->expected(2)
-      ->required();
-  annual->zoneOption =
-      cmd->add_option("--at-zone", annual->zone, "time-zone list position 0..23 of --at (default: that of --zone)");
+  AddAnnualOptions(cmd, *annual);
   cmd->callback([options, annual] {
     CVoVirer engine;
-    ComputeChart(engine, *options);
-    const int zone = annual->zoneOption->count() > 0 ? annual->zone : options->zone;
-    if (zone < 0 || zone >= kTimeZoneCount) throw CommandError(kBadTimeZone);
-    if (!engine.ComputeAnnual(zone, AnnualMomentJd(engine, *annual))) throw CommandError(engine.lastError);
-    WriteAnalysis(engine, *options);  // the natal chart's, which the overlay leaves as it was
-    WriteChartPictures(engine, *options);
+    RunAnnual(engine, *options, *annual);
     if (options->json) {
-      json j = NatalChartJson(engine, RequestOf(*options));
-      j["annual"] = AnnualJson(engine);
-      std::cout << j.dump() << '\n';
+      std::cout << AnnualChartJson(engine, *options).dump() << '\n';
       return;
     }
     for (const HeaderLine& l : HeaderLines(engine)) std::cout << l.text << '\n';

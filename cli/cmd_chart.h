@@ -5,6 +5,7 @@
 #include <nlohmann/json.hpp>
 
 #include <string>
+#include <vector>
 
 #include "clicommon.h"
 #include "vovirer.h"
@@ -36,6 +37,23 @@ void AddChartOptions(CLI::App* cmd, ChartOptions& options);
 // The request the options describe. Throws UsageError for malformed text and
 // CommandError (with the system's message) for values out of range.
 ChartRequest RequestOf(const ChartOptions& options);
+
+// The options of the annual moment: --at and --at-zone.
+struct AnnualOptions {
+  std::vector<std::string> at;        // date and time
+  int zone = 0;
+  CLI::Option* zoneOption = nullptr;  // not given: the chart's own zone
+};
+void AddAnnualOptions(CLI::App* cmd, AnnualOptions& annual);
+
+// What `chart` and `annual` compute and write (the analysis and picture
+// files), before their output. `batch` runs the very same for each of its
+// lines, on one engine: whatever an option means belongs in these functions
+// (and those they call), not in a command's callback.
+void RunChart(CVoVirer& engine, const ChartOptions& options);
+void RunAnnual(CVoVirer& engine, const ChartOptions& options, const AnnualOptions& annual);
+// What `annual --json` prints: the chart JSON with the overlay as "annual".
+nlohmann::ordered_json AnnualChartJson(CVoVirer& engine, const ChartOptions& options);
 
 // Computes the natal chart of the options (with its analysis text when
 // --analysis names a file); throws CommandError with the engine's message
