@@ -201,6 +201,11 @@ void TFrmMain::showEvent(QShowEvent* event) {
 void TFrmMain::FormShow() {
   FillInputLists();
   XmInit = std::make_unique<IniFile>(ProgramPath(kMainSettingsRelativePath));
+  // The skin before the window's size: a skin's menu bar may be taller or
+  // lower than the standard one, and the stored height is the client area's
+  // below it. The window is not painted before all of this is done.
+  BuildSkinMenu();
+  ApplySkinSetting();
   ReadSettings();
   VoVirer = std::make_unique<CVoVirer>();
   // The engine draws every chart into the picture and writes the analysis
@@ -215,8 +220,6 @@ void TFrmMain::FormShow() {
   });
   DataBase->Open(ProgramDir(), 0);
   FillTree(StartUpSlots());
-  BuildSkinMenu();
-  ApplySkinSetting();
 }
 
 void TFrmMain::ReadSettings() {
@@ -238,9 +241,12 @@ void TFrmMain::ReadSettings() {
   auto coordinate = [](int v) { return std::clamp(v, -30000, 30000); };
   auto extent = [](int v) { return std::clamp(v, 1, 30000); };
   move(coordinate(ini.ReadInteger(kWinPos, "left", 10)), coordinate(ini.ReadInteger(kWinPos, "top", 10)));
-  // The client area lies below the menu bar.
-  resize(extent(ini.ReadInteger(kWinPos, "width", 400)),
-         extent(ini.ReadInteger(kWinPos, "height", 400)) + menuBar()->sizeHint().height());
+  // The client area lies below the menu bar, as high as the look in force
+  // draws it at that width.
+  const int clientWidth = extent(ini.ReadInteger(kWinPos, "width", 400));
+  int bar = menuBar()->heightForWidth(clientWidth);
+  if (bar <= 0) bar = menuBar()->sizeHint().height();
+  resize(clientWidth, extent(ini.ReadInteger(kWinPos, "height", 400)) + bar);
   switch (ini.ReadInteger(kWinPos, "state", 0)) {
     case 1: setWindowState(windowState() | Qt::WindowMinimized); break;
     case 2: setWindowState(windowState() | Qt::WindowMaximized); break;

@@ -345,6 +345,39 @@ class FrmMainTest : public QObject {
     QCOMPARE(again->RedtPingYu->height(), 80);
   }
 
+  // The client size stays what was stored, restart after restart, whether
+  // or not a skin changes the menu bar's height.
+  void theClientSizeSurvivesRestarts_data() {
+    QTest::addColumn<QString>("skin");
+    QTest::newRow("standard look") << QString();
+    for (const char* name : {"Mx1", "墨夜", "青瓷"}) QTest::newRow(name) << QString::fromUtf8(name);
+  }
+  void theClientSizeSurvivesRestarts() {
+    QFETCH(QString, skin);
+    std::filesystem::copy(std::filesystem::path(LUMTAR_SOURCE_DIR) / "data/skins", *dir_ / "skins",
+                          std::filesystem::copy_options::recursive);
+    WriteSettings("[winpos]\r\nleft=40\r\ntop=30\r\nwidth=850\r\nheight=600\r\nstate=0\r\n");
+    if (!skin.isEmpty()) {
+      IniFile ini(xminit_);
+      ini.WriteInteger("window", "skined", 1);
+      ini.WriteString("window", "skinname", skin.toStdString());
+    }
+    Boxes boxes;
+    for (int start = 0; start < 3; ++start) {
+      auto w = Start();
+      QVERIFY(w);
+      QCOMPARE(w->centralWidget()->size(), QSize(850, 600));
+      w->mnuF_exit->trigger();
+      QVERIFY(!w->isVisible());
+      QCOMPARE(Values(xminit_, {"winpos/width", "winpos/height"}),
+               QStringLiteral("winpos/width=850\nwinpos/height=600"));
+    }
+    // The standard look again for the other tests.
+    IniFile(xminit_).WriteInteger("window", "skined", 0);
+    auto plain = Start();
+    QVERIFY(plain);
+  }
+
   void natalChartFromATypedPlace() {
     Boxes boxes;
     auto w = Start();
