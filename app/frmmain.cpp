@@ -1,6 +1,7 @@
 #include "frmmain.h"
 
 #include <QAction>
+#include <QApplication>
 #include <QCloseEvent>
 #include <QComboBox>
 #include <QHBoxLayout>
@@ -283,6 +284,25 @@ void TFrmMain::ApplyAnalysisLook() {
   QPalette pal = RedtDuan->palette();
   pal.setColor(QPalette::Base, ColorFromBgr(analysisBackColour));
   RedtDuan->setPalette(pal);
+  ApplyAnalysisSheet();
+}
+
+void TFrmMain::ApplyAnalysisSheet() {
+  const QPalette look = QApplication::palette(RedtDuan);
+  const QString sheet =
+      QStringLiteral("QTextEdit { background-color: %1; selection-background-color: %2; selection-color: %3; }")
+          .arg(ColorFromBgr(analysisBackColour).name(), look.color(QPalette::Active, QPalette::Highlight).name(),
+               look.color(QPalette::Active, QPalette::HighlightedText).name());
+  // Setting a sheet changes the palette, which asks for the sheet again.
+  if (RedtDuan->styleSheet() != sheet) RedtDuan->setStyleSheet(sheet);
+}
+
+// A new look (a skin switched on or off) reaches the window as a palette
+// change; the analysis page, whose palette is its style sheet's, takes the
+// look's selection colours from here.
+void TFrmMain::changeEvent(QEvent* event) {
+  if (event->type() == QEvent::PaletteChange && RedtDuan) ApplyAnalysisSheet();
+  QMainWindow::changeEvent(event);
 }
 
 // ---- close

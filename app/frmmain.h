@@ -201,7 +201,13 @@ class TFrmMain : public QMainWindow {
   void mnuH_helpClick();
 
   // ---- analysis page look
+  // The page's font and ground from analysisFontName, analysisFontSize and
+  // analysisBackColour.
   void ApplyAnalysisLook();
+  // The page's ground and the look's selection colours in a style sheet of
+  // the page's own: under a skin's style sheet a widget's palette is not
+  // drawn. Taken again whenever the look changes.
+  void ApplyAnalysisSheet();
 
   // ---- skins
   void BuildSkinMenu();
@@ -297,6 +303,7 @@ class TFrmMain : public QMainWindow {
  protected:
   void showEvent(QShowEvent* event) override;
   void closeEvent(QCloseEvent* event) override;
+  void changeEvent(QEvent* event) override;
 
  private:
   void BuildLayout();

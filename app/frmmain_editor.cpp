@@ -138,7 +138,9 @@ void BlackenAutomaticText(QTextDocument* doc) {
 
 void TFrmMain::BuildEditorMenus() {
   auto build = [this](QTextEdit* editor, bool withImport) {
-    new KeepSelectionVisible(editor);
+    // The analysis page has its selection colours in its style sheet
+    // (ApplyAnalysisSheet).
+    if (editor != RedtDuan) new KeepSelectionVisible(editor);
     EditMenu m;
     m.menu = new QMenu(editor);
     m.undo = m.menu->addAction(QStringLiteral("撤销"));

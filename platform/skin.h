@@ -23,7 +23,9 @@
 // file (skins share such files). The palette gives every widget its colours, so the sheet only needs the
 // shapes (borders, paddings, tabs, menus) and can refer to the colours with
 // palette(role). Skins leave the background of rich-text editors to the
-// palette, so a window that gives an editor a colour of its own keeps it.
+// palette; a window that gives an editor a colour of its own puts it in the
+// editor's own style sheet, as a widget's palette is not drawn under an
+// application style sheet.
 //
 // SkinEngine applies one skin to the application. Switching it off restores
 // the look the application had when the engine was created (the platform

@@ -806,6 +806,43 @@ class EditorTest : public QObject {
     QCOMPARE(ini.ReadInteger("minggao", "bcolor", 0), 12635344);
   }
 
+  // The page shows its ground colour at once, under every skin as in the
+  // standard look: set, then 默认.
+  void analysisColourShowsAtOnceUnderEverySkin_data() {
+    QTest::addColumn<QString>("skin");
+    QTest::newRow("standard look") << QString();
+    for (const char* name : {"Mx1", "墨夜", "青瓷"}) QTest::newRow(name) << QString::fromUtf8(name);
+  }
+  void analysisColourShowsAtOnceUnderEverySkin() {
+    QFETCH(QString, skin);
+    std::filesystem::copy(std::filesystem::path(LUMTAR_SOURCE_DIR) / "data/skins", *dir_ / "skins",
+                          std::filesystem::copy_options::recursive);
+    if (!skin.isEmpty()) {
+      IniFile ini(*dir_ / "dat/xminit.ini");
+      ini.WriteInteger("window", "skined", 1);
+      ini.WriteString("window", "skinname", skin.toStdString());
+    }
+    Boxes boxes;
+    Dialogs dialogs;
+    auto w = Start();
+    QVERIFY(w);
+    w->PageMain->setCurrentIndex(1);
+    auto ground = [&w] {
+      QCoreApplication::processEvents();
+      const QImage shot = w->RedtDuan->viewport()->grab().toImage();
+      return shot.pixelColor(shot.width() / 2, shot.height() / 2);
+    };
+    QCOMPARE(ground(), ColorFromBgr(kDefaultAnalysisColour));
+    dialogs.color = QColor(0x30, 0x60, 0x90);
+    w->mnuO_mgColor->trigger();
+    QCOMPARE(ground(), QColor(0x30, 0x60, 0x90));
+    w->mnuO_mgDefault->trigger();
+    QCOMPARE(ground(), ColorFromBgr(kDefaultAnalysisColour));
+    // The standard look again for the other tests.
+    const QList<QAction*> entries = w->mnuO_skin->actions();
+    if (!entries.isEmpty()) entries.back()->trigger();
+  }
+
   // The real font dialog, accepted at once, gives back what it was preset
   // with: the face that shows 宋体, a size between the listed ones, an
   // italic the face has no cut of, the underline, and a colour of its list
