@@ -113,10 +113,13 @@ QMainWindow* SampleWindow(QMenu** skinMenu, QComboBox** combo) {
   QPalette pal = duan->palette();
   pal.setColor(QPalette::Base, ColorFromBgr(12635344));
   duan->setPalette(pal);
+  // Both editors keep a vertical scroll bar, as in the program.
+  duan->setVerticalScrollBarPolicy(Qt::ScrollBarAlwaysOn);
   pages->addTab(duan, QStringLiteral("星命分析"));
   vsplit->addWidget(pages);
   auto* ping = new QTextEdit;
   ping->setPlainText(QStringLiteral("输入自己的评语："));
+  ping->setVerticalScrollBarPolicy(Qt::ScrollBarAlwaysOn);
   vsplit->addWidget(ping);
   vsplit->setSizes({420, 80});
   split->addWidget(vsplit);
