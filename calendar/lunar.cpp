@@ -3,6 +3,7 @@
 
 #include <cmath>
 #include <cstdio>
+#include <utility>
 
 #include "correctionpacking.h"
 #include "gbk.h"
@@ -83,6 +84,9 @@ int FloorMod(int a, int m) { return ((a % m) + m) % m; }
 SSQ_class::SSQ_class()
     : newMoonCorrections_(ExpandCorrections(kNewMoonCorrectionsPacked)),
       termCorrections_(ExpandCorrections(kTermCorrectionsPacked)) {}
+
+SSQ_class::SSQ_class(std::string newMoonCorrections, std::string termCorrections)
+    : newMoonCorrections_(std::move(newMoonCorrections)), termCorrections_(std::move(termCorrections)) {}
 
 double SSQ_class::MeanTableStart(EventKind kind) {
   return kind == EventKind::kSolarTerm ? kMeanTerms[0].epoch - kTermP : kMeanNewMoons[0].epoch - kNewMoonP;

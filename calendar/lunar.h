@@ -44,6 +44,10 @@ struct LunarYearLayout {
 class SSQ_class {
  public:
   SSQ_class();
+  // A calendar with other correction digits (expanded, one digit per event
+  // from the end of the mean tables): what the generator of the strings
+  // tries before it writes them.
+  SSQ_class(std::string newMoonCorrections, std::string termCorrections);
   virtual ~SSQ_class() = default;
 
   // Day number of the event of the kind nearest the guess (a day number).

@@ -259,10 +259,13 @@ bool MYiDateEx::LunarToSolar(const DateTime& lunar, bool leap, DateTime& civil, 
     // The order puts the days of a leap month among those of the month after
     // it, so from a start in a leap month the wanted day can lie the other
     // way (the years of 新, whose months are named a month early); a walk
-    // that finds nothing turns back.
+    // that finds nothing turns back. Each walk goes on past half a year, as
+    // far as a lunar year reaches: 武周's 腊月 (month 12) opened its civil
+    // year, eleven months before the civil month of that number. Within half
+    // a year the first walk finds what it always found.
     for (const double step : {toward, -toward}) {
       double j = startJd;
-      for (int i = 0; i < 181; ++i, j += step) {
+      for (int i = 0; i < 400; ++i, j += step) {
         const int d = static_cast<int>(std::floor(j) - astro::kJ2000);
         DateTime found;
         const bool foundLeap = LunarDateOfDay(d, found);

@@ -5,8 +5,10 @@
 #include <cstdio>
 #include <cstring>
 #include <fstream>
+#include <map>
 #include <sstream>
 #include <string>
+#include <tuple>
 #include <vector>
 
 #include "gbk.h"
@@ -28,6 +30,40 @@ std::string Text(const DateTime& d) {
   char buf[40];
   std::snprintf(buf, sizeof buf, "%d-%02d-%02d", d.year, d.month, d.day);
   return buf;
+}
+
+// The months of a compact month table (tools/calendar/compact_month_table.py):
+// first day (day number), name and length, in order.
+struct TableMonth {
+  int firstDay;
+  int year, month;
+  bool leap;
+  int length;
+};
+
+std::vector<TableMonth> ReadMonthTable(const std::string& path) {
+  std::vector<TableMonth> months;
+  std::ifstream in(path);
+  std::string line;
+  while (std::getline(in, line)) {
+    if (line.empty() || line[0] == '#') continue;
+    std::istringstream s(line);
+    int year, leapAfter, y, m, d;
+    std::string first, lengths;
+    s >> year >> first >> leapAfter >> lengths;
+    if (std::sscanf(first.c_str(), "%d-%d-%d", &y, &m, &d) != 3) return {};
+    int day = static_cast<int>(std::lround(astro::JulianDayOfCalendar(y, m, d + 0.5) - astro::kJ2000));
+    if (!months.empty() && months.back().firstDay + months.back().length != day) return {};
+    int month = 0;
+    for (std::size_t i = 0; i < lengths.size(); ++i) {
+      const bool leap = leapAfter != 0 && i == static_cast<std::size_t>(leapAfter);
+      if (!leap) ++month;
+      const int length = lengths[i] == '1' ? 30 : 29;
+      months.push_back({day, year, month, leap, length});
+      day += length;
+    }
+  }
+  return months;
 }
 
 }  // namespace
@@ -252,32 +288,16 @@ TEST(LunarCalendar, WalkAgainstTheOfficialTable) {
   };
   const KnownDifference known[] = {{{1978, 9, 2, 0, 0}, {1978, 10, 1, 0, 0}}};
 
-  std::ifstream in(LUMTAR_TEST_DATA_DIR "/lunar_months_1900_2099.txt");
-  ASSERT_TRUE(in.good());
+  const std::vector<TableMonth> months = ReadMonthTable(LUMTAR_TEST_DATA_DIR "/lunar_months_1900_2099.txt");
+  ASSERT_FALSE(months.empty());
   struct Expected {
     int year, month, day;
     bool leap;
   };
   std::vector<Expected> days;  // from 1900-01-31 on
-  int firstDay = 0;
-  std::string line;
-  while (std::getline(in, line)) {
-    if (line.empty() || line[0] == '#') continue;
-    std::istringstream s(line);
-    int year, leapAfter, y, m, d;
-    std::string first, lengths;
-    s >> year >> first >> leapAfter >> lengths;
-    ASSERT_EQ(std::sscanf(first.c_str(), "%d-%d-%d", &y, &m, &d), 3);
-    const int start = static_cast<int>(std::lround(astro::JulianDayOfCalendar(y, m, d + 0.5) - astro::kJ2000));
-    if (days.empty()) firstDay = start;
-    ASSERT_EQ(firstDay + static_cast<int>(days.size()), start) << year;
-    int month = 1;
-    for (std::size_t i = 0; i < lengths.size(); ++i) {
-      const bool leap = leapAfter != 0 && i == static_cast<std::size_t>(leapAfter);
-      if (i > 0 && !leap) ++month;
-      for (int dd = 1; dd <= (lengths[i] == '1' ? 30 : 29); ++dd) days.push_back({year, month, dd, leap});
-    }
-  }
+  const int firstDay = months.front().firstDay;
+  for (const TableMonth& m : months)
+    for (int dd = 1; dd <= m.length; ++dd) days.push_back({m.year, m.month, dd, m.leap});
   const int lastDay = static_cast<int>(std::lround(astro::JulianDayOfCalendar(2099, 12, 31.5) - astro::kJ2000));
   ASSERT_GE(firstDay + static_cast<int>(days.size()) - 1, lastDay);
 
@@ -303,4 +323,110 @@ TEST(LunarCalendar, WalkAgainstTheOfficialTable) {
   std::string shown;
   for (std::size_t i = 0; i < failures.size() && i < 40; ++i) shown += failures[i] + "\n";
   EXPECT_TRUE(failures.empty()) << failures.size() << " days differ:\n" << shown;
+}
+
+// Every month of the calendars in use from 619 to 1911 (one month of each
+// dynasty's own calendar a line): its first and its last day, the name of the
+// month, and back from that name to its first day.
+//
+// The first days all agree. The names differ where our month names follow
+// the rules of their time and the table numbers the months from the 寅
+// month throughout, and where the leap rule cannot place the leap month: the
+// solar terms before 1645 are the mean terms (平气) of the fixed table, which
+// no correction digit moves.
+TEST(LunarCalendar, WalkAgainstTheHistoricalTable) {
+  const std::vector<TableMonth> months = ReadMonthTable(LUMTAR_TEST_DATA_DIR "/historical_months_619_1911.txt");
+  ASSERT_EQ(months.size(), 15993u);
+  EXPECT_EQ(Text(astro::DateTimeOfJulianDay(months.front().firstDay + astro::kJ2000)), "619-01-21");
+  EXPECT_EQ(Text(astro::DateTimeOfJulianDay(months.back().firstDay + months.back().length + astro::kJ2000)),
+            "1912-02-18");
+
+  struct Name {
+    int year, month;
+    bool leap;
+    bool operator==(const Name&) const = default;
+  };
+  auto dayOf = [](int y, int m, int d) {
+    return static_cast<int>(std::lround(astro::JulianDayOfCalendar(y, m, d + 0.5) - astro::kJ2000));
+  };
+  // The spans whose months are named from another branch, as our calendar
+  // names the table's months there: 武周 (689-700) opened the year with the
+  // 子 month as 正月 and called the 丑 month 腊月 (12) of the new year;
+  // 761-762 named the 子 to 辰 months 正月 to 五月 of 762.
+  const int wuZhouFirst = dayOf(689, 12, 18), wuZhouLast = dayOf(700, 11, 15);
+  const int suZongFirst = dayOf(761, 12, 2), suZongLast = dayOf(762, 3, 30);
+  auto renamed = [&](const TableMonth& m) {
+    Name n{m.year, m.month, m.leap};
+    if (m.firstDay >= wuZhouFirst && m.firstDay <= wuZhouLast && !m.leap && m.month >= 11)
+      n = {m.year + 1, m.month == 11 ? 1 : 12, false};
+    if (m.firstDay >= suZongFirst && m.firstDay <= suZongLast)
+      n = {762, m.year == 761 ? m.month - 10 : m.month + 2, false};
+    return n;
+  };
+  // The leap months the calendar then in use put one month earlier than the
+  // leap rule with the mean terms: 神功 (697) 闰十月, which our calendar, by
+  // 武周's names, has as the 腊月 after it; 开元 12 (724) 闰十二月, ours 闰正月
+  // of 725.
+  const struct {
+    int firstDay;
+    Name ours;
+  } leapElsewhere[] = {
+      {dayOf(697, 11, 20), {698, 1, false}},  // table 697 闰十月
+      {dayOf(697, 12, 20), {698, 12, false}}, // table 697 十一月
+      {dayOf(698, 1, 18), {698, 12, true}},   // table 697 十二月
+      {dayOf(725, 1, 19), {725, 1, false}},   // table 724 闰十二月
+      {dayOf(725, 2, 18), {725, 1, true}},    // table 725 正月
+  };
+
+  auto ourName = [&](const TableMonth& m) {
+    for (const auto& l : leapElsewhere)
+      if (l.firstDay == m.firstDay) return l.ours;
+    return renamed(m);
+  };
+  // Two months of one name: a lunar date of that name gives the day of one
+  // of them.
+  std::map<std::tuple<int, int, bool>, int> sameName;
+  for (const TableMonth& m : months) {
+    const Name n = ourName(m);
+    ++sameName[{n.year, n.month, n.leap}];
+  }
+
+  MYiDateEx date;
+  std::vector<std::string> failures;
+  int renamedMonths = 0, leapsElsewhere = 0, twoOfAName = 0;
+  for (const TableMonth& m : months) {
+    const Name expected = ourName(m);
+    if (!(expected == renamed(m)))
+      ++leapsElsewhere;
+    else if (!(expected == Name{m.year, m.month, m.leap}))
+      ++renamedMonths;
+    const bool unique = sameName[{expected.year, expected.month, expected.leap}] == 1;
+    twoOfAName += !unique;
+    const DateTime first = astro::DateTimeOfJulianDay(m.firstDay + astro::kJ2000);
+    const DateTime last = astro::DateTimeOfJulianDay(m.firstDay + m.length - 1 + astro::kJ2000);
+    DateTime a, b, back;
+    const bool leapA = date.SolarToLunar(first, a);
+    const bool leapB = date.SolarToLunar(last, b);
+    std::string message;
+    const bool found =
+        date.LunarToSolar({static_cast<int16_t>(expected.year), static_cast<int16_t>(expected.month), 1, 0, 0},
+                          expected.leap, back, message);
+    const Name got{a.year, a.month, leapA};
+    if (!(got == expected) || a.day != 1 || !(Name{b.year, b.month, leapB} == expected) || b.day != m.length ||
+        (unique && (!found || Text(back) != Text(first)))) {
+      char buf[160];
+      std::snprintf(buf, sizeof buf, "%s: got %d-%s%d-%d to %d-%s%d-%d, expected %d-%s%d of %d days",
+                    Text(first).c_str(), a.year, leapA ? "闰" : "", a.month, a.day, b.year, leapB ? "闰" : "",
+                    b.month, b.day, expected.year, expected.leap ? "闰" : "", expected.month, m.length);
+      failures.push_back(buf);
+    }
+  }
+  EXPECT_EQ(renamedMonths, 25);  // 20 of 武周, 5 of 761-762
+  EXPECT_EQ(leapsElsewhere, 5);
+  // 正月 and 一月 of 武周's 11 years 690-700, 700's 腊月 and 十二月, 762's
+  // 四月 and 五月.
+  EXPECT_EQ(twoOfAName, 2 * 11 + 2 + 4);
+  std::string shown;
+  for (std::size_t i = 0; i < failures.size() && i < 40; ++i) shown += failures[i] + "\n";
+  EXPECT_TRUE(failures.empty()) << failures.size() << " months differ:\n" << shown;
 }

@@ -79,7 +79,7 @@ TEST_F(Header, LunarMonthAndDayForms) {
       {2023, 1, 10, false, "农历:二○二三年 正月 初十日 午时"},
       {2023, 2, 11, true, "农历:二○二三年 闰二月 十一日 午时"},
       {2023, 4, 20, false, "农历:二○二三年 四月 二十日 午时"},
-      {1651, 1, 5, true, "农历:一六五一年 闰正月 初五日 午时"},
+      {1640, 1, 5, true, "农历:一六四○年 闰正月 初五日 午时"},  // 崇祯十三年
   };
   for (const Case& c : cases) {
     ASSERT_TRUE(Compute(c.year, c.month, c.day, 12, 0, 8, true, c.leap)) << engine.lastError;
