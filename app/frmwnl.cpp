@@ -11,6 +11,7 @@
 #include <QStyle>
 #include <QToolButton>
 
+#include <algorithm>
 #include <cmath>
 #include <utility>
 
@@ -31,6 +32,8 @@ constexpr int kMinYear = -4713;  // historical
 constexpr int kMaxYear = 9999;
 constexpr int kNoTermDay = -100;
 constexpr int kYearTermsExamined = 30;
+// Pixels kept free between a cell's labels and its grid lines.
+constexpr int kCellPadding = 3;
 
 const QColor kBackColour(255, 255, 200);
 const QColor kHeaderGreen(0, 128, 0);
@@ -65,6 +68,25 @@ class GridCanvas {
   // Writes the text with its em box's top left corner at (x, y).
   void TextOut(int x, int y, const QString& text) {
     p_.drawText(x, y + static_cast<int>(std::lround(0.88 * pixels_)), text);
+  }
+  // Writes the text centred across the cell from `cellX`, `cellWidth`
+  // wide, with its em box's top at y. A text wider than the cell's room
+  // inside its padding is drawn condensed to that room, at its own height.
+  // Returns the horizontal scale it was drawn at.
+  double TextOutCentred(int cellX, int cellWidth, int y, const QString& text) {
+    const int room = cellWidth - 2 * kCellPadding;
+    const int width = TextWidth(text);
+    if (width <= room) {
+      TextOut(cellX + (cellWidth - width) / 2, y, text);
+      return 1;
+    }
+    const double scale = static_cast<double>(room) / width;
+    p_.save();
+    p_.translate(cellX + kCellPadding, 0);
+    p_.scale(scale, 1);
+    TextOut(0, y, text);
+    p_.restore();
+    return scale;
   }
   void Line(int x0, int y0, int x1, int y1) {
     const QPen keep = p_.pen();
@@ -197,6 +219,9 @@ TFrmWnl::TFrmWnl(QWidget* owner)
     m->setReadOnly(true);
     m->document()->setDocumentMargin(2);
   }
+  // A term and its moment on one line (FitTermBox), never broken.
+  memjie1->setLineWrapMode(QPlainTextEdit::NoWrap);
+  memjie1->setHorizontalScrollBarPolicy(Qt::ScrollBarAlwaysOff);
 
   // Layout: the era line across the top; below it the buttons, the title,
   // the year and the four lists in one row; the grid on the left and the
@@ -404,6 +429,7 @@ void TFrmWnl::DrawMonth() {
                     .arg(e.moment.minute);
   }
   memjie1->setPlainText(termText);
+  FitTermBox();
 
   const bool october1582 = IsOctober1582(selected.year, selected.month);
   firstColumn = static_cast<int16_t>(
@@ -429,7 +455,7 @@ void TFrmWnl::DrawMonth() {
     } else {
       c.SetFont(cell.dayPoints, kDayBlue);
     }
-    c.TextOut(x + (w - c.TextWidth(label)) / 2, y + (h / 2 - c.TextHeight()) / 2, label);
+    c.TextOutCentred(x, w, y + (h / 2 - c.TextHeight()) / 2, label);
 
     const QColor colour = c.Colour();
     cell.lunarPoints = 9;
@@ -444,7 +470,7 @@ void TFrmWnl::DrawMonth() {
       cell.lunarPoints = 8;
       c.SetFont(cell.lunarPoints, colour);
     }
-    c.TextOut(x + (w - c.TextWidth(lunar)) / 2, y + h / 2 + (h / 2 - c.TextHeight()) / 2, lunar);
+    cell.lunarScale = c.TextOutCentred(x, w, y + h / 2 + (h / 2 - c.TextHeight()) / 2, lunar);
     cell.dayLabel = label;
     cell.lunarLabel = lunar;
     cell.colour = colour;
@@ -464,6 +490,28 @@ void TFrmWnl::DrawMonth() {
   Shape1->update();
 
   ShowPillars();
+}
+
+void TFrmWnl::FitTermBox() {
+  // The room for a line: the box inside its frame and the document's
+  // margins, a pixel spare for the cursor.
+  const int room = memjie1->width() - 2 * memjie1->frameWidth() -
+                   2 * static_cast<int>(std::ceil(memjie1->document()->documentMargin())) - 1;
+  QFont f = font();
+  auto widest = [this](const QFont& candidate) {
+    const QFontMetrics fm(candidate);
+    int most = 0;
+    for (const QString& line : memjie1->toPlainText().split(QLatin1Char('\n')))
+      most = std::max(most, fm.horizontalAdvance(line));
+    return most;
+  };
+  // The window's own font where the lines fit; narrowed (its height kept)
+  // where one would not.
+  for (int stretch = 100; stretch >= 50; stretch -= 2) {
+    f.setStretch(stretch);
+    if (widest(f) <= room) break;
+  }
+  memjie1->setFont(f);
 }
 
 void TFrmWnl::ShowPillars() {

@@ -78,6 +78,7 @@ struct GridCell {
   int dayPoints = 0;    // font size of the day label, points
   QString lunarLabel;   // "闰十一月廿九"
   int lunarPoints = 0;
+  double lunarScale = 1;  // its width, condensed where it would not fit the cell
   QColor colour;        // of both labels
 };
 
@@ -161,6 +162,9 @@ class TFrmWnl : public QWidget {
   void SetYear(int historical);
   // Steps the month by one with the year turning at either end.
   void StepMonth(bool forward);
+  // Gives the term box a font in which every line of it fits its width:
+  // the window's own, or that font narrowed.
+  void FitTermBox();
 
   int termsYear_ = 0;  // astronomical year of yearTerms
   bool termsLoaded_ = false;

@@ -3,6 +3,9 @@
 #include <QLabel>
 #include <QLineEdit>
 #include <QPlainTextEdit>
+#include <QScrollBar>
+#include <QTextBlock>
+#include <QTextLayout>
 #include <QToolButton>
 #include <QtTest>
 
@@ -332,6 +335,72 @@ class FrmWnlTest : public QObject {
     // The label stays inside its cell (the long one may touch the lines).
     const QImage& img = w.Img1->Canvas();
     QVERIFY(InkIn(img, cell.at, Ink::Any) > 30);
+  }
+
+  // Every label stays inside its cell with room to spare: the two pixel
+  // columns beside each grid line are free of ink. Labels that fit keep
+  // their size and width; six characters (闰十一月廿九) and five (闰二月初一,
+  // 十一月初十) are drawn condensed.
+  void labelsStayClearOfTheGridLines_data() {
+    QTest::addColumn<int>("year");
+    QTest::addColumn<int>("month");
+    QTest::newRow("闰十一月 of 2033") << 2034 << 1;
+    QTest::newRow("闰十一月 begins") << 2033 << 12;
+    QTest::newRow("闰二月 of 2023") << 2023 << 3;
+    QTest::newRow("十一月初十") << 2020 << 12;
+    QTest::newRow("立冬 and 小雪") << 2024 << 11;
+  }
+  void labelsStayClearOfTheGridLines() {
+    QFETCH(int, year);
+    QFETCH(int, month);
+    TFrmWnl w;
+    w.ShowDate(Date(year, month, 1));
+    const QImage& img = w.Img1->Canvas();
+    const QColor ground(255, 255, 200);
+    for (const GridCell& cell : w.drawnCells) {
+      for (int y = cell.at.y() + 2; y < cell.at.y() + 46; ++y)
+        for (int dx : {1, 2, 62, 63}) {
+          const int x = cell.at.x() + dx;
+          if (x >= img.width() - 1) continue;
+          QVERIFY2(img.pixelColor(x, y) == ground,
+                   qPrintable(QStringLiteral("%1 / %2 at (%3, %4)").arg(cell.dayLabel, cell.lunarLabel).arg(x).arg(y)));
+        }
+      const qsizetype n = cell.lunarLabel.size();
+      QCOMPARE(cell.lunarPoints, n > 5 ? 8 : 9);
+      if (n <= 4) QCOMPARE(cell.lunarScale, 1.0);
+      if (n >= 5) QVERIFY2(cell.lunarScale < 1.0, qPrintable(cell.lunarLabel));
+      QVERIFY(cell.lunarScale > 0.75);
+    }
+  }
+
+  // The month's terms stand one a line in their box, which has no
+  // horizontal scroll bar.
+  void termsStandOneALine_data() {
+    QTest::addColumn<int>("year");
+    QTest::addColumn<int>("month");
+    QTest::newRow("芒种 and 夏至 2024") << 2024 << 6;
+    QTest::newRow("立冬 and 小雪 2024") << 2024 << 11;
+    QTest::newRow("小雪 2029") << 2029 << 11;
+    QTest::newRow("大雪 and 冬至 1987") << 1987 << 12;
+  }
+  void termsStandOneALine() {
+    QFETCH(int, year);
+    QFETCH(int, month);
+    TFrmWnl w;
+    w.show();
+    QVERIFY(QTest::qWaitForWindowExposed(&w));
+    w.ShowDate(Date(year, month, 1));
+    QCoreApplication::processEvents();
+    const QStringList lines = Lines(w.memjie1);
+    QCOMPARE(lines.size(), 2);
+    QTextDocument* doc = w.memjie1->document();
+    for (QTextBlock b = doc->begin(); b.isValid(); b = b.next())
+      QVERIFY2(b.layout()->lineCount() <= 1, qPrintable(b.text()));
+    QVERIFY(!w.memjie1->horizontalScrollBar()->isVisible());
+    const QFontMetrics fm(w.memjie1->font());
+    for (const QString& line : lines)
+      QVERIFY2(fm.horizontalAdvance(line) <= w.memjie1->viewport()->width() - 2 * doc->documentMargin(),
+               qPrintable(line));
   }
 
   void monthStartingOnSundayFillsSixRows() {
