@@ -1,6 +1,7 @@
 #!/usr/bin/env bash
 # Installs every Debian package Lumtar needs (only the missing ones), then
-# configures and builds into build/. Used by lumtar.sh and test.sh.
+# configures and builds into build/ (or $LUMTAR_BUILD_DIR). Used by
+# lumtar.sh, test.sh and package.sh.
 set -euo pipefail
 cd "$(dirname "$0")"
 
@@ -12,6 +13,7 @@ PACKAGES=(
   fonts-noto-cjk qt6-translations-l10n
   xvfb xauth
   libswe-dev swe-standard-data
+  desktop-file-utils appstream lintian
 )
 
 missing=()
@@ -30,5 +32,6 @@ if [ ${#missing[@]} -gt 0 ]; then
 fi
 
 JOBS=$(nproc 2>/dev/null || echo 2)
-cmake -S . -B build -DCMAKE_BUILD_TYPE=RelWithDebInfo "$@" >/dev/null
-cmake --build build -j "$JOBS"
+BUILD=${LUMTAR_BUILD_DIR:-build}
+cmake -S . -B "$BUILD" -DCMAKE_BUILD_TYPE=RelWithDebInfo "$@" >/dev/null
+cmake --build "$BUILD" -j "$JOBS"

@@ -6,3 +6,5 @@ cd "$(dirname "$0")"
 export QT_QPA_PLATFORM=offscreen
 JOBS=$(nproc 2>/dev/null || echo 2)
 ctest --test-dir build --output-on-failure -j "$JOBS" --timeout 600
+# The Debian package of this build: its files, validations and lintian.
+packaging/check_package.sh build

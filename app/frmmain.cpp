@@ -22,6 +22,7 @@
 #include "analysisview.h"
 #include "chartdraw.h"
 #include "database.h"
+#include "datafolders.h"
 #include "files.h"
 #include "frmdili.h"
 #include "frmsetcan.h"
@@ -54,8 +55,6 @@ SkinEngine& ProgramSkin() {
   static SkinEngine* engine = new SkinEngine;
   return *engine;
 }
-
-std::filesystem::path SkinFolder() { return ProgramPath("skins"); }
 
 // A skin name from the settings file names a file in the skins folder only.
 bool IsPlainName(const std::string& name) {
@@ -401,7 +400,7 @@ void TFrmMain::ImgzhanxingMouseMove(int x, int y) {
 
 void TFrmMain::BuildSkinMenu() {
   mnuO_skin->clear();
-  const std::vector<std::string> names = ListSkinNames(SkinFolder());
+  const std::vector<std::string> names = ListSkinNames(SkinFolders());
   for (const std::string& name : names) {
     const QString caption = QString::fromStdString(name);
     QAction* entry = mnuO_skin->addAction(LiteralCaption(caption));
@@ -444,7 +443,7 @@ void TFrmMain::ApplySkinSetting() {
   if (XmInit && XmInit->ReadInteger(kWindow, "skined", 0) == 1) {
     const std::string name = XmInit->ReadString(kWindow, "skinname", "Mx1");
     QAction* entry = SkinEntryOf(mnuO_skin, QString::fromStdString(name));
-    bool loaded = IsPlainName(name) && skin.LoadFromFile(SkinFilePath(SkinFolder(), name));
+    bool loaded = IsPlainName(name) && skin.LoadFromFile(SkinFilePath(SkinFolders(), name));
     skin.SetActive(true);
     // A skin file that went missing leaves the standard look, and the menu
     // says so; the setting stays for when the file is back.
@@ -466,7 +465,7 @@ void TFrmMain::SkinItemClick(QAction* entry) {
     return;
   }
   const std::string name = entry->data().toString().toStdString();
-  const std::filesystem::path file = SkinFilePath(SkinFolder(), name);
+  const std::filesystem::path file = SkinFilePath(SkinFolders(), name);
   if (!FileExists(file)) {
     ShowMessage(this, QStringLiteral("对应的皮肤文件已经丢失，请关闭软件，再重新打开软件！"),
                 QStringLiteral("提示"), MsgIcon::Warning);

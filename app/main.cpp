@@ -4,6 +4,8 @@
 #include <QLocale>
 #include <QTranslator>
 #include <QEvent>
+#include <QIcon>
+#include <QStringList>
 #include <QTimer>
 
 #include <cstdio>
@@ -14,6 +16,7 @@
 #include <string>
 
 #include "database.h"
+#include "datafolders.h"
 #include "files.h"
 #include "frmmain.h"
 #include "msgbox.h"
@@ -84,15 +87,26 @@ int main(int argc, char** argv) {
   CaseStore();
   QApplication app(argc, argv);
   QApplication::setApplicationName(QStringLiteral("Lumtar"));
+  QApplication::setDesktopFileName(QStringLiteral("org.lumtar.Lumtar"));
+  QApplication::setWindowIcon(
+      QIcon::fromTheme(QStringLiteral("org.lumtar.Lumtar"), QIcon(QStringLiteral(":/lumtar/org.lumtar.Lumtar.svg"))));
   // The standard dialogs (files, colours, printing) speak Chinese too.
   QTranslator qtChinese;
   if (qtChinese.load(QLocale(QLocale::Chinese, QLocale::China), QStringLiteral("qtbase"), QStringLiteral("_"),
                      QLibraryInfo::path(QLibraryInfo::TranslationsPath)))
     QApplication::installTranslator(&qtChinese);
   try {
-    lumtar::SetProgramDir(QCoreApplication::applicationDirPath().toStdString());
-    lumtar::CreateDirectories(lumtar::ProgramPath("dat"));
-    lumtar::CreateDirectories(lumtar::ProgramPath("Lumtar_f"));
+    // The program folder: the one named with --program-dir (portable), or
+    // that of the executable's layout (datafolders.h).
+    const QStringList args = QCoreApplication::arguments();
+    const qsizetype named = args.indexOf(QStringLiteral("--program-dir"));
+    if (named >= 0 && named + 1 < args.size() && !args[named + 1].isEmpty()) {
+      lumtar::SetProgramDir(args[named + 1].toStdString());
+      lumtar::CreateDirectories(lumtar::ProgramPath("dat"));
+      lumtar::CreateDirectories(lumtar::ProgramPath("Lumtar_f"));
+    } else {
+      lumtar::UseDataFolders(QCoreApplication::applicationDirPath().toStdString());
+    }
     lumtar::InstallFontSubstitutions();
     QApplication::setFont(lumtar::SongTiPixelFont(14));
     lumtar::TFrmMain window(&CaseStore());

@@ -2,12 +2,19 @@
 // engine as the desktop program.
 #include <clocale>
 #include <iostream>
+#include <string_view>
 
 #include "clicommon.h"
+#include "datafolders.h"
 
 int main(int argc, char** argv) {
   std::setlocale(LC_NUMERIC, "C");
   std::ios::sync_with_stdio(false);
+  // The program folder of the tool's layout (datafolders.h), unless
+  // --program-dir names one.
+  bool named = false;
+  for (int i = 1; i < argc; ++i) named = named || std::string_view(argv[i]).starts_with("--program-dir");
+  if (!named) lumtar::UseDataFolders();
   CLI::App app{"Lumtar command-line tool", "lumtar-cli"};
   app.require_subcommand(1);
   app.fallthrough();

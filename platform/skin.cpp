@@ -6,6 +6,7 @@
 #include <QStyleFactory>
 #include <QWidget>
 
+#include <algorithm>
 #include <map>
 #include <set>
 
@@ -163,6 +164,21 @@ std::vector<std::string> ListSkinNames(const std::filesystem::path& dir) {
 
 std::filesystem::path SkinFilePath(const std::filesystem::path& dir, const std::string& name) {
   return dir / (name + ".skn");
+}
+
+std::vector<std::string> ListSkinNames(const std::vector<std::filesystem::path>& dirs) {
+  std::vector<std::string> names;
+  for (const std::filesystem::path& dir : dirs)
+    for (std::string& name : ListSkinNames(dir))
+      if (std::find(names.begin(), names.end(), name) == names.end()) names.push_back(std::move(name));
+  if (dirs.size() > 1) std::sort(names.begin(), names.end());
+  return names;
+}
+
+std::filesystem::path SkinFilePath(const std::vector<std::filesystem::path>& dirs, const std::string& name) {
+  for (const std::filesystem::path& dir : dirs)
+    if (FileExists(SkinFilePath(dir, name))) return SkinFilePath(dir, name);
+  return SkinFilePath(dirs.empty() ? std::filesystem::path() : dirs.front(), name);
 }
 
 SkinEngine::SkinEngine() {

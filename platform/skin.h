@@ -65,6 +65,11 @@ QPalette SkinPalette(const SkinFile& skin, const QPalette& fallback);
 std::vector<std::string> ListSkinNames(const std::filesystem::path& dir);
 // The file of a skin name in a folder: dir / (name + ".skn").
 std::filesystem::path SkinFilePath(const std::filesystem::path& dir, const std::string& name);
+// The same over several folders (the user's and the shipped ones): the names
+// of all of them in one sorted list, each once; the file of a name in the
+// first folder that holds it (in the first folder when none does).
+std::vector<std::string> ListSkinNames(const std::vector<std::filesystem::path>& dirs);
+std::filesystem::path SkinFilePath(const std::vector<std::filesystem::path>& dirs, const std::string& name);
 
 class SkinEngine {
  public:
