@@ -96,7 +96,7 @@ TEST_F(BatchCli, EveryLineGivesWhatItsCommandGives) {
       {R"({"date":"1990-03-07","time":"08:05","settings":"@other.ini"})",
        "chart --date 1990-03-07 --time 08:05 --settings @other.ini"},
       {R"({"date":"1990-03-07","time":"08:05"})", "chart --date 1990-03-07 --time 08:05"},
-      {R"({"date":"1599-12-31","time":"08:05"})", "chart --date 1599-12-31 --time 08:05"},
+      {R"({"date":"2101-01-01","time":"08:05"})", "chart --date 2101-01-01 --time 08:05"},
       {R"({"date":"2000-01-01","time":"25:00"})", "chart --date 2000-01-01 --time 25:00"},
       {R"({"date":"2000-01-01","time":"8h"})", "chart --date 2000-01-01 --time 8h"},
       {R"({"date":"2000-01-01"})", "chart --date 2000-01-01"},
