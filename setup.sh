@@ -14,6 +14,7 @@ PACKAGES=(
   xvfb xauth
   libswe-dev swe-standard-data
   desktop-file-utils appstream lintian
+  libqpdf-dev poppler-utils
 )
 
 missing=()

@@ -15,30 +15,32 @@ namespace lumtar {
 
 void ShowAnalysis(CVoVirer& engine, QTextEdit* editor) { ShowAnalysisText(engine.analysisText, editor); }
 
-void ShowAnalysisText(std::string& analysisText, QTextEdit* editor) {
-  if (!editor) {
-    analysisText.clear();
-    return;
-  }
-  editor->clear();
-  // No font of its own: the text shows in the editor's font and size, and
-  // follows them when the page's font is set later.
+namespace {
+
+QTextCharFormat PlainFormat() {
   QTextCharFormat plain;
   plain.setForeground(QColor(0, 0, 0));
   plain.setFontWeight(QFont::Normal);
   plain.setFontItalic(false);
   plain.setFontUnderline(false);
   plain.setFontStrikeOut(false);
-  editor->setCurrentCharFormat(plain);
+  return plain;
+}
+
+}  // namespace
+
+void WriteAnalysisDocument(const std::string& analysisText, QTextDocument* doc) {
+  // No font of its own: the text shows in the document's font and size, and
+  // follows them when the page's font is set later.
+  const QTextCharFormat plain = PlainFormat();
   QTextBlockFormat left;
   left.setAlignment(Qt::AlignLeft);
 
-  // The editor keeps paragraphs, not CR LF pairs.
+  // The document keeps paragraphs, not CR LF pairs.
   QString text = QString::fromUtf8(analysisText.data(), static_cast<qsizetype>(analysisText.size()));
   text.replace(QStringLiteral("\r\n"), QStringLiteral("\n"));
-  analysisText.clear();
 
-  QTextCursor cursor(editor->document());
+  QTextCursor cursor(doc);
   cursor.setBlockFormat(left);
   cursor.setCharFormat(plain);
   cursor.insertText(text, plain);
@@ -48,12 +50,23 @@ void ShowAnalysisText(std::string& analysisText, QTextEdit* editor) {
   heading.setFontWeight(QFont::Bold);
   int from = 0;
   for (const char* h : kAnalysisHeadings) {
-    QTextCursor found = editor->document()->find(QString::fromUtf8(h), from, QTextDocument::FindCaseSensitively);
+    QTextCursor found = doc->find(QString::fromUtf8(h), from, QTextDocument::FindCaseSensitively);
     if (found.isNull()) continue;
     from = found.selectionStart();
     found.movePosition(QTextCursor::NextCharacter, QTextCursor::KeepAnchor);  // the colon
     found.mergeCharFormat(heading);
   }
+}
+
+void ShowAnalysisText(std::string& analysisText, QTextEdit* editor) {
+  if (!editor) {
+    analysisText.clear();
+    return;
+  }
+  editor->clear();
+  editor->setCurrentCharFormat(PlainFormat());
+  WriteAnalysisDocument(analysisText, editor->document());
+  analysisText.clear();
 
   QTextCursor start(editor->document());
   start.movePosition(QTextCursor::Start);

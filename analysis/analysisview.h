@@ -4,6 +4,7 @@
 
 #include <string>
 
+class QTextDocument;
 class QTextEdit;
 
 namespace lumtar {
@@ -19,5 +20,10 @@ class CVoVirer;
 // editor the text is only emptied.
 void ShowAnalysis(CVoVirer& engine, QTextEdit* editor);
 void ShowAnalysisText(std::string& analysisText, QTextEdit* editor);
+
+// Writes the analysis text into an empty document as the page shows it: plain
+// black characters in the document's own font, the section headings blue
+// and bold.
+void WriteAnalysisDocument(const std::string& analysisText, QTextDocument* doc);
 
 }  // namespace lumtar

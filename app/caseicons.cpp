@@ -1,5 +1,6 @@
 #include "caseicons.h"
 
+#include <QIconEngine>
 #include <QPainter>
 #include <QPainterPath>
 #include <QPixmap>
@@ -9,27 +10,12 @@
 namespace lumtar {
 namespace {
 
-// Drawn on a 16-unit grid at twice the size, so that they stay sharp on a
-// screen of twice the density.
+// Drawn on a 16-unit grid, scaled to whatever size and density the icon is
+// shown at, so that they stay sharp on every screen.
 constexpr int kSize = 16;
-constexpr int kScale = 2;
-
-QPixmap Canvas() {
-  QPixmap pm(kSize * kScale, kSize * kScale);
-  pm.fill(Qt::transparent);
-  return pm;
-}
-
-void Begin(QPainter& p) {
-  p.setRenderHint(QPainter::Antialiasing);
-  p.scale(kScale, kScale);
-}
 
 // A bound book with a red label: the whole collection of cases.
-QPixmap Root() {
-  QPixmap pm = Canvas();
-  QPainter p(&pm);
-  Begin(p);
+void Root(QPainter& p) {
   p.setPen(QPen(QColor(70, 40, 20), 1));
   p.setBrush(QColor(176, 122, 60));
   p.drawRoundedRect(QRectF(2.5, 1.5, 11, 13), 1.5, 1.5);
@@ -40,14 +26,10 @@ QPixmap Root() {
   p.drawRect(QRectF(6, 5, 4, 6));
   p.setPen(QPen(QColor(70, 40, 20), 0.8));
   for (double y : {3.0, 6.0, 9.0, 12.0}) p.drawLine(QPointF(2.5, y), QPointF(4.5, y));
-  return pm;
 }
 
 // A folder.
-QPixmap Class() {
-  QPixmap pm = Canvas();
-  QPainter p(&pm);
-  Begin(p);
+void Class(QPainter& p) {
   QPainterPath tab;
   tab.moveTo(1.5, 4);
   tab.lineTo(1.5, 2.5);
@@ -60,14 +42,10 @@ QPixmap Class() {
   p.setPen(Qt::NoPen);
   p.setBrush(QColor(252, 222, 130));
   p.drawRect(QRectF(2.5, 6, 11, 6.5));
-  return pm;
 }
 
 // A person: head and shoulders in blue, or head and a wide robe in red.
-QPixmap Person(bool male) {
-  QPixmap pm = Canvas();
-  QPainter p(&pm);
-  Begin(p);
+void Person(QPainter& p, bool male) {
   const QColor fill = male ? QColor(50, 110, 210) : QColor(215, 60, 110);
   const QColor line = male ? QColor(20, 50, 120) : QColor(130, 20, 60);
   p.setPen(QPen(line, 1));
@@ -98,20 +76,59 @@ QPixmap Person(bool male) {
     p.drawRect(QRectF(4.5, 4, 1.3, 5));
     p.drawRect(QRectF(10.2, 4, 1.3, 5));
   }
-  return pm;
 }
 
-QIcon Icon(const QPixmap& pm) {
-  QPixmap copy = pm;
-  copy.setDevicePixelRatio(kScale);
-  return QIcon(copy);
-}
+// Paints one of the pictures into any rectangle, at the painter's density.
+class CaseIconEngine : public QIconEngine {
+ public:
+  explicit CaseIconEngine(int imageIndex) : image_(imageIndex) {}
+
+  void paint(QPainter* painter, const QRect& rect, QIcon::Mode, QIcon::State) override {
+    painter->save();
+    painter->setRenderHint(QPainter::Antialiasing);
+    painter->translate(rect.topLeft());
+    painter->scale(rect.width() / static_cast<double>(kSize), rect.height() / static_cast<double>(kSize));
+    switch (image_) {
+      case kImageFemale: Person(*painter, false); break;
+      case kImageMale: Person(*painter, true); break;
+      case kImageClass: Class(*painter); break;
+      default: Root(*painter); break;
+    }
+    painter->restore();
+  }
+
+  QSize actualSize(const QSize& size, QIcon::Mode, QIcon::State) override { return size; }
+
+  QPixmap pixmap(const QSize& size, QIcon::Mode mode, QIcon::State state) override {
+    return scaledPixmap(size, mode, state, 1);
+  }
+
+  // `size` is in device pixels already (QIcon multiplies it by the scale).
+  QPixmap scaledPixmap(const QSize& size, QIcon::Mode mode, QIcon::State state, qreal scale) override {
+    const QSize pixels = size;
+    QPixmap pm(pixels);
+    pm.fill(Qt::transparent);
+    {
+      QPainter p(&pm);
+      paint(&p, QRect(QPoint(0, 0), pixels), mode, state);
+    }
+    pm.setDevicePixelRatio(scale);
+    return pm;
+  }
+
+  QIconEngine* clone() const override { return new CaseIconEngine(image_); }
+
+ private:
+  int image_;
+};
+
+QIcon Icon(int imageIndex) { return QIcon(new CaseIconEngine(imageIndex)); }
 
 }  // namespace
 
 const QIcon& CaseIcon(int imageIndex) {
-  static const std::array<QIcon, 4> icons = {Icon(Person(false)), Icon(Person(true)), Icon(Class()),
-                                             Icon(Root())};
+  static const std::array<QIcon, 4> icons = {Icon(kImageFemale), Icon(kImageMale), Icon(kImageClass),
+                                             Icon(kImageRoot)};
   if (imageIndex < 0 || imageIndex >= static_cast<int>(icons.size())) imageIndex = kImageRoot;
   return icons[static_cast<size_t>(imageIndex)];
 }

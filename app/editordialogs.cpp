@@ -256,9 +256,24 @@ bool RunFileDialog(const FileDialogRequest& request, FileDialogAnswer* answer) {
   dialog.setNameFilters(filters);
   if (request.filterIndex >= 1 && request.filterIndex <= filters.size())
     dialog.selectNameFilter(filters[request.filterIndex - 1]);
+  QComboBox* options = nullptr;
+  if (!request.options.isEmpty()) {
+    // The dialog's own widgets, with the choice in a row of its own below
+    // the file type.
+    dialog.setOption(QFileDialog::DontUseNativeDialog);
+    options = new QComboBox(&dialog);
+    options->addItems(request.options);
+    options->setCurrentIndex(std::clamp(request.option, 0, static_cast<int>(request.options.size()) - 1));
+    if (auto* grid = qobject_cast<QGridLayout*>(dialog.layout())) {
+      const int row = grid->rowCount();
+      grid->addWidget(new QLabel(request.optionLabel, &dialog), row, 0);
+      grid->addWidget(options, row, 1);
+    }
+  }
   if (dialog.exec() != QDialog::Accepted || dialog.selectedFiles().isEmpty()) return false;
   answer->fileName = dialog.selectedFiles().first();
   answer->filterIndex = std::max(1, static_cast<int>(filters.indexOf(dialog.selectedNameFilter())) + 1);
+  answer->option = options ? options->currentIndex() : 0;
   return true;
 }
 

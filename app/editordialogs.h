@@ -7,8 +7,10 @@
 #include <QColor>
 #include <QFont>
 #include <QString>
+#include <QStringList>
 
 #include <functional>
+#include <utility>
 
 class QPrinter;
 class QWidget;
@@ -40,16 +42,25 @@ ColorDialogHandler SetColorDialogHandler(ColorDialogHandler handler);
 // ---- files
 
 struct FileDialogRequest {
+  FileDialogRequest(QWidget* owner_ = nullptr, bool save_ = false, QString title_ = {}, QString filter_ = {},
+                    int filterIndex_ = 1)
+      : owner(owner_), save(save_), title(std::move(title_)), filter(std::move(filter_)), filterIndex(filterIndex_) {}
   QWidget* owner = nullptr;
   bool save = false;
   QString title;
   QString filter;       // "Rtf格式|*.rtf|Txt格式|*.txt"
   int filterIndex = 1;  // the entry selected at first, counting from 1
+  // A choice offered below the file name ("分辨率:" with its entries);
+  // none when the list is empty.
+  QString optionLabel;
+  QStringList options;
+  int option = 0;       // the entry selected at first, counting from 0
 };
 
 struct FileDialogAnswer {
   QString fileName;     // as typed or picked, no extension added
   int filterIndex = 1;  // the entry chosen, counting from 1
+  int option = 0;       // the entry of the request's options chosen
 };
 
 // Shows the open or save dialog. A save dialog adds no extension and asks no

@@ -7,6 +7,7 @@
 #include <QHBoxLayout>
 #include <QMenu>
 #include <QMenuBar>
+#include <QPainter>
 #include <QScrollArea>
 #include <QSplitter>
 #include <QTabWidget>
@@ -156,6 +157,8 @@ void TFrmMain::BuildMenus() {
   mnuF_export = mnuFile->addAction(QStringLiteral("导出历史记录"));
   mnuF_compact = mnuFile->addAction(QStringLiteral("整理记录文件"));
   mnuFile->addSeparator();
+  mnuF_pdf = mnuFile->addAction(QStringLiteral("导出PDF报告..."));
+  mnuFile->addSeparator();
   mnuF_exit = mnuFile->addAction(QStringLiteral("退出程序"));
 
   mnuTools = bar->addMenu(QStringLiteral("辅助工具(&T)"));
@@ -178,6 +181,7 @@ void TFrmMain::BuildMenus() {
   connect(mnuF_import, &QAction::triggered, this, [this] { mnuF_importClick(); });
   connect(mnuF_export, &QAction::triggered, this, [this] { mnuF_exportClick(); });
   connect(mnuF_compact, &QAction::triggered, this, [this] { mnuF_compactClick(); });
+  connect(mnuF_pdf, &QAction::triggered, this, [this] { mnuF_pdfClick(); });
   connect(mnuF_exit, &QAction::triggered, this, [this] { mnuF_exitClick(); });
   connect(mnuT_dili, &QAction::triggered, this, [this] { mnuT_diliClick(); });
   connect(mnuT_wnl, &QAction::triggered, this, [this] { mnuT_wnlClick(); });
@@ -211,7 +215,14 @@ void TFrmMain::FormShow() {
   // The engine draws every chart into the picture and writes the analysis
   // of every natal chart onto the page "星命分析".
   auto painter = std::make_unique<PictureChartPainter>(&Imgzhanxing->Picture());
-  painter->painted = [this] { Imgzhanxing->update(); };
+  painter->painted = [this] { Imgzhanxing->Changed(); };
+  // The same chart painted again where the picture's pixels are too few:
+  // a screen of higher density, paper, the PDF report, larger pictures.
+  Imgzhanxing->drawing = [this](QPainter& p, bool screen) {
+    if (VoVirer)
+      PaintCurrentChart(p, QSize(kChartPictureWidth, kChartPictureHeight), *VoVirer,
+                        screen ? ChartLines::DevicePixel : ChartLines::Scaled);
+  };
   chartPainter = std::move(painter);
   VoVirer->SetPainter(chartPainter.get());
   VoVirer->SetAnalysis([this](CVoVirer& engine) {

@@ -111,6 +111,7 @@ class TFrmMain : public QMainWindow {
   QAction* mnuF_import = nullptr;   // 导入历史记录
   QAction* mnuF_export = nullptr;   // 导出历史记录
   QAction* mnuF_compact = nullptr;  // 整理记录文件
+  QAction* mnuF_pdf = nullptr;      // 导出PDF报告
   QAction* mnuF_exit = nullptr;     // 退出程序
   QMenu* mnuTools = nullptr;
   QAction* mnuT_dili = nullptr;     // 经纬度设置
@@ -286,6 +287,10 @@ class TFrmMain : public QMainWindow {
   void ImgCopyClick();
   void ImgSaveAsClick();
   void ImgPrintClick();
+  // 导出PDF报告: the chart page, the analysis and the comment in one file.
+  void mnuF_pdfClick();
+  // The resolution last chosen in the picture save dialog (1..4 times).
+  int pictureScale = 1;
   void mnuO_mgDefaultClick();
   void mnuO_mgFontClick();
   void mnuO_mgColorClick();

@@ -8,6 +8,7 @@
 #include <QFile>
 #include <QGuiApplication>
 #include <QMenu>
+#include <QPainter>
 #include <QPrinter>
 #include <QTextBlock>
 #include <QTextCursor>
@@ -15,17 +16,21 @@
 #include <QTextEdit>
 #include <QToolButton>
 
+#include <algorithm>
 #include <utility>
 #include <vector>
 
 #include "bmp.h"
+#include "chartdraw.h"
 #include "editordialogs.h"
 #include "frmmain.h"
 #include "frmwnl.h"
 #include "jpeg.h"
 #include "msgbox.h"
 #include "picturebox.h"
+#include "png.h"
 #include "printing.h"
+#include "report.h"
 #include "rtf.h"
 #include "textio.h"
 #include "widgets.h"
@@ -35,9 +40,19 @@ namespace {
 
 const QString kEditorFilter = QStringLiteral("Rtf格式|*.rtf|Txt格式|*.txt");
 const QString kImportFilter = QStringLiteral("All.rtf|*.rtf|All.txt|*.txt");
-const QString kPictureFilter = QStringLiteral("bmp格式|*.bmp|jpg格式|*.jpg");
-constexpr int kTextFilter = 2;  // the entries that write plain text / JPEG
+const QString kPictureFilter = QStringLiteral("bmp格式|*.bmp|jpg格式|*.jpg|png格式|*.png");
+const QString kPdfFilter = QStringLiteral("pdf格式|*.pdf");
+constexpr int kTextFilter = 2;  // the entries that write plain text / JPEG / PNG
 constexpr int kJpegFilter = 2;
+constexpr int kPngFilter = 3;
+
+// The resolutions a picture is saved at: 1 to 4 times 880 × 700.
+QStringList PictureScales() {
+  QStringList scales;
+  for (int n = 1; n <= kMaxChartScale; ++n)
+    scales << QStringLiteral("%1倍 (%2×%3)").arg(n).arg(kChartPictureWidth * n).arg(kChartPictureHeight * n);
+  return scales;
+}
 
 QString Caption() { return QString::fromUtf8(kAppTitle); }
 
@@ -304,13 +319,25 @@ void TFrmMain::mnuO_mgColorClick() {
 void TFrmMain::ImgCopyClick() { QGuiApplication::clipboard()->setImage(Imgzhanxing->Picture()); }
 
 void TFrmMain::ImgSaveAsClick() {
+  FileDialogRequest request{this, true, QStringLiteral("另存为Bmp图片"), kPictureFilter, 1};
+  request.optionLabel = QStringLiteral("分辨率:");
+  request.options = PictureScales();
+  request.option = std::clamp(pictureScale, 1, kMaxChartScale) - 1;
   FileDialogAnswer answer;
-  if (!RunFileDialog({this, true, QStringLiteral("另存为Bmp图片"), kPictureFilter, 1}, &answer)) return;
+  if (!RunFileDialog(request, &answer)) return;
+  pictureScale = std::clamp(answer.option + 1, 1, kMaxChartScale);
   const QString name = SaveAsFileName(answer.fileName, kPictureFilter, answer.filterIndex);
   if (!ConfirmOverwrite(this, name)) return;
-  const QImage& picture = Imgzhanxing->Picture();
-  const bool saved = answer.filterIndex == kJpegFilter ? SaveJpeg(picture, PathOf(name))
-                                                       : SaveBmp(picture, PathOf(name));
+  // At a larger scale the picture is painted again at that resolution.
+  const QImage picture = pictureScale == 1 ? Imgzhanxing->Picture()
+                                           : RenderPicture(pictureScale, [this](QPainter& p) { Imgzhanxing->Paint(p, false); });
+  bool saved = false;
+  if (answer.filterIndex == kJpegFilter)
+    saved = SaveJpeg(picture, PathOf(name));
+  else if (answer.filterIndex == kPngFilter)
+    saved = SavePng(picture, PathOf(name));
+  else
+    saved = SaveBmp(picture, PathOf(name));
   ReportSave(this, saved, name);
 }
 
@@ -318,8 +345,32 @@ void TFrmMain::ImgPrintClick() {
   if (!AskYesNo(this, QStringLiteral("准备开始打印吗?"), QStringLiteral("打印"), MsgIcon::Information)) return;
   QPrinter printer(QPrinter::HighResolution);
   if (!RunPrintDialog(this, &printer)) return;
-  if (!PrintChartPicture(&printer, Imgzhanxing->Picture()))
+  if (!PrintChartPicture(&printer, Imgzhanxing->Picture().size(), [this](QPainter& p) { Imgzhanxing->Paint(p, false); }))
     ShowMessage(this, QStringLiteral("请检查打印机能否正常工作！"), QStringLiteral("打印错误"), MsgIcon::Error);
+}
+
+void TFrmMain::mnuF_pdfClick() {
+  if (!natalChartShown || !VoVirer) {
+    ShowMessage(this, QStringLiteral("请先排一个本命盘。"), QStringLiteral("提示"), MsgIcon::Information);
+    return;
+  }
+  FileDialogAnswer answer;
+  if (!RunFileDialog({this, true, QStringLiteral("导出PDF报告"), kPdfFilter, 1}, &answer)) return;
+  const QString name = SaveAsFileName(answer.fileName, kPdfFilter, answer.filterIndex);
+  if (!ConfirmOverwrite(this, name)) return;
+  ChartReport report;
+  report.header = ReportHeader(*VoVirer);
+  report.title = report.header.value(0);
+  report.picture = Imgzhanxing->Picture().size();
+  report.chart = [this](QPainter& p) { Imgzhanxing->Paint(p, false); };
+  report.analysis = RedtDuan->document();
+  // The comment when the editor holds one, not its prompt.
+  const QString comment = RedtPingYu->toPlainText().trimmed();
+  if (!comment.isEmpty() && comment != QString::fromUtf8(kCommentPrompt)) report.comment = RedtPingYu->document();
+  QApplication::setOverrideCursor(Qt::WaitCursor);
+  const bool saved = SaveReportPdf(report, PathOf(name));
+  QApplication::restoreOverrideCursor();
+  ReportSave(this, saved, name);
 }
 
 void TFrmMain::mnuT_wnlClick() {

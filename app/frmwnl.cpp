@@ -9,6 +9,7 @@
 #include <QPlainTextEdit>
 #include <QScreen>
 #include <QStyle>
+#include <QTimer>
 #include <QToolButton>
 
 #include <algorithm>
@@ -88,9 +89,10 @@ class GridCanvas {
     p_.restore();
     return scale;
   }
+  // Lines one pixel of the screen wide, whatever its density.
   void Line(int x0, int y0, int x1, int y1) {
     const QPen keep = p_.pen();
-    p_.setPen(Qt::black);
+    p_.setPen(QPen(Qt::black, 0));
     p_.drawLine(x0, y0, x1, y1);
     p_.setPen(keep);
   }
@@ -119,9 +121,22 @@ CalendarPicture::CalendarPicture(int width, int height, QWidget* parent)
   setCursor(Qt::PointingHandCursor);
 }
 
+void CalendarPicture::MatchScreen() {
+  const double dpr = std::max(1.0, devicePixelRatioF());
+  if (canvas_.devicePixelRatio() == dpr) return;
+  canvas_ = QImage(static_cast<int>(std::ceil(width() * dpr)), static_cast<int>(std::ceil(height() * dpr)),
+                   QImage::Format_RGB32);
+  canvas_.setDevicePixelRatio(dpr);
+  canvas_.fill(kBackColour);
+}
+
 void CalendarPicture::paintEvent(QPaintEvent*) {
   QPainter p(this);
   p.drawImage(0, 0, canvas_);
+  if (onDensityChange && canvas_.devicePixelRatio() != std::max(1.0, devicePixelRatioF()))
+    QTimer::singleShot(0, this, [this] {
+      if (onDensityChange && canvas_.devicePixelRatio() != std::max(1.0, devicePixelRatioF())) onDensityChange();
+    });
 }
 
 void CalendarPicture::mousePressEvent(QMouseEvent* event) {
@@ -138,10 +153,15 @@ DayMarker::DayMarker(const CalendarPicture* picture, QWidget* parent)
 
 QImage DayMarker::Composed() const {
   const QPoint at = geometry().topLeft() - picture_->geometry().topLeft();
-  QImage out(size(), QImage::Format_RGB32);
+  const QImage& canvas = picture_->Canvas();
+  const double dpr = canvas.devicePixelRatio();
+  QImage out(static_cast<int>(std::ceil(width() * dpr)), static_cast<int>(std::ceil(height() * dpr)),
+             QImage::Format_RGB32);
+  out.setDevicePixelRatio(dpr);
   out.fill(kBackColour);
   QPainter p(&out);
-  p.drawImage(0, 0, picture_->Canvas(), at.x(), at.y(), width(), height());
+  p.drawImage(QRectF(0, 0, width(), height()), canvas,
+              QRectF(at.x() * dpr, at.y() * dpr, width() * dpr, height() * dpr));
   // Multiplying is the AND of the mask pen mode carried over to smoothed
   // text: ink keeps its share of darkness instead of dropping out.
   p.setCompositionMode(QPainter::CompositionMode_Multiply);
@@ -258,6 +278,11 @@ TFrmWnl::TFrmWnl(QWidget* owner)
   connect(cbos, &QComboBox::activated, this, [this] { cbosChange(); });
   connect(cbomin, &QComboBox::activated, this, [this] { cbominChange(); });
   Img1->onMouseDown = [this](Qt::MouseButton b, int x, int y) { Img1MouseDown(b, x, y); };
+  // Drawn again on a screen of another density, as long as the controls
+  // still show the month drawn (a year typed without Enter waits).
+  Img1->onDensityChange = [this] {
+    if (daysInMonth > 0 && YearBoxValue(0) == HistoricalYear(selected.year)) DrawMonth();
+  };
 
   FillLists();
   for (SolarTermEntry& t : monthTerms) t.moment.day = kNoTermDay;
@@ -382,16 +407,17 @@ void TFrmWnl::DrawMonth() {
   if (!termsLoaded_ || termsYear_ != selected.year) LoadYearTerms();
 
   calendar::MYiDateEx& date = CalendarDateService();
+  Img1->MatchScreen();
   QImage& image = Img1->Canvas();
-  const int W = image.width();
-  const int H = image.height();
+  const int W = Img1->width();  // picture pixels, whatever the canvas's density
+  const int H = Img1->height();
   const int w = W / 7;
   const int h = H / 7;
   Shape1->resize(w, h);
 
   QPainter p(&image);
   p.setRenderHint(QPainter::TextAntialiasing);
-  p.setPen(Qt::black);
+  p.setPen(QPen(Qt::black, 0));
   p.setBrush(kBackColour);
   p.drawRect(0, 0, W - 1, H - 1);
   p.setBrush(Qt::NoBrush);
@@ -606,8 +632,8 @@ void TFrmWnl::cbominChange() { DrawMonth(); }
 
 void TFrmWnl::Img1MouseDown(Qt::MouseButton button, int x, int y) {
   if (button != Qt::LeftButton) return;
-  const int w = Img1->Canvas().width() / 7;
-  const int h = Img1->Canvas().height() / 7;
+  const int w = Img1->width() / 7;
+  const int h = Img1->height() / 7;
   // The few pixels right of and below the seven columns and rows are no cell.
   if (x < 0 || y < 0 || x / w >= 7 || y / h >= 7) return;
   const int cell = (y / h) * 7 + x / w - 7;

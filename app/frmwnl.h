@@ -39,13 +39,19 @@ inline int AstronomicalYear(int historical) { return historical < 0 ? historical
 inline int HistoricalYear(int astronomical) { return astronomical <= 0 ? astronomical - 1 : astronomical; }
 
 // The grid picture: a canvas of its own size, shown as it is, with a hand
-// cursor; mouse presses go to onMouseDown.
+// cursor; mouse presses go to onMouseDown. The canvas has the density of the
+// screen the picture is on (its device pixel ratio), so it is drawn in the
+// picture's own pixels and shown sharp.
 class CalendarPicture : public QWidget {
  public:
   CalendarPicture(int width, int height, QWidget* parent);
   QImage& Canvas() { return canvas_; }
   const QImage& Canvas() const { return canvas_; }
+  // Gives the canvas the screen's density before it is drawn.
+  void MatchScreen();
   std::function<void(Qt::MouseButton, int x, int y)> onMouseDown;
+  // The picture came onto a screen of another density: draw it again.
+  std::function<void()> onDensityChange;
 
  protected:
   void paintEvent(QPaintEvent* event) override;

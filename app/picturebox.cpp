@@ -5,13 +5,19 @@
 #include <QPainter>
 #include <QToolTip>
 
+#include <cmath>
+
 namespace lumtar {
+
+namespace {
+constexpr int kDotsPerMeter = 3780;  // 96 dots per inch
+}
 
 PictureBox::PictureBox(int width, int height, QWidget* parent)
     : QWidget(parent), picture_(width, height, QImage::Format_RGB32) {
   // 96 dots per inch, so that fonts given in points draw as on the screen.
-  picture_.setDotsPerMeterX(3780);
-  picture_.setDotsPerMeterY(3780);
+  picture_.setDotsPerMeterX(kDotsPerMeter);
+  picture_.setDotsPerMeterY(kDotsPerMeter);
   Blank();
   setFixedSize(width, height);
   setMouseTracking(true);
@@ -20,7 +26,44 @@ PictureBox::PictureBox(int width, int height, QWidget* parent)
 
 void PictureBox::Blank() {
   picture_.fill(Qt::white);
+  blank_ = true;
+  sharp_ = QImage();
   update();
+}
+
+void PictureBox::Changed() {
+  blank_ = false;
+  sharp_ = QImage();
+  update();
+}
+
+void PictureBox::Paint(QPainter& painter, bool screen) const {
+  const QRect own(QPoint(0, 0), picture_.size());
+  if (blank_) {
+    painter.fillRect(own, Qt::white);
+  } else if (drawing) {
+    drawing(painter, screen);
+  } else {
+    painter.save();
+    painter.setRenderHint(QPainter::SmoothPixmapTransform);
+    painter.drawImage(own, picture_);
+    painter.restore();
+  }
+}
+
+const QImage& PictureBox::ScreenImage(double devicePixelRatio) {
+  if (!(devicePixelRatio > 1)) return picture_;
+  if (sharp_.isNull() || sharp_.devicePixelRatio() != devicePixelRatio) {
+    sharp_ = QImage(static_cast<int>(std::ceil(picture_.width() * devicePixelRatio)),
+                    static_cast<int>(std::ceil(picture_.height() * devicePixelRatio)), QImage::Format_RGB32);
+    sharp_.setDotsPerMeterX(kDotsPerMeter);
+    sharp_.setDotsPerMeterY(kDotsPerMeter);
+    sharp_.setDevicePixelRatio(devicePixelRatio);
+    sharp_.fill(Qt::white);
+    QPainter p(&sharp_);
+    Paint(p, true);
+  }
+  return sharp_;
 }
 
 void PictureBox::SetHint(const QString& text) {
@@ -38,7 +81,11 @@ void PictureBox::SetHint(const QString& text) {
 
 void PictureBox::paintEvent(QPaintEvent* event) {
   QPainter p(this);
-  p.drawImage(event->rect(), picture_, event->rect());
+  const double dpr = devicePixelRatioF();
+  if (dpr > 1)
+    p.drawImage(QPointF(0, 0), ScreenImage(dpr));
+  else
+    p.drawImage(event->rect(), picture_, event->rect());
 }
 
 void PictureBox::mouseMoveEvent(QMouseEvent* event) {

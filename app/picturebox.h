@@ -1,11 +1,15 @@
 // The chart picture: a fixed-size image that the chart engine draws into,
-// shown at its own size, with a hint that follows the pointer.
+// shown at its own size, with a hint that follows the pointer. On a screen
+// with more than one device pixel to a picture pixel it shows the same
+// picture painted again at the screen's resolution.
 #pragma once
 
 #include <QImage>
 #include <QWidget>
 
 #include <functional>
+
+class QPainter;
 
 namespace lumtar {
 
@@ -14,11 +18,24 @@ class PictureBox : public QWidget {
  public:
   PictureBox(int width, int height, QWidget* parent = nullptr);
 
-  // The canvas. Whoever draws into it calls update() afterwards.
+  // The canvas, in picture pixels at 96 dpi. Whoever draws into it calls
+  // Changed() afterwards.
   QImage& Picture() { return picture_; }
   const QImage& Picture() const { return picture_; }
   // Fills the whole picture white.
   void Blank();
+  bool IsBlank() const { return blank_; }
+  // The canvas holds new content: shows it again.
+  void Changed();
+
+  // Paints what the canvas holds, in picture pixels, on any painter: the
+  // screen at its density (`screen` true), a printer, a PDF or a larger
+  // picture. Empty: the canvas itself is shown enlarged.
+  std::function<void(QPainter& painter, bool screen)> drawing;
+
+  // The picture painted in picture pixels on `painter`: white while blank,
+  // else by `drawing` (or the canvas when there is none).
+  void Paint(QPainter& painter, bool screen) const;
 
   // The hint shown over the picture. A blank text shows none. When a hint is
   // on screen and the text changes, the new one replaces it at once, so the
@@ -31,12 +48,18 @@ class PictureBox : public QWidget {
 
   QSize sizeHint() const override { return picture_.size(); }
 
+  // What the screen shows at a device pixel ratio: the canvas at 1, else
+  // the picture painted again at that density (kept until it changes).
+  const QImage& ScreenImage(double devicePixelRatio);
+
  protected:
   void paintEvent(QPaintEvent* event) override;
   void mouseMoveEvent(QMouseEvent* event) override;
 
  private:
   QImage picture_;
+  QImage sharp_;  // the picture at the screen's density, when above 1
+  bool blank_ = true;
   QString hint_;
 };
 

@@ -5,15 +5,11 @@
 
 #include <QAbstractTextDocumentLayout>
 #include <QGuiApplication>
-#include <QImage>
 #include <QPainter>
 #include <QPrinter>
 #include <QScreen>
 #include <QTextDocument>
 #include <QTextFrame>
-
-#include <cmath>
-#include <memory>
 
 namespace lumtar {
 namespace {
@@ -29,40 +25,51 @@ constexpr double kMarginCm = 2.0;
 
 }  // namespace
 
+PagedDocument::PagedDocument(const QTextDocument& doc, QSizeF pageSize, QPointF deviceDpi)
+    : copy_(doc.clone()) {
+  // The copy is laid out as on the screen, page by page, and each page is
+  // scaled up to the device's resolution: fonts given in pixels keep their
+  // size on paper.
+  const QPointF dpi = ScreenDpi();
+  sx_ = deviceDpi.x() / dpi.x();
+  sy_ = deviceDpi.y() / dpi.y();
+  page_ = QSizeF(pageSize.width() / sx_, pageSize.height() / sy_);
+  QTextFrameFormat frame = copy_->rootFrame()->frameFormat();
+  frame.setMargin(kMarginCm / 2.54 * dpi.y());
+  copy_->rootFrame()->setFrameFormat(frame);
+  copy_->setPageSize(page_);
+}
+
+PagedDocument::~PagedDocument() = default;
+
+int PagedDocument::PageCount() const { return copy_->pageCount(); }
+
+void PagedDocument::PaintPage(QPainter* painter, int index) const {
+  QAbstractTextDocumentLayout::PaintContext context;
+  context.palette.setColor(QPalette::Text, Qt::black);
+  const QRectF view(0, index * page_.height(), page_.width(), page_.height());
+  painter->save();
+  painter->scale(sx_, sy_);
+  painter->translate(0, -view.top());
+  painter->setClipRect(view, Qt::IntersectClip);
+  context.clip = view;
+  copy_->documentLayout()->draw(painter, context);
+  painter->restore();
+}
+
 bool PrintTextDocument(QPrinter* printer, const QTextDocument& doc) {
   printer->setDocName(QString());
   QPainter painter;
   if (!painter.begin(printer)) return false;
-
-  // The copy is laid out as on the screen, page by page, and each page is
-  // scaled up to the printer's resolution: fonts given in pixels keep their
-  // size on paper.
-  std::unique_ptr<QTextDocument> copy(doc.clone());
-  const QPointF dpi = ScreenDpi();
-  const double sx = printer->logicalDpiX() / dpi.x();
-  const double sy = printer->logicalDpiY() / dpi.y();
-  const QSizeF page(printer->width() / sx, printer->height() / sy);
-  QTextFrameFormat frame = copy->rootFrame()->frameFormat();
-  frame.setMargin(kMarginCm / 2.54 * dpi.y());
-  copy->rootFrame()->setFrameFormat(frame);
-  copy->setPageSize(page);
-
-  QAbstractTextDocumentLayout::PaintContext context;
-  context.palette.setColor(QPalette::Text, Qt::black);
-  const int pages = copy->pageCount();
-  for (int i = 0; i < pages; ++i) {
+  const PagedDocument pages(doc, QSizeF(printer->width(), printer->height()),
+                            QPointF(printer->logicalDpiX(), printer->logicalDpiY()));
+  const int count = pages.PageCount();
+  for (int i = 0; i < count; ++i) {
     if (i > 0 && !printer->newPage()) {
       painter.end();
       return false;
     }
-    const QRectF view(0, i * page.height(), page.width(), page.height());
-    painter.save();
-    painter.scale(sx, sy);
-    painter.translate(0, -view.top());
-    painter.setClipRect(view);
-    context.clip = view;
-    copy->documentLayout()->draw(&painter, context);
-    painter.restore();
+    pages.PaintPage(&painter, i);
   }
   return painter.end() && printer->printerState() != QPrinter::Error;
 }
@@ -86,18 +93,25 @@ QRect ChartPictureRect(int pageWidth, int pageHeight, QSize picture) {
   return {frame.left() + (frame.width() - w) / 2, frame.top(), w, h};
 }
 
-void DrawChartPage(QPainter* painter, int pageWidth, int pageHeight, const QImage& picture) {
+void DrawChartPage(QPainter* painter, int pageWidth, int pageHeight, QSize picture, const PictureDrawing& draw) {
+  if (picture.isEmpty()) return;
+  const QRect target = ChartPictureRect(pageWidth, pageHeight, picture);
   painter->save();
-  painter->setRenderHint(QPainter::SmoothPixmapTransform);
-  painter->drawImage(ChartPictureRect(pageWidth, pageHeight, picture.size()), picture);
+  painter->translate(target.topLeft());
+  painter->scale(static_cast<double>(target.width()) / picture.width(),
+                 static_cast<double>(target.height()) / picture.height());
+  const QRect own(QPoint(0, 0), picture);
+  painter->setClipRect(own, Qt::IntersectClip);
+  painter->fillRect(own, Qt::white);
+  if (draw) draw(*painter);
   painter->restore();
 }
 
-bool PrintChartPicture(QPrinter* printer, const QImage& picture) {
+bool PrintChartPicture(QPrinter* printer, QSize picture, const PictureDrawing& draw) {
   printer->setDocName(QString());
   QPainter painter;
   if (!painter.begin(printer)) return false;
-  DrawChartPage(&painter, printer->width(), printer->height(), picture);
+  DrawChartPage(&painter, printer->width(), printer->height(), picture, draw);
   return painter.end() && printer->printerState() != QPrinter::Error;
 }
 

@@ -7,6 +7,7 @@
 #include <QSaveFile>
 #include <QSvgGenerator>
 
+#include <algorithm>
 #include <cmath>
 #include <cstdio>
 
@@ -48,12 +49,15 @@ QColor BodyColour(int body) {
 // frame measured.
 class ChartCanvas {
  public:
-  ChartCanvas(QPainter& painter, const QSize& size, CVoVirer& engine)
-      : p_(painter), size_(size), engine_(engine), m_(engine.model) {
+  ChartCanvas(QPainter& painter, const QSize& size, CVoVirer& engine, ChartLines lines)
+      : p_(painter), size_(size), engine_(engine), m_(engine.model),
+        lineWidth_(lines == ChartLines::DevicePixel ? 0 : 1),
+        deviceDpi_(painter.device() ? painter.device()->logicalDpiY() : kChartDpi) {
     // Lines one pixel wide and crisp, as the original canvas draws them;
     // smooth text.
     p_.setRenderHint(QPainter::Antialiasing, false);
     p_.setRenderHint(QPainter::TextAntialiasing, true);
+    if (deviceDpi_ <= 0) deviceDpi_ = kChartDpi;
   }
 
   void DrawFrame();
@@ -66,7 +70,8 @@ class ChartCanvas {
 
  private:
   void SetFontSize(int pointSize);
-  double CellHeight() const { return std::round(font_.pointSizeF() * p_.device()->logicalDpiY() / 72.0); }
+  // The height of a text cell: the font's size in pixels at 96 dpi.
+  double CellHeight() const { return std::round(points_ * kChartDpi / 72.0); }
   void SetPen(const QColor& c) { pen_ = c; }
   void Line(double theta, double r1, double r2);
   void Line(const ChartPoint& a, const ChartPoint& b);
@@ -82,6 +87,13 @@ class ChartCanvas {
   QSize size_;
   CVoVirer& engine_;
   const ChartModel& m_;
+  // 1: lines one picture pixel wide, enlarged with the picture; 0: one
+  // device pixel wide whatever the enlargement.
+  const int lineWidth_;
+  // The device's own resolution; font sizes are converted so that a point
+  // is 96/72 picture pixels on every device.
+  int deviceDpi_;
+  int points_ = 9;
   QFont font_;
   QColor fontColour_ = kBlack;
   QColor pen_ = kBlack;
@@ -91,15 +103,16 @@ class ChartCanvas {
 };
 
 void ChartCanvas::SetFontSize(int pointSize) {
+  points_ = pointSize;
   font_ = QFont(kSongTi);
-  font_.setPointSizeF(pointSize);
+  font_.setPointSizeF(deviceDpi_ == kChartDpi ? pointSize : static_cast<double>(pointSize) * kChartDpi / deviceDpi_);
   p_.setFont(font_);
 }
 
 void ChartCanvas::Line(double theta, double r1, double r2) { Line(PointAt(theta, r1), PointAt(theta, r2)); }
 
 void ChartCanvas::Line(const ChartPoint& a, const ChartPoint& b) {
-  p_.setPen(QPen(pen_, 1));
+  p_.setPen(QPen(pen_, lineWidth_));
   p_.drawLine(QPointF(a.x, a.y), QPointF(b.x, b.y));
 }
 
@@ -116,7 +129,7 @@ void ChartCanvas::TextAt(const ChartPoint& anchor, const QString& text) {
 }
 
 void ChartCanvas::Circle(double radius) {
-  p_.setPen(QPen(kBlack, 1));
+  p_.setPen(QPen(kBlack, lineWidth_));
   p_.setBrush(background_);
   p_.drawEllipse(QPointF(kChartCentreX, kChartCentreY), radius, radius);
 }
@@ -318,33 +331,39 @@ void PaintNatalSteps(ChartCanvas& c) {
 
 }  // namespace
 
-QImage NewChartPicture(int width, int height) {
-  QImage image(width, height, QImage::Format_RGB32);
+QImage NewChartPicture(int width, int height, double scale) {
+  if (!(scale > 1)) scale = 1;
+  QImage image(static_cast<int>(std::ceil(width * scale)), static_cast<int>(std::ceil(height * scale)),
+               QImage::Format_RGB32);
   image.setDotsPerMeterX(kChartDotsPerMeter);
   image.setDotsPerMeterY(kChartDotsPerMeter);
+  image.setDevicePixelRatio(scale);
   image.fill(Qt::white);
   return image;
 }
 
-void PaintNatalChart(QPainter& painter, const QSize& size, CVoVirer& engine) {
-  ChartCanvas canvas(painter, size, engine);
+void PaintNatalChart(QPainter& painter, const QSize& size, CVoVirer& engine, ChartLines lines) {
+  ChartCanvas canvas(painter, size, engine, lines);
   PaintNatalSteps(canvas);
 }
 
-void PaintAnnualChart(QPainter& painter, const QSize& size, CVoVirer& engine, const AnnualChart& annual) {
-  ChartCanvas canvas(painter, size, engine);
+void PaintAnnualChart(QPainter& painter, const QSize& size, CVoVirer& engine, const AnnualChart& annual,
+                      ChartLines lines) {
+  ChartCanvas canvas(painter, size, engine, lines);
   PaintNatalSteps(canvas);
   canvas.DrawAnnualOverlay(annual);
 }
 
-void PaintCurrentChart(QPainter& painter, const QSize& size, CVoVirer& engine) {
+void PaintCurrentChart(QPainter& painter, const QSize& size, CVoVirer& engine, ChartLines lines) {
   if (engine.model.chartMode == 1)
-    PaintAnnualChart(painter, size, engine, engine.annual);
+    PaintAnnualChart(painter, size, engine, engine.annual, lines);
   else if (engine.model.chartMode == 0)
-    PaintNatalChart(painter, size, engine);
+    PaintNatalChart(painter, size, engine, lines);
 }
 
 namespace {
+
+QSize LogicalSize(const QImage& image) { return image.deviceIndependentSize().toSize(); }
 
 void PrepareImage(QImage* image) {
   if (image->isNull()) *image = NewChartPicture();
@@ -368,7 +387,7 @@ void PictureChartPainter::PaintNatal(CVoVirer& engine) {
   PrepareImage(picture_);
   {
     QPainter painter(picture_);
-    PaintNatalChart(painter, picture_->size(), engine);
+    PaintNatalChart(painter, LogicalSize(*picture_), engine);
   }
   if (painted) painted();
 }
@@ -377,20 +396,34 @@ void PictureChartPainter::PaintAnnual(CVoVirer& engine, const AnnualChart& annua
   PrepareImage(picture_);
   {
     QPainter painter(picture_);
-    PaintAnnualChart(painter, picture_->size(), engine, annual);
+    PaintAnnualChart(painter, LogicalSize(*picture_), engine, annual);
   }
   if (painted) painted();
 }
 
-QImage RenderChart(CVoVirer& engine) {
-  QImage image = NewChartPicture();
-  QPainter painter(&image);
-  PaintCurrentChart(painter, image.size(), engine);
+QImage RenderPicture(int scale, const std::function<void(QPainter&)>& paint) {
+  scale = std::clamp(scale, 1, kMaxChartScale);
+  QImage image = NewChartPicture(kChartImageWidth, kChartImageHeight, scale);
+  {
+    QPainter painter(&image);
+    if (paint) paint(painter);
+  }
+  if (scale == 1) return image;
+  // A picture of its own resolution: as large as the plain one on paper.
+  image.setDevicePixelRatio(1);
+  image.setDotsPerMeterX(kChartDotsPerMeter * scale);
+  image.setDotsPerMeterY(kChartDotsPerMeter * scale);
   return image;
 }
 
-bool SaveChartPng(CVoVirer& engine, const std::string& path) {
-  const QImage image = RenderChart(engine);
+QImage RenderChart(CVoVirer& engine, int scale) {
+  return RenderPicture(scale, [&engine](QPainter& painter) {
+    PaintCurrentChart(painter, QSize(kChartImageWidth, kChartImageHeight), engine);
+  });
+}
+
+bool SaveChartPng(CVoVirer& engine, const std::string& path, int scale) {
+  const QImage image = RenderChart(engine, scale);
   QByteArray bytes;
   QBuffer buffer(&bytes);
   buffer.open(QIODevice::WriteOnly);
@@ -406,7 +439,7 @@ bool SaveChartSvg(CVoVirer& engine, const std::string& path) {
   svg.setOutputDevice(&buffer);
   svg.setSize(QSize(kChartImageWidth, kChartImageHeight));
   svg.setViewBox(QRect(0, 0, kChartImageWidth, kChartImageHeight));
-  svg.setResolution(96);
+  svg.setResolution(kChartDpi);
   svg.setTitle(QStringLiteral("Lumtar"));
   {
     QPainter painter(&svg);

@@ -2,21 +2,29 @@
 // or, with --json, as the whole chart model.
 #include "cmd_chart.h"
 
+#include <QFont>
 #include <QGuiApplication>
+#include <QPainter>
+#include <QTextDocument>
 #include <QtGlobal>
 
+#include <algorithm>
 #include <cstdlib>
 #include <iostream>
 #include <limits>
 #include <memory>
 
 #include "analysisreport.h"
+#include "analysisview.h"
 #include "chartdraw.h"
 #include "chartheader.h"
 #include "chartstars.h"
 #include "files.h"
+#include "inifile.h"
 #include "chartlayout.h"
 #include "jpeg.h"
+#include "report.h"
+#include "widgets.h"
 
 namespace lumtar::cli {
 
@@ -80,6 +88,27 @@ void EnsureGuiApplication() {
   new QGuiApplication(argc, argv);  // lives as long as the tool
 }
 
+// The PDF report: the chart page, then the analysis in the analysis page's
+// font of the program folder's dat/xminit.ini, as the program writes it.
+bool SaveReport(CVoVirer& engine, const std::string& path) {
+  InstallFontSubstitutions();
+  const IniFile ini(ProgramPath("dat/xminit.ini"));
+  int points = ini.ReadInteger("minggao", "fsize", 12);
+  if (points < 1 || points > 1638) points = 12;
+  QFont font(QString::fromStdString(ini.ReadString("minggao", "fname", "宋体")));
+  font.setPixelSize(std::clamp((points * 96 + 36) / 72, 1, 400));
+  QTextDocument analysis;
+  analysis.setDefaultFont(font);
+  WriteAnalysisDocument(engine.analysisText, &analysis);
+
+  ChartReport report;
+  report.header = ReportHeader(engine);
+  report.title = report.header.value(0);
+  report.chart = [&engine](QPainter& p) { PaintCurrentChart(p, QSize(kChartImageWidth, kChartImageHeight), engine); };
+  report.analysis = &analysis;
+  return SaveReportPdf(report, path);
+}
+
 }  // namespace
 
 void AddChartOptions(CLI::App* cmd, ChartOptions& o) {
@@ -99,15 +128,19 @@ void AddChartOptions(CLI::App* cmd, ChartOptions& o) {
   cmd->add_option("--png", o.png, "write the chart picture (880 x 700) as PNG");
   cmd->add_option("--jpg", o.jpg, "write the chart picture as JPEG");
   cmd->add_option("--svg", o.svg, "write the chart picture as SVG");
+  cmd->add_option("--scale", o.scale, "draw --png and --jpg at N times the resolution (1..4, default 1)")
+      ->check(CLI::Range(1, kMaxChartScale));
+  cmd->add_option("--pdf", o.pdf, "write the PDF report: the chart page, then the analysis");
   cmd->add_option("--analysis", o.analysis, "write the analysis text of the natal chart (UTF-8) to FILE");
 }
 
 void WriteChartPictures(CVoVirer& engine, const ChartOptions& o) {
-  if (o.png.empty() && o.jpg.empty() && o.svg.empty()) return;
+  if (o.png.empty() && o.jpg.empty() && o.svg.empty() && o.pdf.empty()) return;
   EnsureGuiApplication();
-  if (!o.png.empty() && !SaveChartPng(engine, o.png)) throw CommandError("cannot write " + o.png);
-  if (!o.jpg.empty() && !SaveJpeg(RenderChart(engine), o.jpg)) throw CommandError("cannot write " + o.jpg);
+  if (!o.png.empty() && !SaveChartPng(engine, o.png, o.scale)) throw CommandError("cannot write " + o.png);
+  if (!o.jpg.empty() && !SaveJpeg(RenderChart(engine, o.scale), o.jpg)) throw CommandError("cannot write " + o.jpg);
   if (!o.svg.empty() && !SaveChartSvg(engine, o.svg)) throw CommandError("cannot write " + o.svg);
+  if (!o.pdf.empty() && !SaveReport(engine, o.pdf)) throw CommandError("cannot write " + o.pdf);
 }
 
 ChartRequest RequestOf(const ChartOptions& o) {
@@ -135,8 +168,8 @@ void ComputeChart(CVoVirer& engine, const ChartOptions& o) {
   // Set on every chart: an engine that serves many requests (batch) takes
   // nothing over from the request before.
   engine.SetSettingsPath(o.settings);
-  engine.SetAnalysis(o.analysis.empty() ? std::function<void(CVoVirer&)>()
-                                        : [](CVoVirer& e) { BuildAnalysis(e); });
+  engine.SetAnalysis(o.analysis.empty() && o.pdf.empty() ? std::function<void(CVoVirer&)>()
+                                                         : [](CVoVirer& e) { BuildAnalysis(e); });
   if (!engine.ComputeNatal(RequestOf(o))) throw CommandError(engine.lastError);
 }
 

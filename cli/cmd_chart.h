@@ -26,12 +26,14 @@ struct ChartOptions {
   std::string settings;
   bool json = false;
   std::string png, jpg, svg;  // picture files to write
+  int scale = 1;              // resolution of --png and --jpg, 1..4 times 880 x 700
+  std::string pdf;            // the PDF report: the chart page and the analysis
   std::string analysis;       // the analysis text of the natal chart (UTF-8)
 };
 
 // --name, --female, --date, --time, --lunar, --leap, --zone, --lon, --lat,
-// --place, --settings, --json, --png, --jpg, --svg, --analysis and
-// --program-dir.
+// --place, --settings, --json, --png, --jpg, --svg, --scale, --pdf,
+// --analysis and --program-dir.
 void AddChartOptions(CLI::App* cmd, ChartOptions& options);
 
 // The request the options describe. Throws UsageError for malformed text and
@@ -56,7 +58,7 @@ void RunAnnual(CVoVirer& engine, const ChartOptions& options, const AnnualOption
 nlohmann::ordered_json AnnualChartJson(CVoVirer& engine, const ChartOptions& options);
 
 // Computes the natal chart of the options (with its analysis text when
-// --analysis names a file); throws CommandError with the engine's message
+// --analysis or --pdf names a file); throws CommandError with the engine's message
 // when it fails.
 void ComputeChart(CVoVirer& engine, const ChartOptions& options);
 
@@ -64,7 +66,8 @@ void ComputeChart(CVoVirer& engine, const ChartOptions& options);
 // Throws CommandError when the file cannot be written.
 void WriteAnalysis(const CVoVirer& engine, const ChartOptions& options);
 
-// Writes the engine's current picture to the files the options name.
+// Writes the engine's current picture and the PDF report to the files the
+// options name.
 // Throws CommandError when a file cannot be written.
 void WriteChartPictures(CVoVirer& engine, const ChartOptions& options);
 

@@ -7,11 +7,13 @@
 #include <QDialog>
 #include <QGuiApplication>
 #include <QImage>
+#include <QImageReader>
 #include <QLabel>
 #include <QLineEdit>
 #include <QMenu>
 #include <QPainter>
 #include <QPrinter>
+#include <QProcess>
 #include <QRegularExpression>
 #include <QScreen>
 #include <QTabWidget>
@@ -41,6 +43,8 @@
 #include "msgbox.h"
 #include "picturebox.h"
 #include "printing.h"
+#include "chartdraw.h"
+#include "vovirer.h"
 #include "rtf.h"
 #include "tempdir.h"
 #include "textio.h"
@@ -64,6 +68,7 @@ struct Dialogs {
       if (fileName.isEmpty()) return false;
       a->fileName = fileName;
       a->filterIndex = filterIndex;
+      a->option = option;
       return true;
     });
     SetPrintDialogHandler([this](QWidget*, QPrinter* printer) {
@@ -95,6 +100,7 @@ struct Dialogs {
   }
   QString fileName;  // empty: the file dialog is cancelled
   int filterIndex = 1;
+  int option = 0;
   QString pdf;       // empty: the print dialog is cancelled
   std::unique_ptr<FontChoice> font;  // null: the font dialog is cancelled
   QColor color;      // invalid: the colour dialog is cancelled
@@ -109,6 +115,14 @@ std::string Bytes(const std::filesystem::path& p) {
   std::string b;
   ReadWholeFile(p, &b);
   return b;
+}
+
+// The standard output of a tool of the PDF checks (poppler's).
+QString Run(const QString& program, const QStringList& arguments) {
+  QProcess p;
+  p.start(program, arguments);
+  if (!p.waitForFinished(60000)) return {};
+  return QString::fromUtf8(p.readAllStandardOutput());
 }
 
 int PdfPageCount(const std::filesystem::path& pdf) {
@@ -648,6 +662,116 @@ class EditorTest : public QObject {
     QCOMPARE(PdfPageCount(*dir_ / "chart.pdf"), 1);
   }
 
+  // The chart goes to the printer as lines and text at the printer's
+  // resolution: no picture in the file, and a line one picture pixel wide
+  // as wide as a picture pixel on the page.
+  void theChartPrintsAsLinesAndText() {
+    Boxes boxes;
+    Dialogs dialogs;
+    auto w = Start();
+    QVERIFY(w);
+    Chart(*w);
+    dialogs.pdf = Path("chart.pdf");
+    w->ImgPrintClick();
+    const QString pdf = Path("chart.pdf");
+    QCOMPARE(Run("pdfimages", {"-list", pdf}).count('\n'), 2);  // the heading only
+    QVERIFY(Run("pdftotext", {"-enc", "UTF-8", pdf, "-"}).contains(QStringLiteral("本命盘")));
+
+    // The page at 600 dpi; the printer drew at its own resolution.
+    QPrinter printer(QPrinter::HighResolution);
+    printer.setOutputFormat(QPrinter::PdfFormat);
+    printer.setOutputFileName(Path("probe.pdf"));
+    const QRect rect = ChartPictureRect(printer.width(), printer.height(), QSize(880, 700));
+    const QRectF page = printer.pageLayout().paintRectPixels(printer.resolution());
+    Run("pdftoppm", {"-r", "600", "-gray", "-png", "-singlefile", pdf, Path("page")});
+    QImageReader::setAllocationLimit(0);  // a page at 600 dpi is larger than pictures usually are
+    QImage rendered(Path("page.png"));
+    QVERIFY(!rendered.isNull());
+    const double toPage = 600.0 / printer.resolution();
+    const double pixel = rect.width() / 880.0;  // a picture pixel in printer pixels
+    // The vertical spoke below the centre, across the branch ring.
+    const int x = static_cast<int>(std::lround((page.left() + rect.left() + 302.5 * pixel) * toPage));
+    const int y = static_cast<int>(std::lround((page.top() + rect.top() + 347 * pixel) * toPage));
+    int left = x, right = x;
+    for (int d = 0; d < 8 && qGray(rendered.pixel(left, y)) > 128; ++d) left = right = x + (d % 2 ? d : -d);
+    QVERIFY(qGray(rendered.pixel(left, y)) <= 128);
+    while (qGray(rendered.pixel(left - 1, y)) <= 128) --left;
+    while (qGray(rendered.pixel(right + 1, y)) <= 128) ++right;
+    const double width = right - left + 1;
+    QVERIFY2(std::abs(width - pixel * toPage) <= 1.0, qPrintable(QString::number(width)));
+  }
+
+  // 导出PDF报告: the chart page, the analysis and the comment, with the
+  // person at the head of every page and the pages numbered.
+  void pdfReport() {
+    Boxes boxes;
+    Dialogs dialogs;
+    auto w = Start();
+    QVERIFY(w);
+    QCOMPARE(MenuTexts(w->mnuFile).contains(QStringLiteral("导出PDF报告...")), true);
+    dialogs.fileName = Path("before");
+    w->mnuF_pdf->trigger();  // no chart yet
+    QCOMPARE(boxes.Texts(), QStringList{"请先排一个本命盘。"});
+    QVERIFY(dialogs.fileRequests.empty());
+    Chart(*w);
+    boxes.Clear();
+    dialogs.fileName = Path("report");
+    w->mnuF_pdf->trigger();
+    QCOMPARE(boxes.Texts(), QStringList{"已保存！"});
+    QCOMPARE(dialogs.fileRequests.back().filter, QStringLiteral("pdf格式|*.pdf"));
+    const QString withoutComment = Run("pdftotext", {"-enc", "UTF-8", Path("report.pdf"), "-"});
+    QVERIFY(!withoutComment.contains(QStringLiteral("输入自己的评语")));
+    const int pages = PdfPageCount(*dir_ / "report.pdf");
+    QVERIFY(pages >= 2);
+
+    w->RedtPingYu->setPlainText(QStringLiteral("此命日月夹命，金水相生。"));
+    dialogs.fileName = Path("with");
+    w->mnuF_pdf->trigger();
+    QCOMPARE(PdfPageCount(*dir_ / "with.pdf"), pages + 1);
+    const QString text = Run("pdftotext", {"-enc", "UTF-8", Path("with.pdf"), "-"});
+    for (const QString& expected : {QStringLiteral("姓名:"), QStringLiteral("本命盘"), QStringLiteral("命主分析"),
+                                    QStringLiteral("此命日月夹命，金水相生。"),
+                                    QStringLiteral("第%1页 共%1页").arg(pages + 1)})
+      QVERIFY2(text.contains(expected), qPrintable(expected));
+    QCOMPARE(Run("pdfimages", {"-list", Path("with.pdf")}).count('\n'), 2);
+  }
+
+  // The picture saved at a chosen resolution is painted again at it; the
+  // choice is offered again next time.
+  void pictureSavedAtAChosenScale() {
+    Boxes boxes;
+    Dialogs dialogs;
+    auto w = Start();
+    QVERIFY(w);
+    Chart(*w);
+    const QImage picture = w->Imgzhanxing->Picture();
+    dialogs.fileName = Path("big");
+    dialogs.filterIndex = 3;  // png
+    dialogs.option = 1;       // 2 times
+    w->mnuImg_saveAs->trigger();
+    const FileDialogRequest& asked = dialogs.fileRequests.back();
+    QCOMPARE(asked.options.size(), 4);
+    QCOMPARE(asked.options.at(1), QStringLiteral("2倍 (1760×1400)"));
+    QCOMPARE(asked.option, 0);
+    QImage big(Path("big.png"));
+    QCOMPARE(big.size(), QSize(1760, 1400));
+    QCOMPARE(big.convertToFormat(QImage::Format_RGB32), RenderChart(*w->VoVirer, 2));
+    QVERIFY(big.convertToFormat(QImage::Format_RGB32) !=
+            picture.scaled(1760, 1400, Qt::IgnoreAspectRatio, Qt::FastTransformation));
+    dialogs.filterIndex = 2;  // jpg at 4 times
+    dialogs.option = 3;
+    w->mnuImg_saveAs->trigger();
+    QCOMPARE(dialogs.fileRequests.back().option, 1);  // the last choice
+    QCOMPARE(QImage(Path("big.jpg")).size(), QSize(3520, 2800));
+    // At scale 1 a PNG is the picture itself.
+    dialogs.filterIndex = 3;
+    dialogs.option = 0;
+    dialogs.fileName = Path("plain");
+    w->mnuImg_saveAs->trigger();
+    QCOMPARE(QImage(Path("plain.png")).convertToFormat(QImage::Format_RGB32), picture);
+    QCOMPARE(boxes.Texts(), QStringList(3, QStringLiteral("已保存！")));
+  }
+
   void printFailuresGiveTheirMessages() {
     Boxes boxes;
     Dialogs dialogs;
@@ -689,12 +813,11 @@ class EditorTest : public QObject {
     QCOMPARE(ChartPictureRect(pageSize.width(), pageSize.height(), QSize(880, 700)), picture);
     const QRect frame = ChartPrintRect(pageSize.width());
     QVERIFY(frame.contains(picture));
-    QImage chart(880, 700, QImage::Format_RGB32);
-    chart.fill(Qt::red);
     QImage page(pageSize, QImage::Format_RGB32);
     page.fill(Qt::white);
     QPainter p(&page);
-    DrawChartPage(&p, page.width(), page.height(), chart);
+    DrawChartPage(&p, page.width(), page.height(), QSize(880, 700),
+                  [](QPainter& chart) { chart.fillRect(QRect(0, 0, 880, 700), Qt::red); });
     p.end();
     for (QPoint in : {picture.topLeft(), picture.bottomRight(), picture.center()})
       QCOMPARE(page.pixelColor(in), QColor(Qt::red));
@@ -718,7 +841,7 @@ class EditorTest : public QObject {
     dialogs.filterIndex = 2;
     w->mnuImg_saveAs->trigger();
     QCOMPARE(dialogs.fileRequests.back().title, QStringLiteral("另存为Bmp图片"));
-    QCOMPARE(dialogs.fileRequests.back().filter, QStringLiteral("bmp格式|*.bmp|jpg格式|*.jpg"));
+    QCOMPARE(dialogs.fileRequests.back().filter, QStringLiteral("bmp格式|*.bmp|jpg格式|*.jpg|png格式|*.png"));
     const std::string jpeg = Bytes(*dir_ / "chart.jpg");
     QVERIFY(jpeg.size() > 4 && jpeg.compare(0, 2, "\xFF\xD8") == 0);
     QCOMPARE(JpegFrameMarkers(jpeg), std::set<int>{0xC0});  // baseline

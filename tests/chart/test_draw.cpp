@@ -6,6 +6,7 @@
 #include <QFile>
 #include <QGuiApplication>
 #include <QImage>
+#include <QPainter>
 
 #include <cmath>
 #include <cstdlib>
@@ -208,4 +209,67 @@ TEST_F(Draw, PngAndSvgFiles) {
   // A file that cannot be written leaves the old one alone.
   EXPECT_FALSE(SaveChartPng(engine, (dir / "no-such-folder" / "chart.png").string()));
   EXPECT_TRUE(QFile::exists(QString::fromStdString(png)));
+}
+
+namespace {
+
+// Length of the run of dark pixels across row y nearest to column x (within
+// 4 pixels).
+int DarkRunAcross(const QImage& img, int x, int y) {
+  auto dark = [&](int at) { return at >= 0 && at < img.width() && qGray(img.pixel(at, y)) < 110; };
+  for (int d = 0; d <= 4 && !dark(x); ++d) {
+    if (dark(x - d)) x -= d;
+    else if (dark(x + d)) x += d;
+  }
+  if (!dark(x)) return 0;
+  int left = x, right = x;
+  while (dark(left - 1)) --left;
+  while (dark(right + 1)) ++right;
+  return right - left + 1;
+}
+
+}  // namespace
+
+// At a higher resolution the same picture is painted again: the same places
+// at N times the pixels, lines N pixels wide (or one device pixel on a
+// screen), text drawn at that size rather than enlarged.
+TEST_F(Draw, HigherResolutions) {
+  ASSERT_TRUE(Natal());
+  // The vertical spoke below the centre, across the branch ring.
+  EXPECT_EQ(DarkRunAcross(picture, 302, 347), 1);
+  const QImage enlarged2 = picture.scaled(1760, 1400, Qt::IgnoreAspectRatio, Qt::FastTransformation);
+  for (int scale : {2, 3, 4}) {
+    const QImage image = RenderChart(engine, scale);
+    ASSERT_EQ(image.size(), QSize(880 * scale, 700 * scale));
+    EXPECT_EQ(image.dotsPerMeterX(), 3780 * scale);
+    EXPECT_EQ(image.devicePixelRatio(), 1.0);
+    for (double r : {30.0, 60.0, 90.0, 210.0, 240.0, 255.0, 300.0}) {
+      int dark = 0;
+      for (int i = 0; i < 720; ++i) {
+        const ChartPoint p = PointAt(i * 0.5, r);
+        dark += DarkAround(image, ChartPoint{p.x * scale, p.y * scale}) ? 1 : 0;
+      }
+      EXPECT_GT(dark, 700) << scale << " " << r;
+    }
+    EXPECT_EQ(DarkRunAcross(image, 302 * scale, 347 * scale), scale) << scale;
+  }
+  EXPECT_NE(RenderChart(engine, 2), enlarged2);
+  // The title's letters are drawn at 2 × 16 pixels, not doubled: the
+  // enlarged picture has only pairs of equal columns there.
+  const QImage sharp = RenderChart(engine, 2);
+  int unpaired = 0;
+  for (int y = 12; y < 60; ++y)
+    for (int x = 8; x < 130; x += 2)
+      if (sharp.pixel(x, y) != sharp.pixel(x + 1, y)) ++unpaired;
+  EXPECT_GT(unpaired, 50);
+  // On a screen of twice the density the lines stay one device pixel wide.
+  QImage screen = NewChartPicture(880, 700, 2);
+  {
+    QPainter p(&screen);
+    PaintCurrentChart(p, QSize(880, 700), engine, ChartLines::DevicePixel);
+  }
+  EXPECT_EQ(screen.size(), QSize(1760, 1400));
+  EXPECT_EQ(DarkRunAcross(screen, 604, 694), 1);
+  // Scale 1 stays the picture itself.
+  EXPECT_EQ(RenderChart(engine, 1), picture);
 }

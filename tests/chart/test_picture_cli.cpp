@@ -3,7 +3,11 @@
 #include <gtest/gtest.h>
 
 #include <nlohmann/json.hpp>
+
+#include <algorithm>
+#include <sstream>
 #include <string>
+#include <utility>
 
 #include "clirun.h"
 #include "files.h"
@@ -105,4 +109,93 @@ TEST_F(PictureCli, AnnualRefusals) {
   }
   EXPECT_EQ(Cli("annual", kBirth).status, 2);  // --at is required
   EXPECT_EQ(Cli("annual", kBirth + " --at 2024-05-01").status, 2);
+}
+
+namespace {
+
+// Width and height of a PNG (from its header) and of a baseline JPEG (from
+// its frame header).
+std::pair<int, int> PngSize(const std::string& png) {
+  if (png.size() < 24) return {0, 0};
+  auto be32 = [&png](size_t at) {
+    return (static_cast<unsigned char>(png[at]) << 24) | (static_cast<unsigned char>(png[at + 1]) << 16) |
+           (static_cast<unsigned char>(png[at + 2]) << 8) | static_cast<unsigned char>(png[at + 3]);
+  };
+  return {static_cast<int>(be32(16)), static_cast<int>(be32(20))};
+}
+
+std::pair<int, int> JpegSize(const std::string& jpg) {
+  for (size_t i = 2; i + 9 < jpg.size();) {
+    if (static_cast<unsigned char>(jpg[i]) != 0xFF) return {0, 0};
+    const int marker = static_cast<unsigned char>(jpg[i + 1]);
+    const size_t length = (static_cast<unsigned char>(jpg[i + 2]) << 8) | static_cast<unsigned char>(jpg[i + 3]);
+    if (marker == 0xC0) {
+      const int h = (static_cast<unsigned char>(jpg[i + 5]) << 8) | static_cast<unsigned char>(jpg[i + 6]);
+      const int w = (static_cast<unsigned char>(jpg[i + 7]) << 8) | static_cast<unsigned char>(jpg[i + 8]);
+      return {w, h};
+    }
+    i += 2 + length;
+  }
+  return {0, 0};
+}
+
+int Lines(const std::string& text) { return static_cast<int>(std::count(text.begin(), text.end(), '\n')); }
+
+}  // namespace
+
+TEST_F(PictureCli, PicturesAtAChosenScale) {
+  ASSERT_EQ(Cli("chart", kBirth + " --png " + Path("plain.png") + " --jpg " + Path("plain.jpg")).status, 0);
+  ASSERT_EQ(Cli("chart", kBirth + " --scale 1 --png " + Path("one.png") + " --jpg " + Path("one.jpg")).status, 0);
+  // Scale 1 is the picture as it always was.
+  EXPECT_EQ(Bytes("one.png"), Bytes("plain.png"));
+  EXPECT_EQ(Bytes("one.jpg"), Bytes("plain.jpg"));
+  EXPECT_EQ(PngSize(Bytes("one.png")), std::make_pair(880, 700));
+  for (int scale : {2, 3, 4}) {
+    const std::string n = std::to_string(scale);
+    const CliRun run = Cli("chart", kBirth + " --scale " + n + " --png " + Path(n + ".png") + " --jpg " + Path(n + ".jpg"));
+    ASSERT_EQ(run.status, 0) << run.err;
+    EXPECT_EQ(PngSize(Bytes(n + ".png")), std::make_pair(880 * scale, 700 * scale));
+    EXPECT_EQ(JpegSize(Bytes(n + ".jpg")), std::make_pair(880 * scale, 700 * scale));
+  }
+  for (const char* bad : {"0", "5", "x"}) EXPECT_EQ(Cli("chart", kBirth + " --scale " + bad + " --png " + Path("b.png")).status, 2);
+}
+
+TEST_F(PictureCli, PdfReport) {
+  for (const std::string command : {"chart", "annual"}) {
+    const std::string extra = command == "annual" ? " --at 2020-05-01 10:00" : "";
+    const CliRun run = Cli(command, kBirth + extra + " --pdf " + Path(command + ".pdf"));
+    ASSERT_EQ(run.status, 0) << run.err;
+    EXPECT_EQ(run.err, "");
+    const std::string pdf = Path(command + ".pdf");
+    ASSERT_EQ(Bytes(command + ".pdf").substr(0, 5), "%PDF-");
+    // No picture inside: the chart is drawn as lines and text.
+    EXPECT_EQ(Lines(test::RunCommandLine("pdfimages -list " + pdf).out), 2) << command;
+    // Every font embedded.
+    const std::string fonts = test::RunCommandLine("pdffonts " + pdf).out;
+    EXPECT_GE(Lines(fonts), 3);
+    std::istringstream lines(fonts);
+    std::string line;
+    for (int i = 0; std::getline(lines, line); ++i) {
+      if (i >= 2) {
+        EXPECT_NE(line.find(" yes "), std::string::npos) << line;
+      }
+    }
+    // The text is text: the header with the name and birth, the chart's
+    // own words, the analysis and the page numbers, with 日 月 金 as the
+    // ideographs and not the radicals their glyphs share.
+    const std::string text = test::RunCommandLine("pdftotext -enc UTF-8 " + pdf + " -").out;
+    const int pages = Lines(test::RunCommandLine("pdftotext -enc UTF-8 " + pdf + " - | grep '^第[0-9]*页'").out);
+    EXPECT_GE(pages, 2);
+    const std::string last = "第" + std::to_string(pages) + "页 共" + std::to_string(pages) + "页";
+    for (const std::string& expected : {std::string("姓名:张三"), std::string("公历:1990年3月7日14时25分(输入时间)"),
+                                       std::string("地名:北京-北京"), std::string("命主分析"), last,
+                                       std::string(command == "annual" ? "流年盘" : "本命盘")})
+      EXPECT_NE(text.find(expected), std::string::npos) << command << ": " << expected;
+    EXPECT_EQ(text.find("\u2F49"), std::string::npos);  // ⽉
+    EXPECT_EQ(text.find("\u2F47"), std::string::npos);  // ⽇
+    const std::string info = test::RunCommandLine("pdfinfo " + pdf).out;
+    EXPECT_NE(info.find("A4"), std::string::npos);
+  }
+  // A file where the folder should be: nothing can be written there.
+  EXPECT_EQ(Cli("chart", kBirth + " --pdf " + Path("chart.pdf/r.pdf")).status, 1);
 }
