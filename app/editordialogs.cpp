@@ -5,7 +5,9 @@
 #include <QComboBox>
 #include <QDialog>
 #include <QDialogButtonBox>
+#include <QDir>
 #include <QDoubleValidator>
+#include <QFile>
 #include <QFileDialog>
 #include <QFileInfo>
 #include <QFontDatabase>
@@ -14,6 +16,7 @@
 #include <QGroupBox>
 #include <QHBoxLayout>
 #include <QLabel>
+#include <QLineEdit>
 #include <QListWidget>
 #include <QPixmap>
 #include <QPrintDialog>
@@ -21,7 +24,9 @@
 #include <QVBoxLayout>
 
 #include <algorithm>
+#include <filesystem>
 
+#include "files.h"
 #include "msgbox.h"
 #include "textio.h"
 
@@ -256,6 +261,8 @@ bool RunFileDialog(const FileDialogRequest& request, FileDialogAnswer* answer) {
   dialog.setNameFilters(filters);
   if (request.filterIndex >= 1 && request.filterIndex <= filters.size())
     dialog.selectNameFilter(filters[request.filterIndex - 1]);
+  if (!request.folder.isEmpty()) dialog.setDirectory(request.folder);
+  if (!request.fileName.isEmpty()) dialog.selectFile(request.fileName);
   QComboBox* options = nullptr;
   if (!request.options.isEmpty()) {
     // The dialog's own widgets, with the choice in a row of its own below
@@ -286,6 +293,56 @@ bool ConfirmOverwrite(QWidget* owner, const QString& path) {
   if (!info.exists()) return true;
   return AskYesNo(owner, QStringLiteral("%1 已存在。\n要替换它吗？").arg(info.fileName()),
                   QStringLiteral("确认另存为"), MsgIcon::Warning, true);
+}
+
+namespace {
+
+// The folder chooser. It is Qt's own dialog in every desktop, so that a
+// folder typed into it that does not exist can be created on
+// confirmation (Qt's refuses it as not found).
+class FolderDialog : public QFileDialog {
+ public:
+  FolderDialog(QWidget* owner, const QString& title, const QString& folder) : QFileDialog(owner, title, folder) {
+    setFileMode(QFileDialog::Directory);
+    setOptions(QFileDialog::ShowDirsOnly | QFileDialog::DontUseNativeDialog);
+    // Qt's dialog greys its button while the typed folder does not exist;
+    // here such a folder can be chosen, to be created.
+    auto* name = findChild<QLineEdit*>(QStringLiteral("fileNameEdit"));
+    auto* buttons = findChild<QDialogButtonBox*>(QStringLiteral("buttonBox"));
+    if (name && buttons)
+      connect(name, &QLineEdit::textChanged, this, [buttons](const QString& text) {
+        if (QPushButton* choose = buttons->button(QDialogButtonBox::Open))
+          if (!text.trimmed().isEmpty()) choose->setEnabled(true);
+      });
+  }
+
+  void accept() override {
+    const QStringList chosen = selectedFiles();
+    if (!chosen.isEmpty()) {
+      const QString folder = QDir::cleanPath(chosen.first());
+      const QFileInfo info(folder);
+      if (!info.exists() && !info.isSymLink()) {
+        if (!AskYesNo(this, QStringLiteral("文件夹“%1”不存在，要创建它吗？").arg(QDir::toNativeSeparators(folder)),
+                      QStringLiteral("确认"), MsgIcon::Information))
+          return;
+        if (!CreateDirectories(std::filesystem::path(QFile::encodeName(folder).toStdString()))) {
+          ShowMessage(this, QStringLiteral("无法创建文件夹“%1”。").arg(QDir::toNativeSeparators(folder)),
+                      QStringLiteral("错误"), MsgIcon::Error);
+          return;
+        }
+      }
+    }
+    QFileDialog::accept();
+  }
+};
+
+}  // namespace
+
+bool ChooseFolder(QWidget* owner, const QString& title, QString* folder) {
+  FolderDialog dialog(owner, title, *folder);
+  if (dialog.exec() != QDialog::Accepted || dialog.selectedFiles().isEmpty()) return false;
+  *folder = QDir::cleanPath(dialog.selectedFiles().first());
+  return true;
 }
 
 bool RunPrintDialog(QWidget* owner, QPrinter* printer) {

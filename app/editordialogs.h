@@ -55,6 +55,8 @@ struct FileDialogRequest {
   QString optionLabel;
   QStringList options;
   int option = 0;       // the entry selected at first, counting from 0
+  QString folder;       // where the dialog opens; empty: the working folder
+  QString fileName;     // the name preset in it; may be empty
 };
 
 struct FileDialogAnswer {
@@ -73,6 +75,14 @@ FileDialogHandler SetFileDialogHandler(FileDialogHandler handler);
 // Asks before `path` is replaced when it exists; true when it may be
 // written.
 bool ConfirmOverwrite(QWidget* owner, const QString& path);
+
+// ---- folders
+
+// Shows the folder chooser opening in *folder; on OK sets *folder to the
+// folder chosen and returns true. A folder typed that does not exist yet is
+// created once the user confirms it; declined or impossible, the chooser
+// stays open.
+bool ChooseFolder(QWidget* owner, const QString& title, QString* folder);
 
 // ---- printer
 

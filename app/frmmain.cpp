@@ -4,6 +4,7 @@
 #include <QApplication>
 #include <QCloseEvent>
 #include <QComboBox>
+#include <QFile>
 #include <QHBoxLayout>
 #include <QMenu>
 #include <QMenuBar>
@@ -21,6 +22,7 @@
 
 #include "analysisreport.h"
 #include "analysisview.h"
+#include "caseclasses.h"
 #include "chartdraw.h"
 #include "database.h"
 #include "datafolders.h"
@@ -43,6 +45,7 @@ constexpr const char* kWinPos = "winpos";
 constexpr const char* kMingGao = "minggao";
 constexpr const char* kWindow = "window";
 constexpr const char* kClasses = "classes";
+constexpr const char* kFolders = "folders";
 
 constexpr int kMinTreeWidth = 30;
 constexpr int kMinCommentHeight = 20;
@@ -376,6 +379,28 @@ void TFrmMain::WriteSettings() {
   putInteger(kMingGao, "fsize", analysisFontSize);
   putInteger(kMingGao, "bcolor", static_cast<int>(analysisBackColour));
   XmInit->WriteStrings(values);
+}
+
+// ---- the folders the file dialogs open in
+
+QString TFrmMain::DialogFolder(const char* kind) const {
+  QString folder;
+  if (auto it = dialogFolders_.find(kind); it != dialogFolders_.end())
+    folder = it->second;
+  else if (XmInit)
+    folder = QString::fromStdString(XmInit->ReadString(kFolders, kind, ""));
+  // A folder removed or renamed since is no place to open in.
+  if (folder.isEmpty() || !DirectoryExists(std::filesystem::path(QFile::encodeName(folder).toStdString())))
+    folder = QString::fromStdString(ProgramDir());
+  return folder;
+}
+
+void TFrmMain::RememberDialogFolder(const char* kind, const QString& folder) {
+  if (folder.isEmpty()) return;
+  dialogFolders_[kind] = folder;
+  // The settings file holds GBK: a folder it cannot spell is remembered for
+  // this session only.
+  if (XmInit && GbkCanHold(folder)) XmInit->WriteString(kFolders, kind, folder.toStdString());
 }
 
 // ---- menus

@@ -17,7 +17,9 @@
 #include <cstdint>
 #include <filesystem>
 #include <functional>
+#include <map>
 #include <memory>
+#include <string>
 #include <vector>
 
 #include "caserecord.h"
@@ -55,6 +57,15 @@ inline constexpr const char* kMainSettingsRelativePath = "dat/xminit.ini";
 inline constexpr const char* kCommentPrompt = "输入自己的评语：";
 inline constexpr int kChartPictureWidth = 880;
 inline constexpr int kChartPictureHeight = 700;
+
+// The kinds of file dialog that remember their folder, keys of the section
+// "folders" of dat/xminit.ini.
+inline constexpr const char* kPictureFolder = "picture";    // 另存为 of the chart picture
+inline constexpr const char* kTextSaveFolder = "textsave";  // 另存为 of both editors
+inline constexpr const char* kTextOpenFolder = "textopen";  // 导入断语
+inline constexpr const char* kImportFolder = "import";      // 导入历史记录
+inline constexpr const char* kExportFolder = "export";      // 导出历史记录
+inline constexpr const char* kPdfFolder = "pdf";            // 导出PDF报告
 
 // The analysis page's look when dat/xminit.ini says nothing.
 inline constexpr const char* kDefaultAnalysisFont = "宋体";
@@ -170,8 +181,10 @@ class TFrmMain : public QMainWindow {
   // A text input box: title, prompt, the preset text in and the typed text
   // out; false when cancelled.
   std::function<bool(const QString& title, const QString& prompt, QString* text)> inputCaseText;
-  std::function<QString()> chooseExportFolder;  // an empty text: cancelled
-  std::function<QString()> chooseImportFile;    // an empty text: cancelled
+  // The folder chooser of the export and the file chooser of the import,
+  // each opening in the folder given; an empty text: cancelled.
+  std::function<QString(const QString& folder)> chooseExportFolder;
+  std::function<QString(const QString& folder)> chooseImportFile;
 
   // ---- start and close
   // The start sequence, run once when the window is first shown.
@@ -200,6 +213,15 @@ class TFrmMain : public QMainWindow {
   void mnuT_diliClick();
   void mnuSetCanClick();
   void mnuH_helpClick();
+
+  // ---- the folders the file dialogs open in
+  // The folder a file dialog of a kind (kPictureFolder …) opens in: the
+  // folder last chosen in a dialog of that kind, in this session or an
+  // earlier one (dat/xminit.ini), while it exists; else the program folder.
+  QString DialogFolder(const char* kind) const;
+  // Remembers the folder chosen in a dialog of that kind, for this session
+  // and the next ones.
+  void RememberDialogFolder(const char* kind, const QString& folder);
 
   // ---- analysis page look
   // The page's font and ground from analysisFontName, analysisFontSize and
@@ -319,6 +341,8 @@ class TFrmMain : public QMainWindow {
   void SetCommentHeight(int height);
 
   std::unique_ptr<MDataBase> ownStore_;
+  // The folders chosen in this session, by kind.
+  std::map<std::string, QString> dialogFolders_;
   bool shown_ = false;
   bool closed_ = false;
 };

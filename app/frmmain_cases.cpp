@@ -4,7 +4,7 @@
 #include <QCheckBox>
 #include <QComboBox>
 #include <QCoreApplication>
-#include <QFileDialog>
+#include <QFileInfo>
 #include <QHash>
 #include <QHeaderView>
 #include <QInputDialog>
@@ -25,6 +25,7 @@
 #include "caseicons.h"
 #include "database.h"
 #include "dateinputs.h"
+#include "editordialogs.h"
 #include "files.h"
 #include "frmfenlei.h"
 #include "frmmain.h"
@@ -34,7 +35,6 @@
 #include "picturebox.h"
 #include "places.h"
 #include "rtf.h"
-#include "textio.h"
 #include "vovirer.h"
 
 namespace lumtar {
@@ -642,10 +642,13 @@ void TFrmMain::pop_collapseClick() {
 // ---- the store as a whole (menu 文件)
 
 void TFrmMain::mnuF_exportClick() {
-  const QString chosen = chooseExportFolder
-                             ? chooseExportFolder()
-                             : QFileDialog::getExistingDirectory(this, QStringLiteral("选择导出的文件夹"));
+  QString chosen = DialogFolder(kExportFolder);
+  if (chooseExportFolder)
+    chosen = chooseExportFolder(chosen);
+  else if (!ChooseFolder(this, QStringLiteral("选择导出的文件夹"), &chosen))
+    chosen.clear();
   if (chosen.isEmpty()) return;
+  RememberDialogFolder(kExportFolder, chosen);
   std::string folder = WithSlash(chosen.toStdString()) + kExportFolderName;
   CreateDirectories(folder);
   folder = WithSlash(folder);
@@ -662,14 +665,13 @@ void TFrmMain::mnuF_exportClick() {
 
 namespace {
 
-QString ChooseImportFileWithDialog(QWidget* owner) {
-  QFileDialog dialog(owner);
-  dialog.setAcceptMode(QFileDialog::AcceptOpen);
-  dialog.setFileMode(QFileDialog::ExistingFile);
-  dialog.setNameFilters(QtNameFilters(QStringLiteral("all.dat|*.dat")));
-  dialog.selectFile(QStringLiteral("Lumtar.dat"));
-  if (dialog.exec() != QDialog::Accepted || dialog.selectedFiles().isEmpty()) return {};
-  return dialog.selectedFiles().first();
+QString ChooseImportFileWithDialog(QWidget* owner, const QString& folder) {
+  FileDialogRequest request{owner, false, QString(), QStringLiteral("all.dat|*.dat"), 1};
+  request.folder = folder;
+  request.fileName = QStringLiteral("Lumtar.dat");
+  FileDialogAnswer answer;
+  if (!RunFileDialog(request, &answer)) return {};
+  return answer.fileName;
 }
 
 }  // namespace
@@ -678,8 +680,10 @@ void TFrmMain::mnuF_importClick() {
   if (!AskYesNo(this, QStringLiteral("执行此操作将覆盖现有的历史记录，要继续吗？"), QStringLiteral("注意了"),
                 MsgIcon::Warning, true))
     return;
-  const QString chosen = chooseImportFile ? chooseImportFile() : ChooseImportFileWithDialog(this);
+  const QString start = DialogFolder(kImportFolder);
+  const QString chosen = chooseImportFile ? chooseImportFile(start) : ChooseImportFileWithDialog(this, start);
   if (chosen.isEmpty()) return;
+  RememberDialogFolder(kImportFolder, QFileInfo(chosen).absolutePath());
   const std::filesystem::path file(chosen.toStdString());
   if (!SameIgnoringAsciiCase(QString::fromStdString(file.filename().string()), QStringLiteral("Lumtar.dat"))) {
     ShowMessage(this, QString::fromUtf8(kNoImportFileMessage), kAppCaption);

@@ -3,12 +3,15 @@
 // the search dialog, show all, and export, import and compaction.
 #include <QAction>
 #include <QCheckBox>
+#include <QApplication>
 #include <QComboBox>
+#include <QFileDialog>
 #include <QLineEdit>
 #include <QMenu>
 #include <QPushButton>
 #include <QRadioButton>
 #include <QTabWidget>
+#include <QTimer>
 #include <QTextDocument>
 #include <QTextEdit>
 #include <QToolButton>
@@ -988,7 +991,7 @@ class CasesUiTest : public QObject {
     Chart(*w, QStringLiteral("李四"));
     w->SbtoSaveClick();
     test::TempDir target;
-    w->chooseExportFolder = [&] { return QString::fromStdString(target.path().string()); };
+    w->chooseExportFolder = [&](const QString&) { return QString::fromStdString(target.path().string()); };
     boxes.Clear();
     w->mnuF_exportClick();
     const std::string set = target.path().string() + "/Lumtar_导出数据/";
@@ -998,7 +1001,7 @@ class CasesUiTest : public QObject {
     QVERIFY(FileExists(set + "Lumtar_f/张三_199003071030.rtf"));
     // A cancelled chooser does nothing.
     boxes.Clear();
-    w->chooseExportFolder = [] { return QString(); };
+    w->chooseExportFolder = [](const QString&) { return QString(); };
     w->mnuF_exportClick();
     QVERIFY(boxes.seen.empty());
     w->skipCloseSequence = true;
@@ -1026,7 +1029,7 @@ class CasesUiTest : public QObject {
                                            {(noDocs / "Lumtar.dat").string(), "没有导入的数据文件夹！"}};
     for (const Refusal& r : refusals) {
       boxes.Clear();
-      w->chooseImportFile = [&] { return QString::fromStdString(r.file); };
+      w->chooseImportFile = [&](const QString&) { return QString::fromStdString(r.file); };
       w->mnuF_importClick();
       QCOMPARE(boxes.Texts(), (QStringList{"执行此操作将覆盖现有的历史记录，要继续吗？", QString::fromUtf8(r.message)}));
       QCOMPARE(boxes.seen[0].caption, QStringLiteral("注意了"));
@@ -1039,7 +1042,7 @@ class CasesUiTest : public QObject {
     RenameFile(set + "Lumtar.dat", set + "LUMTAR.DAT");
     boxes.Clear();
     boxes.answers[kCloseQuestion] = false;
-    w->chooseImportFile = [&] { return QString::fromStdString(set + "LUMTAR.DAT"); };
+    w->chooseImportFile = [&](const QString&) { return QString::fromStdString(set + "LUMTAR.DAT"); };
     w->mnuF_importClick();
     QCOMPARE(boxes.Texts(), (QStringList{"执行此操作将覆盖现有的历史记录，要继续吗？", "成功导入，请重启软件！", kCloseQuestion}));
     QCOMPARE(StoredCount(fresh.path()), 2);
@@ -1054,12 +1057,116 @@ class CasesUiTest : public QObject {
     // Yes closes it through the close sequence.
     boxes.answers.clear();
     boxes.Clear();
-    w->chooseImportFile = [&] { return QString::fromStdString(set + "LUMTAR.DAT"); };
+    w->chooseImportFile = [&](const QString&) { return QString::fromStdString(set + "LUMTAR.DAT"); };
     w->mnuF_importClick();
     QVERIFY(boxes.Texts().contains(kCloseQuestion));
     QVERIFY(!w->isVisible());
     w.reset();
     SetProgramDir(dir_->str());
+  }
+
+  // 导出历史记录 into a folder typed in the chooser that does not exist yet:
+  // it is created once the user confirms; declined, the chooser stays open.
+  void exportIntoATypedNewFolder() {
+    Boxes boxes;
+    auto w = Start();
+    QVERIFY(w);
+    Chart(*w);
+    w->SbtoSaveClick();
+    test::TempDir target;
+    const fs::path declined = target / "不要";
+    const fs::path wanted = target / "新建/备份";
+    const QString question = QStringLiteral("文件夹“%1”不存在，要创建它吗？");
+    boxes.answers[question.arg(QString::fromStdString(declined.string()))] = false;
+    bool declinedStaysOpen = false;
+    QTimer::singleShot(0, [&] {
+      auto* chooser = qobject_cast<QFileDialog*>(QApplication::activeModalWidget());
+      QVERIFY(chooser);
+      auto* name = chooser->findChild<QLineEdit*>(QStringLiteral("fileNameEdit"));
+      QVERIFY(name);
+      name->setText(QString::fromStdString(declined.string()));
+      static_cast<QDialog*>(chooser)->accept();
+      declinedStaysOpen = chooser->isVisible() && !DirectoryExists(declined);
+      name->setText(QString::fromStdString(wanted.string()));
+      static_cast<QDialog*>(chooser)->accept();
+    });
+    boxes.Clear();
+    w->mnuF_exportClick();
+    QVERIFY(declinedStaysOpen);
+    QVERIFY(DirectoryExists(wanted));
+    const std::string set = wanted.string() + "/Lumtar_导出数据/";
+    QVERIFY(FileExists(set + "Lumtar.dat"));
+    QCOMPARE(boxes.Texts(), (QStringList{question.arg(QString::fromStdString(declined.string())),
+                                         question.arg(QString::fromStdString(wanted.string())),
+                                         QStringLiteral("成功导出，已保存到") + QString::fromStdString(set) +
+                                             QStringLiteral("目录下")}));
+    w->skipCloseSequence = true;
+  }
+
+  // The chooser of 导出历史记录 and the file dialog of 导入历史记录 open in
+  // the folder last chosen in them, in this session and after a restart;
+  // a folder gone since gives the program folder again.
+  void storeDialogsOpenWhereTheyWereLastUsed() {
+    Boxes boxes;
+    test::TempDir elsewhere;
+    const QString programFolder = QString::fromStdString(ProgramDir());
+    const QString exportTo = QString::fromStdString((elsewhere / "备份").string());
+    CreateDirectories(elsewhere / "备份");
+    QStringList offered;
+    auto w = Start();
+    QVERIFY(w);
+    w->chooseExportFolder = [&](const QString& folder) {
+      offered << folder;
+      return exportTo;
+    };
+    w->chooseImportFile = [&](const QString& folder) {
+      offered << folder;
+      return QString();  // cancelled: nothing imported, nothing remembered
+    };
+    w->mnuF_exportClick();
+    w->mnuF_exportClick();
+    w->mnuF_importClick();
+    QCOMPARE(offered, (QStringList{programFolder, exportTo, programFolder}));
+    // An import whose file is then refused still remembers its folder.
+    const QString other = QString::fromStdString((elsewhere / "备份/other.dat").string());
+    w->chooseImportFile = [&](const QString& folder) {
+      offered << folder;
+      return other;
+    };
+    w->mnuF_importClick();
+    w->mnuF_importClick();
+    QCOMPARE(offered.mid(3), (QStringList{programFolder, exportTo}));
+    w->skipCloseSequence = true;
+    w.reset();
+
+    offered.clear();
+    w = Start();
+    QVERIFY(w);
+    w->chooseExportFolder = [&](const QString& folder) {
+      offered << folder;
+      return QString();
+    };
+    w->chooseImportFile = w->chooseExportFolder;
+    w->mnuF_exportClick();
+    w->mnuF_importClick();
+    QCOMPARE(offered, (QStringList{exportTo, exportTo}));
+    IniFile ini(xminit_);
+    QCOMPARE(QString::fromStdString(ini.ReadString("folders", "export", "")), exportTo);
+    QCOMPARE(QString::fromStdString(ini.ReadString("folders", "import", "")), exportTo);
+    w->skipCloseSequence = true;
+    w.reset();
+
+    std::filesystem::remove_all(elsewhere / "备份");
+    offered.clear();
+    w = Start();
+    QVERIFY(w);
+    w->chooseExportFolder = [&](const QString& folder) {
+      offered << folder;
+      return QString();
+    };
+    w->mnuF_exportClick();
+    QCOMPARE(offered, QStringList{programFolder});
+    w->skipCloseSequence = true;
   }
 };
 

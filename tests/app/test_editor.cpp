@@ -966,6 +966,60 @@ class EditorTest : public QObject {
     if (!entries.isEmpty()) entries.back()->trigger();
   }
 
+  // Each kind of file dialog opens in the folder last chosen in it: the
+  // picture's 另存为, the editors' 另存为 and 导入断语, each on its own, in
+  // this session and after a restart; at first, and when that folder is
+  // gone, in the program folder.
+  void fileDialogsOpenWhereTheirKindWasLastUsed() {
+    Boxes boxes;
+    Dialogs dialogs;
+    test::TempDir elsewhere;
+    const QString program = QString::fromStdString(ProgramDir());
+    const QString pictures = QString::fromStdString((elsewhere / "图").string());
+    const QString texts = QString::fromStdString((elsewhere / "稿").string());
+    CreateDirectories(elsewhere / "图");
+    CreateDirectories(elsewhere / "稿");
+    SaveTextFile(elsewhere / "稿/断语.txt", QStringLiteral("断语"));
+    auto w = Start();
+    QVERIFY(w);
+    Chart(*w);
+    auto opened = [&dialogs] { return dialogs.fileRequests.back().folder; };
+    auto kinds = [&](TFrmMain& win) {
+      QStringList folders;
+      dialogs.fileName.clear();  // cancelled: nothing chosen
+      win.ImgSaveAsClick();
+      folders << opened();
+      win.EditorSaveAsClick(win.RedtDuan);
+      folders << opened();
+      win.EditorSaveAsClick(win.RedtPingYu);
+      folders << opened();
+      win.DuanImportClick();
+      folders << opened();
+      return folders;
+    };
+    QCOMPARE(kinds(*w), QStringList(4, program));
+    dialogs.fileName = pictures + QStringLiteral("/盘");
+    w->ImgSaveAsClick();
+    dialogs.fileName = texts + QStringLiteral("/命稿");
+    w->EditorSaveAsClick(w->RedtPingYu);
+    QCOMPARE(kinds(*w), (QStringList{pictures, texts, texts, program}));
+    dialogs.fileName = texts + QStringLiteral("/断语.txt");
+    dialogs.filterIndex = 2;
+    w->DuanImportClick();
+    dialogs.filterIndex = 1;
+    QCOMPARE(kinds(*w), (QStringList{pictures, texts, texts, texts}));
+    w->close();
+
+    auto again = Start();
+    QVERIFY(again);
+    QCOMPARE(kinds(*again), (QStringList{pictures, texts, texts, texts}));
+    again->close();
+    std::filesystem::remove_all(elsewhere / "图");
+    auto third = Start();
+    QVERIFY(third);
+    QCOMPARE(kinds(*third), (QStringList{program, texts, texts, texts}));
+  }
+
   // The real font dialog, accepted at once, gives back what it was preset
   // with: the face that shows 宋体, a size between the listed ones, an
   // italic the face has no cut of, the underline, and a colour of its list
