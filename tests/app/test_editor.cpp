@@ -35,7 +35,6 @@
 #include "answeredboxes.h"
 #include "editordialogs.h"
 #include "files.h"
-#include "frmfenlei.h"
 #include "frmmain.h"
 #include "mainwindow.h"
 #include "gbk.h"
@@ -358,13 +357,7 @@ class EditorTest : public QObject {
     CreateDirectories(*dir_ / "Lumtar_f");
     auto w = Start();
     QVERIFY(w);
-    w->runCaseDialog = [](QDialog& d) {
-      auto* save = qobject_cast<TFrmFenLei*>(&d);
-      if (!save) return static_cast<int>(QDialog::Rejected);
-      save->CboFenLei->setEditText(QStringLiteral("朋友"));
-      save->BtnOkClick();
-      return save->result();
-    };
+    w->runCaseDialog = test::SaveIntoClass(QStringLiteral("朋友"));
     Chart(*w);
     w->SbtoSaveClick();
     QVERIFY(!w->caseLoaded);

@@ -17,10 +17,7 @@ using namespace lumtar;
 
 namespace {
 
-struct CliRun {
-  int status = -1;
-  std::string out, err;
-};
+using CliRun = test::CommandRun;
 
 // One request: the batch line, and the command line that asks the same ("" for
 // a line no command line can say). "@" stands for the test's folder.
@@ -46,18 +43,12 @@ class BatchCli : public ::testing::Test {
   }
 
   CliRun Run(const std::string& args, const std::string& input = "") {
-    const std::string errFile = (dir / "stderr.txt").string();
-    std::string cmd = std::string(LUMTAR_CLI) + " " + args + " 2>'" + errFile + "'";
+    std::string cmd = std::string(LUMTAR_CLI) + " " + args;
     if (!input.empty()) {
       WriteWholeFileAtomic(dir / "stdin.txt", input);
       cmd += " <'" + (dir / "stdin.txt").string() + "'";
     }
-    const test::CommandRun command = test::RunCommandLine(cmd);
-    CliRun run;
-    run.status = command.status;
-    run.out = command.out;
-    ReadWholeFile(errFile, &run.err);
-    return run;
+    return test::RunCommandLine(cmd, (dir / "stderr.txt").string());
   }
 
   std::string ProgramDirOption() const { return " --program-dir '" + (dir / "prog").string() + "'"; }

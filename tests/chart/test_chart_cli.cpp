@@ -12,23 +12,14 @@ using namespace lumtar;
 
 namespace {
 
-struct CliRun {
-  int status = -1;
-  std::string out, err;
-};
+using CliRun = test::CommandRun;
 
 class ChartCli : public ::testing::Test {
  protected:
   CliRun Cli(const std::string& args) {
-    const std::string errFile = (dir / "stderr.txt").string();
-    const std::string cmd = std::string(LUMTAR_CLI) + " chart " + args + " --settings '" +
-                            (dir / "set.ini").string() + "' 2>'" + errFile + "'";
-    const test::CommandRun command = test::RunCommandLine(cmd);
-    CliRun run;
-    run.status = command.status;
-    run.out = command.out;
-    ReadWholeFile(errFile, &run.err);
-    return run;
+    const std::string cmd =
+        std::string(LUMTAR_CLI) + " chart " + args + " --settings '" + (dir / "set.ini").string() + "'";
+    return test::RunCommandLine(cmd, (dir / "stderr.txt").string());
   }
   test::TempDir dir;
 };

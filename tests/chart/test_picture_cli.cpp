@@ -17,25 +17,15 @@ using namespace lumtar;
 
 namespace {
 
-struct CliRun {
-  int status = -1;
-  std::string out, err;
-};
+using CliRun = test::CommandRun;
 
 class PictureCli : public ::testing::Test {
  protected:
   // Runs the tool with no display and no platform named, as in a script.
   CliRun Cli(const std::string& command, const std::string& args) {
-    const std::string errFile = (dir / "stderr.txt").string();
     const std::string cmd = "env -u QT_QPA_PLATFORM -u DISPLAY -u WAYLAND_DISPLAY " + std::string(LUMTAR_CLI) + " " +
-                            command + " " + args + " --settings '" + (dir / "set.ini").string() + "' 2>'" + errFile +
-                            "'";
-    const test::CommandRun command_run = test::RunCommandLine(cmd);
-    CliRun run;
-    run.status = command_run.status;
-    run.out = command_run.out;
-    ReadWholeFile(errFile, &run.err);
-    return run;
+                            command + " " + args + " --settings '" + (dir / "set.ini").string() + "'";
+    return test::RunCommandLine(cmd, (dir / "stderr.txt").string());
   }
   std::string Bytes(const std::string& name) {
     std::string bytes;

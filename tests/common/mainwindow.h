@@ -1,12 +1,15 @@
 // The main window as the window tests drive it.
 #pragma once
 
+#include <QComboBox>
 #include <QCoreApplication>
 #include <QString>
 #include <QtTest/QTest>
 
+#include <functional>
 #include <memory>
 
+#include "frmfenlei.h"
 #include "frmmain.h"
 
 namespace lumtar::test {
@@ -28,6 +31,18 @@ inline void TypeBirth(TFrmMain& w, const QString& name = QStringLiteral("张三"
   w.cbod->setCurrentIndex(6);
   w.cbos->setCurrentIndex(10);
   w.cbomin->setCurrentIndex(30);
+}
+
+// Answers the dialogs a window test meets (TFrmMain::runCaseDialog): the
+// save dialog with the class given, anything else cancelled.
+inline std::function<int(QDialog&)> SaveIntoClass(const QString& className) {
+  return [className](QDialog& d) {
+    auto* save = qobject_cast<TFrmFenLei*>(&d);
+    if (!save) return static_cast<int>(QDialog::Rejected);
+    save->CboFenLei->setEditText(className);
+    save->BtnOkClick();
+    return save->result();
+  };
 }
 
 }  // namespace lumtar::test

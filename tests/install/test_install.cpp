@@ -3,7 +3,6 @@
 // user's data appears in the XDG folder, a chart saved there is read back,
 // the portable layout and --program-dir keep working, and the desktop entry,
 // the icons and the AppStream data are in place and valid.
-#include <QComboBox>
 #include <QImage>
 #include <QLineEdit>
 #include <QProcess>
@@ -20,7 +19,6 @@
 #include "answeredboxes.h"
 #include "datafolders.h"
 #include "files.h"
-#include "frmfenlei.h"
 #include "frmmain.h"
 #include "inifile.h"
 #include "mainwindow.h"
@@ -170,13 +168,7 @@ class InstallTest : public QObject {
     {
       test::AnsweredBoxes boxes;
       auto w = std::make_unique<TFrmMain>();
-      w->runCaseDialog = [](QDialog& d) {
-        auto* save = qobject_cast<TFrmFenLei*>(&d);
-        if (!save) return static_cast<int>(QDialog::Rejected);
-        save->CboFenLei->setEditText(QStringLiteral("朋友"));
-        save->BtnOkClick();
-        return save->result();
-      };
+      w->runCaseDialog = test::SaveIntoClass(QStringLiteral("朋友"));
       w = test::Shown(std::move(w));
       QVERIFY(w);
       test::TypeBirth(*w);
