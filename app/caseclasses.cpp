@@ -95,7 +95,7 @@ void WriteClassList(IniFile& ini, const QStringList& names) {
     ini.WriteString(kClassesSection, std::to_string(i + 1), names[i].toStdString());
 }
 
-QComboBox* MakeClassBox(QWidget* parent, const IniFile* settings) {
+QComboBox* MakeClassBox(QWidget* parent, const IniFile* settings, const QStringList& shown) {
   auto* box = new QComboBox(parent);
   box->setEditable(true);
   box->setInsertPolicy(QComboBox::NoInsert);
@@ -103,7 +103,14 @@ QComboBox* MakeClassBox(QWidget* parent, const IniFile* settings) {
   box->setStyleSheet(QStringLiteral("QComboBox { combobox-popup: 0; }"));
   box->setMaxVisibleItems(16);
   box->lineEdit()->setValidator(new GbkByteValidator(kMaxClassBytes, box));
-  if (settings) box->addItems(ReadClassList(*settings, QString::fromUtf8(kMissingClassName)));
+  QStringList names;
+  if (settings) names = ReadClassList(*settings, QString::fromUtf8(kMissingClassName));
+  for (const QString& name : shown) {
+    const bool listed = std::any_of(names.cbegin(), names.cend(),
+                                    [&name](const QString& n) { return SameClassName(n, name); });
+    if (!listed && !name.isEmpty()) names << name;
+  }
+  box->addItems(names);
   return box;
 }
 

@@ -54,9 +54,10 @@ bool RenameClassInList(IniFile& ini, const QString& oldName, const QString& newN
 void WriteClassList(IniFile& ini, const QStringList& names);
 
 // The editable class box of the save and search dialogs: the classes of the
-// settings file (may be null) with a missing key listed as "临时保存", at most
-// 13 bytes to type, 16 rows shown.
-QComboBox* MakeClassBox(QWidget* parent, const IniFile* settings);
+// settings file (may be null) with a missing key listed as "临时保存", then
+// those of `shown` (the classes the tree shows) that the file does not list,
+// at most 13 bytes to type, 16 rows shown.
+QComboBox* MakeClassBox(QWidget* parent, const IniFile* settings, const QStringList& shown = {});
 
 // The length of a text in GBK bytes, as a record field holds it.
 int GbkByteLength(const QString& text);

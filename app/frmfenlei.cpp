@@ -14,12 +14,12 @@
 
 namespace lumtar {
 
-TFrmFenLei::TFrmFenLei(const IniFile* settings, QWidget* parent) : QDialog(parent) {
+TFrmFenLei::TFrmFenLei(const IniFile* settings, QWidget* parent, const QStringList& shown) : QDialog(parent) {
   setWindowTitle(QStringLiteral("分类保存"));
   setFont(SongTiPixelFont(14));
 
   Label1 = new QLabel(QStringLiteral("保存类别"), this);
-  CboFenLei = MakeClassBox(this, settings);
+  CboFenLei = MakeClassBox(this, settings, shown);
   CboFenLei->setMinimumWidth(150);
   Label1->setBuddy(CboFenLei);
   if (CboFenLei->count() > 0) CboFenLei->setCurrentIndex(0);

@@ -1,10 +1,11 @@
 // The save-into-class dialog "分类保存": the class a new case is filed
-// under. It lists the classes of dat/xminit.ini and takes a new one typed in
-// as well.
+// under. It lists the classes of dat/xminit.ini and those the tree shows
+// besides, and takes a new one typed in as well.
 #pragma once
 
 #include <QDialog>
 #include <QString>
+#include <QStringList>
 
 class QComboBox;
 class QLabel;
@@ -17,8 +18,10 @@ class IniFile;
 class TFrmFenLei : public QDialog {
   Q_OBJECT
  public:
-  // `settings` is dat/xminit.ini (may be null: no classes offered).
-  explicit TFrmFenLei(const IniFile* settings, QWidget* parent = nullptr);
+  // `settings` is dat/xminit.ini (may be null: no classes offered from
+  // it); `shown` the classes the tree shows, offered after those of the
+  // file when the file lacks them.
+  explicit TFrmFenLei(const IniFile* settings, QWidget* parent = nullptr, const QStringList& shown = {});
 
   QLabel* Label1 = nullptr;        // 保存类别
   QComboBox* CboFenLei = nullptr;  // editable, at most 13 bytes

@@ -13,6 +13,7 @@
 
 #include <QMainWindow>
 #include <QPointer>
+#include <QStringList>
 
 #include <cstdint>
 #include <filesystem>
@@ -273,6 +274,8 @@ class TFrmMain : public QMainWindow {
   // Leaves the viewed case: nothing is saved back any more ("存新").
   void LeaveViewedCase();
   QTreeWidgetItem* ClassNode(const QString& name) const;
+  // The names of the class nodes, in tree order.
+  QStringList TreeClassNames() const;
   QTreeWidgetItem* CaseNode(int slot) const;
 
   // ---- comment editor, analysis page, picture, calendar (frmmain_editor.cpp)

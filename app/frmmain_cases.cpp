@@ -216,6 +216,13 @@ QTreeWidgetItem* TFrmMain::ClassNode(const QString& name) const {
   return nullptr;
 }
 
+QStringList TFrmMain::TreeClassNames() const {
+  QStringList names;
+  if (const QTreeWidgetItem* root = Tree->topLevelItem(0))
+    for (int i = 0; i < root->childCount(); ++i) names << root->child(i)->text(0);
+  return names;
+}
+
 QTreeWidgetItem* TFrmMain::CaseNode(int slot) const {
   QTreeWidgetItem* root = Tree->topLevelItem(0);
   if (!root) return nullptr;
@@ -378,7 +385,7 @@ void TFrmMain::SbtoSaveClick() {
     return;
   }
 
-  TFrmFenLei dialog(XmInit.get(), this);
+  TFrmFenLei dialog(XmInit.get(), this, TreeClassNames());
   if (RunDialog(runCaseDialog, dialog) != QDialog::Accepted) return;
   CaseRecord record = currentCase;
   // A new record is written as the layout says: the reserved bytes zero,
@@ -599,10 +606,8 @@ void TFrmMain::pop_class_deleteClick() {
 }
 
 void TFrmMain::pop_class_saveClick() {
-  QTreeWidgetItem* root = Tree->topLevelItem(0);
-  if (!root || !XmInit) return;
-  QStringList names;
-  for (int i = 0; i < root->childCount(); ++i) names << root->child(i)->text(0);
+  if (!Tree->topLevelItem(0) || !XmInit) return;
+  const QStringList names = TreeClassNames();
   WriteClassList(*XmInit, names);
   if (!names.isEmpty()) ShowMessage(this, QStringLiteral("当前列表的类别已经保存！"), kAppCaption);
 }
@@ -610,7 +615,7 @@ void TFrmMain::pop_class_saveClick() {
 // ---- search, show all, expand and collapse
 
 void TFrmMain::pop_searchClick() {
-  TFrmSearch dialog(searchCriteria, *DataBase, XmInit.get(), this);
+  TFrmSearch dialog(searchCriteria, *DataBase, XmInit.get(), this, TreeClassNames());
   RunDialog(runCaseDialog, dialog);
   if (dialog.showResult) FillTree(dialog.foundSlots);
 }

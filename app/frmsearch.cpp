@@ -84,7 +84,8 @@ void SearchAnimation::paintEvent(QPaintEvent*) {
 
 // ---- dialog
 
-TFrmSearch::TFrmSearch(SearchCriteria& criteria, MDataBase& store, const IniFile* settings, QWidget* parent)
+TFrmSearch::TFrmSearch(SearchCriteria& criteria, MDataBase& store, const IniFile* settings, QWidget* parent,
+                       const QStringList& shown)
     : QDialog(parent), criteria_(criteria), store_(store) {
   setWindowTitle(QStringLiteral("查找命例"));
   setFont(SongTiPixelFont(14));
@@ -105,7 +106,7 @@ TFrmSearch::TFrmSearch(SearchCriteria& criteria, MDataBase& store, const IniFile
     e->setFixedWidth(52);
   }
 
-  CboFenLei = MakeClassBox(this, settings);
+  CboFenLei = MakeClassBox(this, settings, shown);
   ChkClass = new QCheckBox(QStringLiteral("全字匹配"), this);
 
   Edtname = new QLineEdit(this);

@@ -46,9 +46,10 @@ class TFrmSearch : public QDialog {
   Q_OBJECT
  public:
   // `criteria` and `store` must outlive the dialog; `settings` is
-  // dat/xminit.ini for the class list (may be null).
+  // dat/xminit.ini for the class list (may be null), `shown` the classes the
+  // tree shows, offered after those of the file when the file lacks them.
   TFrmSearch(SearchCriteria& criteria, MDataBase& store, const IniFile* settings,
-             QWidget* parent = nullptr);
+             QWidget* parent = nullptr, const QStringList& shown = {});
 
   RadioGroup* RdoSex = nullptr;     // 性别: 不分, 男, 女
   QComboBox* cbodiZ = nullptr;      // " " for any, then the provinces

@@ -506,6 +506,40 @@ class CasesUiTest : public QObject {
     QCOMPARE(dialog.className, QStringLiteral("新朋友"));
   }
 
+  // 分类保存 offers every class the tree shows: those of the settings file,
+  // then a class made in this session by saving a case into it, or found in
+  // the store, that the file does not list (names compared without letter
+  // case).
+  void theSaveDialogOffersEveryClassOfTheTree() {
+    WriteSettings("[classes]\r\ncount=2\r\n1=亲友\r\n2=Abc\r\n");
+    WriteStore(dir_->path(), {MakeRecord({"王五", "古人", 1950})});
+    Boxes boxes;
+    QStringList offered;
+    auto w = Start();
+    QVERIFY(w);
+    auto original = w->runCaseDialog;
+    w->runCaseDialog = [&](QDialog& d) {
+      if (auto* save = qobject_cast<TFrmFenLei*>(&d)) {
+        offered.clear();
+        for (int i = 0; i < save->CboFenLei->count(); ++i) offered << save->CboFenLei->itemText(i);
+      }
+      return original(d);
+    };
+    saveClass_ = QStringLiteral("新朋友");
+    Chart(*w);
+    w->SbtoSaveClick();
+    QCOMPARE(offered, (QStringList{"亲友", "Abc", "古人"}));
+    saveClass_ = QStringLiteral("ABC");
+    w->SbtoSaveClick();
+    QCOMPARE(offered, (QStringList{"亲友", "Abc", "古人", "新朋友"}));
+    // The search dialog's class list offers them too.
+    TFrmSearch search(w->searchCriteria, *w->DataBase, w->XmInit.get(), w.get(), w->TreeClassNames());
+    QStringList searched;
+    for (int i = 0; i < search.CboFenLei->count(); ++i) searched << search.CboFenLei->itemText(i);
+    QCOMPARE(searched, (QStringList{"亲友", "Abc", "古人", "新朋友"}));
+    w->skipCloseSequence = true;
+  }
+
   void viewingACaseFillsThePanelAndSavesItBack() {
     CaseRecord r = MakeRecord({"李四", "客户", 1985, 4, 5, false, 1, 0});
     r.hour = 6;
