@@ -243,6 +243,9 @@ class TFrmMain : public QMainWindow {
   void FillTree(const std::vector<int>& slotList);
   // The 1000 newest slots, newest first.
   std::vector<int> StartUpSlots() const;
+  // After a search or 显示全部命例: when the tree lists few cases (50 or
+  // fewer), opens the classes that hold them.
+  void OpenFewFoundCases();
   void SbtoSaveClick();
   void mnuF_importClick();
   void mnuF_exportClick();

@@ -7,14 +7,18 @@
 #include <QFileInfo>
 #include <QHash>
 #include <QHeaderView>
+#include <QHelpEvent>
 #include <QInputDialog>
 #include <QLineEdit>
 #include <QMenu>
 #include <QMouseEvent>
 #include <QRadioButton>
+#include <QStyle>
+#include <QStyleOptionViewItem>
 #include <QTabWidget>
 #include <QTextEdit>
 #include <QToolButton>
+#include <QToolTip>
 #include <QTreeWidget>
 
 #include <algorithm>
@@ -41,6 +45,9 @@ namespace lumtar {
 namespace {
 
 constexpr int kStartUpCases = 1000;
+// A search or 显示全部命例 that lists at most this many cases shows them at
+// once, their classes open.
+constexpr int kFewFoundCases = 50;
 // The image index of a node (CaseImage), beside its picture.
 constexpr int kImageRole = Qt::UserRole + 1;
 
@@ -108,6 +115,41 @@ class TreeMouseHook : public QObject {
 
  private:
   std::function<void()> rightDown_;
+};
+
+// A tooltip with the whole text of a tree item that the tree's width cuts.
+class TreeTipHook : public QObject {
+ public:
+  explicit TreeTipHook(QTreeWidget* tree) : QObject(tree), tree_(tree) {}
+  bool eventFilter(QObject*, QEvent* event) override {
+    if (event->type() != QEvent::ToolTip) return false;
+    const auto* help = static_cast<QHelpEvent*>(event);
+    QTreeWidgetItem* item = tree_->itemAt(help->pos());
+    if (item && Cut(item))
+      QToolTip::showText(help->globalPos(), item->text(0), tree_->viewport(), tree_->visualItemRect(item));
+    else
+      QToolTip::hideText();
+    return true;
+  }
+
+ private:
+  // True when part of the item's text lies outside the tree's view.
+  bool Cut(QTreeWidgetItem* item) const {
+    QStyleOptionViewItem option;
+    option.initFrom(tree_);
+    option.rect = tree_->visualItemRect(item);
+    option.text = item->text(0);
+    option.icon = item->icon(0);
+    option.font = tree_->font();
+    option.features = QStyleOptionViewItem::HasDisplay | QStyleOptionViewItem::HasDecoration;
+    const int icon = tree_->style()->pixelMetric(QStyle::PM_SmallIconSize, nullptr, tree_);
+    option.decorationSize = tree_->iconSize().isValid() ? tree_->iconSize() : QSize(icon, icon);
+    const QRect text = tree_->style()->subElementRect(QStyle::SE_ItemViewItemText, &option, tree_);
+    const int right = text.left() + tree_->fontMetrics().horizontalAdvance(item->text(0));
+    return text.left() < 0 || right > tree_->viewport()->width();
+  }
+
+  QTreeWidget* tree_;
 };
 
 // The input panel set from a stored case.
@@ -208,6 +250,16 @@ void TFrmMain::FillTree(const std::vector<int>& slotList) {
   root->setExpanded(true);
 }
 
+void TFrmMain::OpenFewFoundCases() {
+  QTreeWidgetItem* root = Tree->topLevelItem(0);
+  if (!root) return;
+  int cases = 0;
+  for (int i = 0; i < root->childCount(); ++i) cases += root->child(i)->childCount();
+  if (cases > kFewFoundCases) return;
+  for (int i = 0; i < root->childCount(); ++i)
+    if (root->child(i)->childCount() > 0) root->child(i)->setExpanded(true);
+}
+
 QTreeWidgetItem* TFrmMain::ClassNode(const QString& name) const {
   QTreeWidgetItem* root = Tree->topLevelItem(0);
   if (!root) return nullptr;
@@ -286,6 +338,7 @@ void TFrmMain::BuildTreeMenu() {
           [this](const QPoint& pos) { PopupTree->popup(Tree->viewport()->mapToGlobal(pos)); });
   connect(Tree, &QTreeWidget::itemDoubleClicked, this, [this] { pop_viewClick(); });
   Tree->viewport()->installEventFilter(new TreeMouseHook(Tree, [this] { TreeRightMouseDown(); }));
+  Tree->viewport()->installEventFilter(new TreeTipHook(Tree));
 }
 
 void TFrmMain::TreeRightMouseDown() {
@@ -617,7 +670,9 @@ void TFrmMain::pop_class_saveClick() {
 void TFrmMain::pop_searchClick() {
   TFrmSearch dialog(searchCriteria, *DataBase, XmInit.get(), this, TreeClassNames());
   RunDialog(runCaseDialog, dialog);
-  if (dialog.showResult) FillTree(dialog.foundSlots);
+  if (!dialog.showResult) return;
+  FillTree(dialog.foundSlots);
+  OpenFewFoundCases();
 }
 
 void TFrmMain::pop_showallClick() {
@@ -632,6 +687,7 @@ void TFrmMain::pop_showallClick() {
     return;
   }
   FillTree(slotList);
+  OpenFewFoundCases();
 }
 
 void TFrmMain::pop_expandClick() {

@@ -10,8 +10,10 @@
 #include <QMenu>
 #include <QPushButton>
 #include <QRadioButton>
+#include <QSplitter>
 #include <QTabWidget>
 #include <QTimer>
+#include <QToolTip>
 #include <QTextDocument>
 #include <QTextEdit>
 #include <QToolButton>
@@ -935,6 +937,76 @@ class CasesUiTest : public QObject {
       d.BtoCancelClick();
     };
     w->pop_searchClick();
+  }
+
+  // After a search or 显示全部命例 that lists few cases (50 or fewer), the
+  // classes that hold them are open; with more, they stay closed.
+  void fewFoundCasesAreShownOpen() {
+    WriteSettings("[classes]\r\ncount=3\r\n1=亲友\r\n2=朋友\r\n3=空类\r\n");
+    std::vector<CaseRecord> records = {MakeRecord({"张三", "亲友", 1990}), MakeRecord({"小张", "朋友", 1980}),
+                                       MakeRecord({"李四", "朋友", 1960})};
+    WriteStore(dir_->path(), records);
+    Boxes boxes;
+    auto w = Start();
+    QVERIFY(w);
+    auto openClasses = [&w] {
+      QStringList open;
+      for (int i = 0; i < Root(*w)->childCount(); ++i)
+        if (Root(*w)->child(i)->isExpanded()) open << Root(*w)->child(i)->text(0);
+      return open;
+    };
+    QVERIFY(openClasses().isEmpty());  // the start shows the classes closed
+    search_ = [&](TFrmSearch& d) {
+      d.Edtname->setText(QStringLiteral("张"));
+      d.BtnSearchClick();
+    };
+    w->pop_searchClick();
+    QCOMPARE(openClasses(), (QStringList{"亲友", "朋友"}));
+    w->pop_collapseClick();
+    Select(*w, Root(*w));
+    w->pop_collapseClick();
+    w->pop_showallClick();
+    QCOMPARE(openClasses(), (QStringList{"亲友", "朋友"}));
+    QVERIFY(Root(*w)->isExpanded());
+    w->skipCloseSequence = true;
+    w.reset();
+
+    for (int i = 0; i < 48; ++i) records.push_back(MakeRecord({"某人", "朋友", 1900 + i}));
+    WriteStore(dir_->path(), records);  // 51 cases
+    w = Start();
+    QVERIFY(w);
+    w->pop_showallClick();
+    QVERIFY(openClasses().isEmpty());
+    w->skipCloseSequence = true;
+  }
+
+  // A tree item whose text the tree's width cuts shows the whole text as
+  // its tooltip; one shown whole has none.
+  void cutTreeItemsShowTheirTextAsATooltip() {
+    WriteSettings("[winpos]\r\ntreewid=100\r\n[classes]\r\ncount=1\r\n1=亲\r\n");
+    WriteStore(dir_->path(), {MakeRecord({"张三", "亲", 1990})});
+    Boxes boxes;
+    auto w = Start();
+    QVERIFY(w);
+    QTreeWidgetItem* item = CaseNamed(*w, QStringLiteral("张三"));
+    QVERIFY(item);
+    item->parent()->setExpanded(true);
+    QCoreApplication::processEvents();
+    auto tipAt = [&w](QTreeWidgetItem* it) {
+      QToolTip::hideText();
+      if (!QTest::qWaitFor([] { return !QToolTip::isVisible(); })) return QStringLiteral("a tooltip stays");
+      const QPoint at = w->Tree->visualItemRect(it).center();
+      QHelpEvent help(QEvent::ToolTip, at, w->Tree->viewport()->mapToGlobal(at));
+      QCoreApplication::sendEvent(w->Tree->viewport(), &help);
+      return QToolTip::isVisible() ? QToolTip::text() : QString();
+    };
+    QCOMPARE(tipAt(item), item->text(0));
+    QCOMPARE(tipAt(item->parent()), QString());  // 亲 fits
+    w->SplitterTree->setSizes({400, 600});
+    QCoreApplication::processEvents();
+    QCOMPARE(tipAt(item), QString());
+    QToolTip::hideText();
+    w->skipCloseSequence = true;
   }
 
   void searchingAnEmptyStoreSaysSo() {
