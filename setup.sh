@@ -15,6 +15,7 @@ PACKAGES=(
   libswe-dev swe-standard-data
   desktop-file-utils appstream lintian
   libqpdf-dev poppler-utils
+  tzdata libicu-dev python3-icu
 )
 
 missing=()

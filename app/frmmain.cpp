@@ -234,6 +234,7 @@ void TFrmMain::FormShow() {
   });
   DataBase->Open(ProgramDir(), 0);
   FillTree(StartUpSlots());
+  PlaceChanged();
 }
 
 void TFrmMain::ReadSettings() {
@@ -410,6 +411,8 @@ void TFrmMain::mnuF_exitClick() { close(); }
 void TFrmMain::mnuT_diliClick() {
   TFrmDiLi dialog(this);
   dialog.exec();
+  // The place search finds the cities with their new coordinates.
+  placeIndex.reset();
 }
 
 void TFrmMain::mnuSetCanClick() {

@@ -20,24 +20,30 @@
 #include <functional>
 #include <map>
 #include <memory>
+#include <optional>
 #include <string>
 #include <vector>
 
 #include "caserecord.h"
 #include "chartrequest.h"
+#include "birthclock.h"
+#include "placesearch.h"
 #include "places.h"
 #include "searchcriteria.h"
 
 class QAction;
 class QCheckBox;
 class QComboBox;
+class QCompleter;
 class QDialog;
+class QLabel;
 class QLineEdit;
 class QMenu;
 class QPushButton;
 class QRadioButton;
 class QScrollArea;
 class QSplitter;
+class QStandardItemModel;
 class QTabWidget;
 class QTextEdit;
 class QToolButton;
@@ -104,7 +110,10 @@ class TFrmMain : public QMainWindow {
   QRadioButton* Rdogl = nullptr;  // 公历
   QRadioButton* Rdonl = nullptr;  // 农历
   QCheckBox* Chkrun = nullptr;    // 农历闰月
-  QComboBox* Cboshiqu = nullptr;  // time zone
+  QComboBox* Cboshiqu = nullptr;  // time zone: the 24 whole-hour zones, then 当地时间 (the place's zone)
+  QLabel* LabClock = nullptr;     // what the clock was at the entered moment
+  QCheckBox* ChkStandardTime = nullptr;  // 按标准时: the second reading of a repeated hour
+  QLineEdit* EdtPlace = nullptr;  // place search: type a name, pick from the list
   QComboBox* cbodiZ = nullptr;    // province
   QComboBox* cbodiC = nullptr;    // city
   QLineEdit* ledtjing = nullptr;  // longitude, degrees:minutes
@@ -163,11 +172,20 @@ class TFrmMain : public QMainWindow {
   int loadedSlot = -1;
   std::filesystem::path loadedCommentPath;
   uint8_t natalChartShown = 0;         // a natal chart is on screen
-  int annualTimeZoneIndex = kDefaultTimeZoneIndex;  // proposal for the next annual chart
+  int annualTimeZoneIndex = kDefaultTimeZoneIndex;  // proposal for the next annual chart (or kLocalTimeZoneIndex)
   double annualMomentJd = 0;           // its moment, civil time in that zone
   SearchCriteria searchCriteria;       // kept between searches
   QPointer<QWidget> FrmWnl;            // the perpetual calendar while it is open
   ProvinceCities cities;               // the chosen province's cities and coordinates
+  // The place search: its list and the places it shows, and the atlas place
+  // picked from it (a place of the Chinese lists is picked into the lists).
+  QCompleter* placeCompleter = nullptr;
+  QStandardItemModel* placeModel = nullptr;
+  std::vector<Place> placeResults;
+  std::unique_ptr<PlaceIndex> placeIndex;  // read at its first use, again after the place editor
+  std::optional<Place> pickedPlace;
+  QString localZone;                   // the zone of the entry 当地时间
+  std::string natalPlaceZone;          // the place's zone at the last natal chart
   // The analysis page's look as kept in dat/xminit.ini.
   QString analysisFontName = QString::fromUtf8(kDefaultAnalysisFont);
   int analysisFontSize = kDefaultAnalysisFontSize;
@@ -203,6 +221,20 @@ class TFrmMain : public QMainWindow {
   // Reads the coordinate boxes into chartRequest; shows the message of the
   // first fault and returns false.
   bool ReadCoordinateBoxes();
+  // The place search: the places the box's text names into the list, and a
+  // place picked from it (its coordinates, the lists, the zone 当地时间).
+  void EdtPlaceEdited();
+  void PlacePicked(const Place& place);
+  // The place lists of the program folder, read at their first use.
+  const PlaceIndex& Places();
+  // What the panel's place is: the picked atlas place or the chosen city
+  // while the coordinate boxes stay near it, otherwise 未知地 with the zone
+  // of the nearest place.
+  PanelPlace CurrentPlace();
+  // The place or the coordinates changed: the entry 当地时间 and the clock.
+  void PlaceChanged();
+  // The clock indicator for the panel's date, time and zone.
+  void UpdateClockIndicator();
   void BtnpaiClick();
   void SbtoZw_liuClick();
 
@@ -332,6 +364,8 @@ class TFrmMain : public QMainWindow {
   // The overlay for annualTimeZoneIndex and annualMomentJd; false with the
   // engine's message when it cannot be drawn.
   bool ComputeAnnualChart();
+  // The zone of the annual dialog's entry 当地时间.
+  std::string AnnualLocalZone() const;
 
  protected:
   void showEvent(QShowEvent* event) override;

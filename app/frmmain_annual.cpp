@@ -6,12 +6,20 @@
 namespace lumtar {
 
 bool TFrmMain::RunAnnualDialog() {
-  TFrmLiu dialog(&annualTimeZoneIndex, &annualMomentJd, this);
+  // The zone list offers the clock of the natal chart's zone, or of its
+  // place's zone when the birth was read in a whole-hour zone.
+  TFrmLiu dialog(&annualTimeZoneIndex, &annualMomentJd, this, QString::fromStdString(AnnualLocalZone()));
   return dialog.exec() == QDialog::Accepted;
 }
 
+std::string TFrmMain::AnnualLocalZone() const {
+  if (VoVirer && !VoVirer->model.request.TimeZoneName().empty()) return VoVirer->model.request.TimeZoneName();
+  return natalPlaceZone;
+}
+
 bool TFrmMain::ComputeAnnualChart() {
-  return VoVirer && VoVirer->ComputeAnnual(annualTimeZoneIndex, annualMomentJd);
+  return VoVirer && VoVirer->ComputeAnnual(annualTimeZoneIndex, annualMomentJd,
+                                           annualTimeZoneIndex == kLocalTimeZoneIndex ? AnnualLocalZone() : std::string());
 }
 
 }  // namespace lumtar

@@ -52,8 +52,6 @@ constexpr int kFewFoundCases = 50;
 constexpr int kImageRole = Qt::UserRole + 1;
 
 const QString kAppCaption = QString::fromUtf8(kAppTitle);
-// What the view puts into the chart's place name for the last province.
-constexpr const char* kUnknownPlaceOfView = "未知";
 const QString kSaveFailed =
     QStringLiteral("命例没有保存：文件 dat/Lumtar.dat 或评语文件无法写入。");
 const QString kSelectCase = QStringLiteral("请先选择一个命例！");
@@ -164,7 +162,9 @@ void FillPanelFromCase(TFrmMain& w, const CaseRecord& r) {
   w.Chkrun->setChecked(r.isLeapMonth != 0);
   (r.isMale != 0 ? w.Rdona : w.Rdonv)->setChecked(true);
   w.Edtname->setText(QString::fromStdString(r.NameUtf8()));
-  w.Cboshiqu->setCurrentIndex(r.timeZoneIndex);
+  const CaseClock clock = CaseClockOf(r);
+  const bool listed = r.timeZoneIndex >= 0 && r.timeZoneIndex < kTimeZoneCount;
+  w.Cboshiqu->setCurrentIndex(!clock.timeZone.empty() ? kLocalTimeZoneIndex : listed ? r.timeZoneIndex : -1);
   w.cbodiZ->setCurrentIndex(r.provinceIndex);
   w.cbodiZClick();
   w.cbodiC->setCurrentIndex(r.cityIndex >= 0 && r.cityIndex < w.cbodiC->count() ? r.cityIndex : 0);
@@ -172,11 +172,22 @@ void FillPanelFromCase(TFrmMain& w, const CaseRecord& r) {
   // The stored coordinates, whatever the city's are.
   w.ledtjing->setText(QString::fromStdString(CoordinateBoxText(r.longitude)));
   w.ledtwei->setText(QString::fromStdString(CoordinateBoxText(r.latitude)));
+  // The atlas place and the clock the case was charted on.
+  w.pickedPlace.reset();
+  if (clock.placeId != 0) w.pickedPlace = w.Places().AtlasPlaceById(clock.placeId);
+  w.EdtPlace->setText(w.pickedPlace ? QString::fromStdString(w.pickedPlace->name) : QString());
+  w.PlaceChanged();
+  if (!clock.timeZone.empty()) {
+    w.localZone = QString::fromStdString(clock.timeZone);
+    w.Cboshiqu->setItemText(kLocalTimeZoneIndex, QStringLiteral("当地时间 (%1)").arg(w.localZone));
+  }
+  w.ChkStandardTime->setChecked(clock.dstChoice == static_cast<uint8_t>(DstChoice::Standard));
+  w.UpdateClockIndicator();
 }
 
 // The chart request of a viewed case: the panel as the natal-chart button
-// reads it, but the coordinates and the time zone as stored.
-ChartRequest RequestOfViewedCase(const TFrmMain& w, const CaseRecord& stored) {
+// reads it, but the coordinates, the time zone and the clock as stored.
+ChartRequest RequestOfViewedCase(TFrmMain& w, const CaseRecord& stored) {
   ChartRequest r;
   r.year = static_cast<int16_t>(YearOfText(w.EdtYear->text()));
   r.month = static_cast<int16_t>(w.cbom->currentIndex() + 1);
@@ -189,11 +200,12 @@ ChartRequest RequestOfViewedCase(const TFrmMain& w, const CaseRecord& stored) {
   r.cityIndex = static_cast<int16_t>(w.cbodiC->currentIndex());
   r.provinceIndex = static_cast<int16_t>(w.cbodiZ->currentIndex());
   r.SetName(w.Edtname->text().toStdString());
-  r.SetPlaceName(w.cbodiZ->currentIndex() == w.cbodiZ->count() - 1
-                     ? std::string(kUnknownPlaceOfView)
-                     : (w.cbodiZ->currentText() + QLatin1Char('-') + w.cbodiC->currentText()).toStdString());
   r.longitude = stored.longitude;
   r.latitude = stored.latitude;
+  // The place the case stands for: its atlas place or its city while the
+  // stored coordinates lie near it, else 未知地.
+  r.SetPlaceName(w.CurrentPlace().name);
+  CopyCaseClockToRequest(stored, &r);
   // A zone outside the list stays outside it (the engine refuses it) rather
   // than wrapping into the list's range.
   r.timeZoneIndex = static_cast<int8_t>(
@@ -441,11 +453,10 @@ void TFrmMain::SbtoSaveClick() {
   TFrmFenLei dialog(XmInit.get(), this, TreeClassNames());
   if (RunDialog(runCaseDialog, dialog) != QDialog::Accepted) return;
   CaseRecord record = currentCase;
-  // A new record is written as the layout says: the reserved bytes zero,
-  // whatever a case viewed before (perhaps written elsewhere) held there.
-  record.reserved1 = 0;
-  std::fill(std::begin(record.reserved2), std::end(record.reserved2), uint8_t{0});
-  std::fill(std::begin(record.reserved3), std::end(record.reserved3), uint8_t{0});
+  // A new record is written as the layout says: the reserved bytes zero
+  // but for the clock of the chart on screen, whatever a case viewed before
+  // (perhaps written elsewhere) held there.
+  SetCaseClock(chartRequest, &record);
   record.SetClassName(dialog.className.toStdString());
   // The document is written before the record: its file reserves the name,
   // and a record is only ever added with its document in place.
@@ -525,8 +536,10 @@ void TFrmMain::pop_viewClick() {
     ShowMessage(this, QString::fromStdString(VoVirer->lastError), QStringLiteral("错误"), MsgIcon::Error);
     return;
   }
-  annualTimeZoneIndex = chartRequest.timeZoneIndex;
-  annualMomentJd = VoVirer->BirthJulianDay();
+  const bool local = !chartRequest.TimeZoneName().empty();
+  natalPlaceZone = CurrentPlace().timeZone;
+  annualTimeZoneIndex = local ? kLocalTimeZoneIndex : chartRequest.timeZoneIndex;
+  annualMomentJd = local ? VoVirer->model.inputJd : VoVirer->BirthJulianDay();
   Imgzhanxing->update();
   RedtPingYu->document()->setModified(false);
   natalChartShown = 1;

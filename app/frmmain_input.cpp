@@ -3,6 +3,7 @@
 #include <QAbstractItemView>
 #include <QCheckBox>
 #include <QComboBox>
+#include <QCompleter>
 #include <QEvent>
 #include <QHBoxLayout>
 #include <QLabel>
@@ -12,6 +13,8 @@
 #include <QRadioButton>
 #include <QScrollArea>
 #include <QScrollBar>
+#include <QSignalBlocker>
+#include <QStandardItemModel>
 #include <QTabWidget>
 #include <QToolButton>
 #include <QValidator>
@@ -38,6 +41,14 @@ namespace {
 // Wide enough for two radio buttons of two characters side by side.
 constexpr int kPanelWidth = 110;
 constexpr int kNameBytes = 10;  // a name is stored in 10 bytes of GBK
+// The place search lists this many places, in a list this wide.
+constexpr size_t kPlaceResults = 30;
+constexpr int kPlaceListWidth = 340;
+constexpr int kPlaceRole = Qt::UserRole + 1;  // the row's position in placeResults
+
+QString LocalZoneItemText(const QString& zone) {
+  return zone.isEmpty() ? QStringLiteral("当地时间") : QStringLiteral("当地时间 (%1)").arg(zone);
+}
 
 QComboBox* MakeList(QWidget* parent, int visibleRows, bool bold) {
   auto* list = new QComboBox(parent);
@@ -195,10 +206,36 @@ void TFrmMain::BuildInputPanel() {
   Chkrun->setToolTip(QStringLiteral("是否农历闰月"));
   box->addWidget(Chkrun);
 
-  Cboshiqu = MakeList(PanelInput, 24, false);
+  Cboshiqu = MakeList(PanelInput, 25, false);
   Cboshiqu->setToolTip(QStringLiteral("时区"));
   box->addWidget(Cboshiqu);
+  // What the clock was then: the zone's offset, daylight-saving time, a
+  // time the clocks skipped or repeated.
+  LabClock = new QLabel(PanelInput);
+  LabClock->setWordWrap(true);
+  LabClock->setTextFormat(Qt::RichText);
+  QFont small = font();
+  if (small.pixelSize() > 0)
+    small.setPixelSize(std::max(10, small.pixelSize() * 9 / 10));
+  else
+    small.setPointSizeF(small.pointSizeF() * 0.9);
+  LabClock->setFont(small);
+  box->addWidget(LabClock);
+  ChkStandardTime = new QCheckBox(QStringLiteral("按标准时"), PanelInput);
+  ChkStandardTime->setToolTip(QStringLiteral("这个时刻当地拨回时钟时出现了两次：默认按夏令时读，勾选则按标准时读"));
+  ChkStandardTime->setVisible(false);
+  box->addWidget(ChkStandardTime);
   box->addSpacing(4);
+  EdtPlace = new QLineEdit(PanelInput);
+  EdtPlace->setPlaceholderText(QStringLiteral("搜索地名"));
+  EdtPlace->setToolTip(QStringLiteral("输入出生地的中文或外文名称（如 新加坡、纽约、Vancouver），从列表中选取"));
+  EdtPlace->setClearButtonEnabled(true);
+  box->addWidget(EdtPlace);
+  placeModel = new QStandardItemModel(this);
+  placeCompleter = new QCompleter(placeModel, this);
+  placeCompleter->setWidget(EdtPlace);
+  placeCompleter->setCompletionMode(QCompleter::UnfilteredPopupCompletion);
+  placeCompleter->setMaxVisibleItems(12);
   cbodiZ = MakeList(PanelInput, 20, false);
   cbodiC = MakeList(PanelInput, 20, false);
   cbodiZ->setToolTip(QStringLiteral("选择邻近城市"));
@@ -246,8 +283,40 @@ void TFrmMain::BuildInputPanel() {
 
   connect(SbtoNow, &QToolButton::clicked, this, [this] { SbtoNowClick(); });
   connect(UpDyear, &UpDown::clicked, this, [this] { UpDyearClick(); });
-  connect(cbodiZ, &QComboBox::activated, this, [this] { cbodiZClick(); });
-  connect(cbodiC, &QComboBox::activated, this, [this] { cbodiCClick(); });
+  // A province or city chosen by hand replaces a place picked by name.
+  connect(cbodiZ, &QComboBox::activated, this, [this] {
+    pickedPlace.reset();
+    EdtPlace->clear();
+    cbodiZClick();
+    PlaceChanged();
+  });
+  connect(cbodiC, &QComboBox::activated, this, [this] {
+    pickedPlace.reset();
+    EdtPlace->clear();
+    cbodiCClick();
+    PlaceChanged();
+  });
+  connect(EdtPlace, &QLineEdit::textEdited, this, [this] { EdtPlaceEdited(); });
+  connect(EdtPlace, &QLineEdit::returnPressed, this, [this] {
+    // Enter without a row chosen takes the best match.
+    if (placeCompleter->popup()->isVisible()) return;
+    if (!placeResults.empty()) PlacePicked(placeResults.front());
+  });
+  connect(placeCompleter, qOverload<const QModelIndex&>(&QCompleter::activated), this, [this](const QModelIndex& i) {
+    const int row = i.data(kPlaceRole).toInt();
+    if (row >= 0 && row < static_cast<int>(placeResults.size())) {
+      const Place place = placeResults[static_cast<size_t>(row)];
+      PlacePicked(place);
+    }
+  });
+  for (QLineEdit* box : {ledtjing, ledtwei})
+    connect(box, &QLineEdit::textEdited, this, [this] { PlaceChanged(); });
+  // The indicator follows every part of the moment and the zone.
+  connect(EdtYear, &QLineEdit::textChanged, this, [this] { UpdateClockIndicator(); });
+  for (QComboBox* list : {cbom, cbod, cbos, cbomin, Cboshiqu})
+    connect(list, &QComboBox::currentIndexChanged, this, [this] { UpdateClockIndicator(); });
+  for (QAbstractButton* b : std::initializer_list<QAbstractButton*>{Rdonl, Chkrun, ChkStandardTime})
+    connect(b, &QAbstractButton::toggled, this, [this] { UpdateClockIndicator(); });
   connect(SbtoNew, &QToolButton::clicked, this, [this] { SbtoNewClick(); });
   connect(SbtoSave, &QToolButton::clicked, this, [this] { SbtoSaveClick(); });
   connect(Btnpai, &QPushButton::clicked, this, [this] { BtnpaiClick(); });
@@ -257,6 +326,7 @@ void TFrmMain::BuildInputPanel() {
 void TFrmMain::FillInputLists() {
   for (QComboBox* list : {Cboshiqu, cbom, cbod, cbos, cbomin, cbodiZ}) list->clear();
   Cboshiqu->addItems(TimeZoneItems());
+  Cboshiqu->addItem(LocalZoneItemText(localZone));
   const DateInputs inputs{EdtYear, UpDyear, cbom, cbod, cbos, cbomin};
   FillDateLists(inputs);
   ShowCurrentTime(inputs);
@@ -355,9 +425,20 @@ void TFrmMain::BtnpaiClick() {
   r.cityIndex = static_cast<int16_t>(cbodiC->currentIndex());
   r.provinceIndex = static_cast<int16_t>(cbodiZ->currentIndex());
   r.SetName(Edtname->text().toStdString());
-  // "province-city", 未知地, or with no city chosen the province alone.
-  r.SetPlaceName(PlaceNameOf(cbodiZ->currentIndex(), cbodiC->currentText().toStdString()));
-  r.timeZoneIndex = static_cast<int8_t>(Cboshiqu->currentIndex());
+  // The place the panel stands for: "province-city", an atlas place, or
+  // 未知地 for 未知地 and for coordinates typed far from the chosen place.
+  const PanelPlace place = CurrentPlace();
+  r.SetPlaceName(place.name);
+  r.placeId = place.atlasId;
+  const bool local = Cboshiqu->currentIndex() == kLocalTimeZoneIndex;
+  r.SetTimeZoneName(local ? place.timeZone : std::string());
+  r.dstChoice = static_cast<uint8_t>(local && ChkStandardTime->isChecked() ? DstChoice::Standard : DstChoice::Auto);
+  r.timeZoneIndex = static_cast<int8_t>(local ? kDefaultTimeZoneIndex : Cboshiqu->currentIndex());
+  // A reader that knows no zones finds the whole-hour zone nearest to the
+  // clock.
+  BirthClock clock;
+  if (local && VoVirer && VoVirer->ReadBirthClock(r, &clock))
+    r.timeZoneIndex = static_cast<int8_t>(NearestWholeHourZone(clock.UtcOffset()));
   CopyRequestToCase(r, &currentCase);
 
   if (!VoVirer) return;
@@ -365,11 +446,148 @@ void TFrmMain::BtnpaiClick() {
     ShowMessage(this, QString::fromStdString(VoVirer->lastError), QStringLiteral("错误"), MsgIcon::Error);
     return;
   }
-  annualTimeZoneIndex = r.timeZoneIndex;
-  annualMomentJd = VoVirer->BirthJulianDay();
+  natalPlaceZone = place.timeZone;
+  // The annual dialog proposes the birth moment: on the place's clock when
+  // the birth was read on it, else as UTC+8 civil time in the birth's zone.
+  annualTimeZoneIndex = local ? kLocalTimeZoneIndex : r.timeZoneIndex;
+  annualMomentJd = local ? VoVirer->model.inputJd : VoVirer->BirthJulianDay();
   natalChartShown = 1;
   Imgzhanxing->update();
   PageMain->setCurrentIndex(0);
+}
+
+// ---- the place search and the birth clock
+
+const PlaceIndex& TFrmMain::Places() {
+  if (!placeIndex) placeIndex = std::make_unique<PlaceIndex>(IniFile(ProgramPath(kPlacesRelativePath)), SharedAtlas());
+  return *placeIndex;
+}
+
+void TFrmMain::EdtPlaceEdited() {
+  const QString text = EdtPlace->text().trimmed();
+  placeModel->clear();
+  placeResults.clear();
+  if (text.isEmpty()) {
+    placeCompleter->popup()->hide();
+    return;
+  }
+  placeResults = Places().Search(text.toStdString(), kPlaceResults);
+  for (size_t i = 0; i < placeResults.size(); ++i) {
+    auto* item = new QStandardItem(QString::fromStdString(placeResults[i].Label()));
+    item->setData(static_cast<int>(i), kPlaceRole);
+    item->setToolTip(QString::fromStdString(placeResults[i].PlaceName() + "  " + placeResults[i].timeZone));
+    placeModel->appendRow(item);
+  }
+  if (placeResults.empty()) {
+    placeCompleter->popup()->hide();
+    return;
+  }
+  // The list is wider than the panel and ends at the box's right edge.
+  const int width = std::max(kPlaceListWidth, EdtPlace->width());
+  placeCompleter->complete(QRect(EdtPlace->width() - width, 0, width, EdtPlace->height()));
+}
+
+void TFrmMain::PlacePicked(const Place& place) {
+  placeCompleter->popup()->hide();
+  if (place.source == Place::Source::China) {
+    pickedPlace.reset();
+    cbodiZ->setCurrentIndex(place.province);
+    cbodiZClick();
+    cbodiC->setCurrentIndex(place.city < cbodiC->count() ? place.city : 0);
+    cbodiCClick();
+  } else {
+    pickedPlace = place;
+    // The Chinese lists name no place now.
+    cbodiZ->setCurrentIndex(kUnknownProvinceIndex);
+    cbodiZClick();
+    ledtjing->setText(QString::fromStdString(CoordinateBoxText(place.longitude)));
+    ledtwei->setText(QString::fromStdString(CoordinateBoxText(place.latitude)));
+  }
+  EdtPlace->setText(QString::fromStdString(place.name));
+  // A place named is read on its own clock.
+  Cboshiqu->setCurrentIndex(kLocalTimeZoneIndex);
+  PlaceChanged();
+}
+
+PanelPlace TFrmMain::CurrentPlace() {
+  const int province = cbodiZ->currentIndex();
+  const int city = cbodiC->currentIndex();
+  const bool haveCity = province != kUnknownProvinceIndex && city >= 0 && city < cities.size();
+  float lon = 0, lat = 0;
+  const bool read = ReadCoordinates(ledtjing->text().toStdString(), ledtwei->text().toStdString(), &lon, &lat) ==
+                    CoordinateError::None;
+  const double latitude = lat, longitude = lon;
+  return PlaceOfPanel(province, haveCity ? cbodiC->currentText().toStdString() : std::string(),
+                      haveCity ? cities.latitudes[static_cast<size_t>(city)] : 0,
+                      haveCity ? cities.longitudes[static_cast<size_t>(city)] : 0,
+                      pickedPlace ? &*pickedPlace : nullptr, read ? &latitude : nullptr, read ? &longitude : nullptr,
+                      [this](double a, double b) { return Places().Nearest(a, b); });
+}
+
+void TFrmMain::PlaceChanged() {
+  const QString zone = QString::fromStdString(CurrentPlace().timeZone);
+  if (zone != localZone || Cboshiqu->itemText(kLocalTimeZoneIndex) != LocalZoneItemText(zone)) {
+    localZone = zone;
+    Cboshiqu->setItemText(kLocalTimeZoneIndex, LocalZoneItemText(zone));
+    Cboshiqu->setItemData(kLocalTimeZoneIndex, LocalZoneItemText(zone), Qt::ToolTipRole);
+    FitPopupToItems(Cboshiqu);
+  }
+  UpdateClockIndicator();
+}
+
+void TFrmMain::UpdateClockIndicator() {
+  if (!LabClock || !VoVirer) return;
+  ChartRequest r;
+  r.year = static_cast<int16_t>(std::clamp(YearOfText(EdtYear->text()), -32768, 32767));
+  r.month = static_cast<int16_t>(cbom->currentIndex() + 1);
+  r.day = static_cast<int16_t>(cbod->currentIndex() + 1);
+  r.hour = static_cast<int16_t>(cbos->currentIndex());
+  r.minute = static_cast<int16_t>(cbomin->currentIndex());
+  r.isLunar = Rdonl->isChecked() ? 1 : 0;
+  r.isLeapMonth = Chkrun->isChecked() ? 1 : 0;
+  const bool local = Cboshiqu->currentIndex() == kLocalTimeZoneIndex;
+  const std::string zone = localZone.toStdString();
+  r.dstChoice = static_cast<uint8_t>(ChkStandardTime->isChecked() ? DstChoice::Standard : DstChoice::Auto);
+
+  QStringList lines;
+  bool ambiguous = false;
+  BirthClock clock;
+  if (local) {
+    r.SetTimeZoneName(zone);
+    if (zone.empty()) {
+      lines << QStringLiteral("<span style='color:#b00000'>没有当地时区</span>");
+    } else if (VoVirer->ReadBirthClock(r, &clock)) {
+      lines << QString::fromStdString(zone).toHtmlEscaped();
+      lines << QString::fromStdString(UtcOffsetText(clock.standardOffset));
+      if (clock.dstOffset != 0)
+        lines << QStringLiteral("<b>夏令时 +%1</b>").arg(QString::fromStdString(DurationText(clock.dstOffset)));
+      if (clock.ambiguous) {
+        ambiguous = true;
+        lines << QStringLiteral("<span style='color:#b05000'>此刻出现两次，按%1</span>")
+                     .arg(ChkStandardTime->isChecked() ? QStringLiteral("标准时") : QStringLiteral("夏令时"));
+      }
+    } else if (VoVirer->lastError.find("拨快") != std::string::npos) {
+      lines << QStringLiteral("<span style='color:#b00000'>%1</span>")
+                   .arg(QString::fromStdString(VoVirer->lastError).toHtmlEscaped());
+    }
+  } else if (Cboshiqu->currentIndex() >= 0 && Cboshiqu->currentIndex() < kTimeZoneCount) {
+    lines << QString::fromStdString(UtcOffsetText(HoursEastOfZone(Cboshiqu->currentIndex()) * 3600));
+    // A hint when the place's own clock read otherwise then.
+    r.SetTimeZoneName(zone);
+    BirthClock there;
+    if (!zone.empty() && VoVirer->ReadBirthClock(r, &there) &&
+        there.UtcOffset() != HoursEastOfZone(Cboshiqu->currentIndex()) * 3600)
+      lines << QStringLiteral("<span style='color:#b05000'>当地时钟%1%2</span>")
+                   .arg(QString::fromStdString(UtcOffsetText(there.UtcOffset())),
+                        there.dstOffset != 0 ? QStringLiteral(" 夏令时") : QString());
+  }
+  LabClock->setText(lines.join(QStringLiteral("<br>")));
+  // The choice belongs to one repeated hour: gone with it.
+  if (!ambiguous && ChkStandardTime->isChecked()) {
+    const QSignalBlocker quiet(ChkStandardTime);
+    ChkStandardTime->setChecked(false);
+  }
+  ChkStandardTime->setVisible(local && ambiguous);
 }
 
 void TFrmMain::SbtoZw_liuClick() {

@@ -1,9 +1,11 @@
 #include "caserecord.h"
 
+#include <algorithm>
 #include <cstdio>
 #include <cstring>
 #include <string_view>
 
+#include "birthclock.h"
 #include "gbk.h"
 
 namespace lumtar {
@@ -89,6 +91,51 @@ void CopyRequestToCase(const ChartRequest& request, CaseRecord* record) {
   record->latitude = request.latitude;
   CopyGbkField(request.placeName, sizeof request.placeName, record->placeName,
                sizeof record->placeName);
+  SetCaseClock(request, record);
+}
+
+uint8_t ClockCheckOf(const CaseRecord& r) {
+  const auto* bytes = reinterpret_cast<const uint8_t*>(&r);
+  unsigned sum = 0x5A;
+  for (std::size_t i : {std::size_t{43}, std::size_t{50}, std::size_t{51}}) sum = sum * 31 + bytes[i];
+  for (std::size_t i = 60; i < 67; ++i) sum = sum * 31 + bytes[i];
+  return static_cast<uint8_t>(sum & 0xFF);
+}
+
+CaseClock CaseClockOf(const CaseRecord& r) {
+  CaseClock c;
+  if (r.zoneNumber == 0 && r.placeId == 0 && r.dstChoice == 0) return c;
+  if (r.clockCheck != ClockCheckOf(r) || r.dstChoice > static_cast<uint8_t>(DstChoice::Standard) ||
+      r.zoneNumber > ZoneCount() || r.placeId < 0)
+    return c;
+  c.timeZone = std::string(ZoneName(r.zoneNumber));
+  c.dstChoice = c.timeZone.empty() ? 0 : r.dstChoice;
+  c.placeId = r.placeId;
+  return c;
+}
+
+void ClearReservedBytes(CaseRecord* r) {
+  r->dstChoice = 0;
+  r->zoneNumber = 0;
+  r->placeId = 0;
+  std::fill(std::begin(r->reserved), std::end(r->reserved), uint8_t{0});
+  r->clockCheck = 0;
+}
+
+void SetCaseClock(const ChartRequest& request, CaseRecord* r) {
+  ClearReservedBytes(r);
+  const int zone = ZoneNumber(request.TimeZoneName());
+  r->zoneNumber = static_cast<uint16_t>(zone);
+  r->dstChoice = zone != 0 && request.dstChoice <= static_cast<uint8_t>(DstChoice::Standard) ? request.dstChoice : 0;
+  r->placeId = request.placeId > 0 ? request.placeId : 0;
+  if (r->zoneNumber != 0 || r->placeId != 0) r->clockCheck = ClockCheckOf(*r);
+}
+
+void CopyCaseClockToRequest(const CaseRecord& record, ChartRequest* request) {
+  const CaseClock c = CaseClockOf(record);
+  request->SetTimeZoneName(c.timeZone);
+  request->dstChoice = c.dstChoice;
+  request->placeId = c.placeId;
 }
 
 std::string CaseDateText(const CaseRecord& r) {

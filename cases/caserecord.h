@@ -33,14 +33,18 @@ struct CaseRecord {
   uint8_t isLunar = 0;        // 1 农历, 0 公历
   uint8_t isLeapMonth = 0;    // 1 the leap (闰) month; only with isLunar
   uint8_t isMale = 0;         // 1 male, 0 female
-  uint8_t reserved1 = 0;
+  // The birth clock and the atlas place live in bytes the original layout
+  // reserves, zero meaning "as before" (below).
+  uint8_t dstChoice = 0;      // 43: DstChoice of a repeated local hour
   int16_t provinceIndex = 0;  // position in the province list
   int16_t cityIndex = 0;      // position in that province's city list
   int16_t timeZoneIndex = 0;  // position in the time-zone list, 0..23
-  uint8_t reserved2[2] = {};
+  uint16_t zoneNumber = 0;    // 50: IANA zone, position in the zone list from 1; 0 whole-hour zone
   float longitude = 0;        // degrees, east positive
   float latitude = 0;         // degrees, north positive
-  uint8_t reserved3[8] = {};
+  int32_t placeId = 0;        // 60: GeoNames id of the world-atlas place, 0 none
+  uint8_t reserved[3] = {};   // 64..66: zero
+  uint8_t clockCheck = 0;     // 67: check byte over 43, 50-51 and 60-66 (ClockCheckOf)
   char placeName[51] = {};    // "province-city" or "未知地", at most 50 bytes
   char commentName[33] = {};  // comment document base name, at most 32 bytes
 
@@ -75,14 +79,16 @@ static_assert(offsetof(CaseRecord, minute) == 38);
 static_assert(offsetof(CaseRecord, isLunar) == 40);
 static_assert(offsetof(CaseRecord, isLeapMonth) == 41);
 static_assert(offsetof(CaseRecord, isMale) == 42);
-static_assert(offsetof(CaseRecord, reserved1) == 43);
+static_assert(offsetof(CaseRecord, dstChoice) == 43);
 static_assert(offsetof(CaseRecord, provinceIndex) == 44);
 static_assert(offsetof(CaseRecord, cityIndex) == 46);
 static_assert(offsetof(CaseRecord, timeZoneIndex) == 48);
-static_assert(offsetof(CaseRecord, reserved2) == 50);
+static_assert(offsetof(CaseRecord, zoneNumber) == 50);
 static_assert(offsetof(CaseRecord, longitude) == 52);
 static_assert(offsetof(CaseRecord, latitude) == 56);
-static_assert(offsetof(CaseRecord, reserved3) == 60);
+static_assert(offsetof(CaseRecord, placeId) == 60);
+static_assert(offsetof(CaseRecord, reserved) == 64);
+static_assert(offsetof(CaseRecord, clockCheck) == 67);
 static_assert(offsetof(CaseRecord, placeName) == 68);
 static_assert(offsetof(CaseRecord, commentName) == 119);
 
@@ -92,8 +98,31 @@ std::string_view FieldText(const char* field, std::size_t size);
 
 // Copies the birth data of a chart request into a case: name, date and time,
 // calendar kind, leap month, sex, province, city, time zone, coordinates and
-// place name. slot, isDeleted, className and commentName stay as they are.
+// place name, and the birth clock's fields (SetCaseClock). slot, isDeleted,
+// className and commentName stay as they are.
 void CopyRequestToCase(const ChartRequest& request, CaseRecord* record);
+
+// The birth clock in the formerly reserved bytes (43, 50-51, 60-67). A
+// record carries one when its zone number is in the zone list, its DST
+// choice is one of DstChoice and the check byte agrees: stores written
+// before (all zero there) or elsewhere (whatever the writer's buffer held)
+// read as "as before", a whole-hour zone and no atlas place.
+struct CaseClock {
+  std::string timeZone;  // IANA name; empty: the whole-hour zone timeZoneIndex
+  uint8_t dstChoice = 0;
+  int32_t placeId = 0;
+};
+CaseClock CaseClockOf(const CaseRecord& record);
+// Writes the clock fields; an empty zone with no place writes zeros, as a
+// record written before them. A zone outside the list is kept as its
+// whole-hour zone only.
+void SetCaseClock(const ChartRequest& request, CaseRecord* record);
+// The check byte of the clock fields.
+uint8_t ClockCheckOf(const CaseRecord& record);
+// Zeros every byte the layout reserves, the clock's included.
+void ClearReservedBytes(CaseRecord* record);
+// The request's clock fields from a record (CaseClockOf).
+void CopyCaseClockToRequest(const CaseRecord& record, ChartRequest* request);
 
 // The date as the case tree shows it: "公1990-3-7", "农1990-3-7" or
 // "农闰1990-4-1"; a year of 0 or less is shown as year - 1.

@@ -72,7 +72,10 @@ std::vector<HeaderLine> HeaderLines(CVoVirer& engine) {
 
   add(HeaderBlock::Birth, m.settings.frame == 0 ? "星图:黄道制" : "星图:赤道制");
   const int z = r.timeZoneIndex;  // hours east
-  add(HeaderBlock::Birth, "时区:" + TimeZoneText(z >= 0 ? z : 12 - z));
+  // A whole-hour zone of the list as the list names it; any other clock by
+  // its zone, its standard offset and the daylight-saving time taken off.
+  add(HeaderBlock::Birth,
+      "时区:" + (m.clock.zone.empty() || IsListClock(m.clock) ? TimeZoneText(z >= 0 ? z : 12 - z) : ClockText(m.clock)));
   const DegreesMinutes lon = CoordinateDegreesMinutes(r.longitude), lat = CoordinateDegreesMinutes(r.latitude);
   add(HeaderBlock::Birth, std::string(r.longitude >= 0 ? "东经:" : "西经:") +
                               Format("%d:%d ", lon.degrees, lon.minutes) + (r.latitude >= 0 ? "北纬:" : "南纬:") +
@@ -144,7 +147,7 @@ std::vector<std::string> AnnualLines(const AnnualChart& a) {
   std::vector<std::string> lines;
   const DateTime& t = a.moment;
   lines.push_back("流盘:" + Format("%d-%d-%d %d:%d", t.year, t.month, t.day, t.hour, t.minute) + " " +
-                  TimeZoneText(a.timeZoneIndex));
+                  (a.clock.zone.empty() ? TimeZoneText(a.timeZoneIndex) : ClockText(a.clock)));
   lines.push_back(Format("%s%s(%s)  ", Stem(a.yearPillar), Branch(a.yearPillar),
                          Str(BodyChar(HuayaoBody(calendar::StemOf(a.yearPillar)))).c_str()) +
                   Format("%d岁[内盘]", a.age));

@@ -1,6 +1,7 @@
 #include "chartrequest.h"
 
 #include <algorithm>
+#include <cstring>
 
 #include "files.h"
 #include "gbk.h"
@@ -13,6 +14,14 @@ void ChartRequest::SetName(const std::string& utf8) { CopyToGbkField(utf8, name,
 std::string ChartRequest::PlaceNameUtf8() const { return GbkFieldToUtf8(placeName, sizeof placeName); }
 void ChartRequest::SetPlaceName(const std::string& utf8) {
   CopyToGbkField(utf8, placeName, sizeof placeName);
+}
+
+std::string ChartRequest::TimeZoneName() const {
+  return std::string(timeZone, strnlen(timeZone, sizeof timeZone));
+}
+void ChartRequest::SetTimeZoneName(const std::string& zoneName) {
+  std::memset(timeZone, 0, sizeof timeZone);
+  if (zoneName.size() < sizeof timeZone) std::memcpy(timeZone, zoneName.data(), zoneName.size());
 }
 
 ChartSettings LoadChartSettings(const std::string& path) { return ReadChartSettings(IniFile(path)); }

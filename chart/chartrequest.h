@@ -25,11 +25,21 @@ struct ChartRequest {
   float longitude = 0;        // degrees, east positive
   float latitude = 0;         // degrees, north positive
   char placeName[52] = {};    // GBK: "province-city" or "未知地"
+  // The birth clock: an IANA zone (ASCII, zero-terminated) whose clock time
+  // the date and time are, or empty for the whole-hour zone timeZoneIndex.
+  // With a zone, timeZoneIndex holds the whole-hour zone nearest to the
+  // clock (what a case keeps for readers that know no zones).
+  char timeZone[48] = {};
+  uint8_t dstChoice = 0;      // DstChoice: how a repeated local hour is read
+  int32_t placeId = 0;        // GeoNames id of a place of the world atlas, 0 none
 
   std::string NameUtf8() const;
   void SetName(const std::string& utf8);
   std::string PlaceNameUtf8() const;
   void SetPlaceName(const std::string& utf8);
+  std::string TimeZoneName() const;
+  // A name that does not fit leaves the field empty.
+  void SetTimeZoneName(const std::string& name);
 };
 
 enum class ChartFrame : uint8_t { Ecliptic = 0, Equatorial = 1 };
@@ -65,6 +75,9 @@ bool SaveChartSettings(const std::string& path, const ChartSettings& s);
 // The 24-entry time-zone list.
 inline constexpr int kTimeZoneCount = 24;
 inline constexpr int kDefaultTimeZoneIndex = 8;
+// The zone lists' entry after the 24 whole-hour zones: the clock of the
+// place's own time zone.
+inline constexpr int kLocalTimeZoneIndex = 24;
 // "零时区", "东一区" … "东十一区", "中十二区", "西一区" … "西十一区" (UTF-8).
 std::string TimeZoneText(int index);
 // Position 0..12 is that many hours east, 13..23 is 12 minus the position.

@@ -36,13 +36,16 @@ bool CVoVirer::ComputeNatal(const ChartRequest& request) {
   m.request = request;
   m.request.name[sizeof m.request.name - 1] = '\0';
   m.request.placeName[sizeof m.request.placeName - 1] = '\0';
+  m.request.timeZone[sizeof m.request.timeZone - 1] = '\0';
 
-  if (request.timeZoneIndex < 0 || request.timeZoneIndex >= kTimeZoneCount) return Fail(kBadTimeZone);
-  m.request.timeZoneIndex = static_cast<int8_t>(HoursEastOfZone(request.timeZoneIndex));
+  const bool wholeHour = m.request.TimeZoneName().empty();
+  if (wholeHour && (request.timeZoneIndex < 0 || request.timeZoneIndex >= kTimeZoneCount))
+    return Fail(kBadTimeZone);
+  if (wholeHour) m.request.timeZoneIndex = static_cast<int8_t>(HoursEastOfZone(request.timeZoneIndex));
   if (request.hour < 0 || request.hour > 23 || request.minute < 0 || request.minute > 59) return Fail(kNoSuchTime);
   if (!(request.longitude > -180 && request.longitude < 180 && request.latitude > -90 && request.latitude < 90))
     return Fail(kBadCoordinates);
-  if (!ConvertBirthMoment(request, m)) return false;
+  if (!ConvertBirthMoment(m.request, m)) return false;
 
   PlaceBodies(m);
 
@@ -53,9 +56,8 @@ bool CVoVirer::ComputeNatal(const ChartRequest& request) {
   return true;
 }
 
-bool CVoVirer::ConvertBirthMoment(const ChartRequest& request, ChartModel& m) {
+bool CVoVirer::EnteredSolarMoment(const ChartRequest& request, DateTime* solar) {
   DateTime entered{request.year, request.month, request.day, request.hour, request.minute};
-  DateTime solar;
   if (request.isLunar) {
     // A lunar year's last months fall into the next civil year, so the
     // civil range 1600..2100 begins in lunar year 1599.
@@ -63,17 +65,62 @@ bool CVoVirer::ConvertBirthMoment(const ChartRequest& request, ChartModel& m) {
     if (request.month < 1 || request.month > 12 || request.day < 1 || request.day > 30)
       return Fail(calendar::kNoSuchLunarDate);
     std::string message;
-    if (!dateService.LunarToSolar(entered, request.isLeapMonth != 0, solar, message))
+    if (!dateService.LunarToSolar(entered, request.isLeapMonth != 0, *solar, message))
       return Fail(message.empty() ? calendar::kNoSuchLunarDate : message.c_str());
   } else {
     if (request.month < 1 || request.month > 12 || request.day < 1 || !dateService.IsValidSolarDate(entered))
       return Fail(kNoSuchDate);
-    solar = entered;
+    *solar = entered;
   }
-  if (!YearInRange(solar.year)) return Fail(kYearOutOfRange);
+  if (!YearInRange(solar->year)) return Fail(kYearOutOfRange);
+  return true;
+}
+
+bool CVoVirer::ReadClockAt(const std::string& zone, double localJd, DstChoice choice, BirthClock* clock) {
+  int skipped = 0;
+  switch (ReadClock(zone, localJd, choice, clock, &skipped)) {
+    case ClockStatus::Ok:
+      return true;
+    case ClockStatus::UnknownZone:
+      return Fail(kUnknownTimeZone);
+    case ClockStatus::Skipped:
+      lastError = "当地时钟在这时拨快了" + DurationText(skipped) + "，不存在这个时间";
+      return false;
+  }
+  return Fail(kUnknownTimeZone);
+}
+
+bool CVoVirer::ReadBirthClock(const ChartRequest& request, BirthClock* clock) {
+  lastError.clear();
+  const std::string zone = request.TimeZoneName();
+  if (zone.empty()) {
+    if (request.timeZoneIndex < 0 || request.timeZoneIndex >= kTimeZoneCount) return Fail(kBadTimeZone);
+    *clock = WholeHourClock(request.timeZoneIndex);
+    return true;
+  }
+  if (request.hour < 0 || request.hour > 23 || request.minute < 0 || request.minute > 59) return Fail(kNoSuchTime);
+  DateTime solar;
+  if (!EnteredSolarMoment(request, &solar)) return false;
+  return ReadClockAt(zone, dateService.JulianDayOf(solar), static_cast<DstChoice>(request.dstChoice), clock);
+}
+
+// `request` is the model's copy: for a whole-hour zone its timeZoneIndex
+// already holds the hours east.
+bool CVoVirer::ConvertBirthMoment(const ChartRequest& request, ChartModel& m) {
+  DateTime solar;
+  if (!EnteredSolarMoment(request, &solar)) return false;
 
   m.inputJd = dateService.JulianDayOf(solar);
-  m.birthJd = m.inputJd + (8 - m.request.timeZoneIndex) / 24.0;
+  const std::string zone = request.TimeZoneName();
+  if (zone.empty()) {
+    m.clock = BirthClock{};
+    m.clock.standardOffset = m.request.timeZoneIndex * 3600;
+    m.birthJd = m.inputJd + (8 - m.request.timeZoneIndex) / 24.0;
+  } else {
+    if (!ReadClockAt(zone, m.inputJd, static_cast<DstChoice>(request.dstChoice), &m.clock)) return false;
+    m.request.timeZoneIndex = static_cast<int8_t>(HoursEastOfZone(NearestWholeHourZone(m.clock.UtcOffset())));
+    m.birthJd = m.inputJd + (8 * 3600 - m.clock.UtcOffset()) / 86400.0;
+  }
   dateService.DateTimeOf(m.birthJd, m.pillarMoment);
   m.beijingMoment = m.pillarMoment;
   if (m.settings.pillarTime != 0)
@@ -167,10 +214,14 @@ void CVoVirer::PlaceBodies(ChartModel& m) {
   m.nayinElement = static_cast<int8_t>(NayinElementOf(m.yearPillar));
 }
 
-bool CVoVirer::ComputeAnnual(int timeZoneIndex, double jd) {
+bool CVoVirer::ComputeAnnual(int timeZoneIndex, double jd, const std::string& timeZone) {
   lastError.clear();
   if (model.chartMode == -1) return Fail(kNoNatalChart);
-  if (timeZoneIndex < 0 || timeZoneIndex >= kTimeZoneCount) return Fail(kBadTimeZone);
+  const bool local = timeZoneIndex == kLocalTimeZoneIndex;
+  if (!local && (timeZoneIndex < 0 || timeZoneIndex >= kTimeZoneCount)) return Fail(kBadTimeZone);
+  const std::string zone = !local ? std::string() : !timeZone.empty() ? timeZone : model.request.TimeZoneName();
+  // Without a zone of its own the position is just beyond the list.
+  if (local && zone.empty()) return Fail(kBadTimeZone);
   // Julian days of the years 1 to 9999: beyond them no date exists.
   if (!(jd >= 1721423.5 && jd < 5373484.5)) return Fail(kNoSuchAnnualDate);
   DateTime entered;
@@ -179,9 +230,16 @@ bool CVoVirer::ComputeAnnual(int timeZoneIndex, double jd) {
 
   AnnualChart a;
   a.timeZoneIndex = timeZoneIndex;
-  a.hoursEast = HoursEastOfZone(timeZoneIndex);
   a.jd = jd;
-  a.jd8 = jd + (8 - a.hoursEast) / 24.0;
+  if (local) {
+    if (!ReadClockAt(zone, jd, DstChoice::Auto, &a.clock)) return false;
+    a.hoursEast = HoursEastOfZone(NearestWholeHourZone(a.clock.UtcOffset()));
+    a.jd8 = jd + (8 * 3600 - a.clock.UtcOffset()) / 86400.0;
+  } else {
+    a.clock = WholeHourClock(timeZoneIndex);
+    a.hoursEast = HoursEastOfZone(timeZoneIndex);
+    a.jd8 = jd + (8 - a.hoursEast) / 24.0;
+  }
   if (a.jd8 < model.birthJd) return Fail(kAnnualBeforeBirth);
 
   dateService.DateTimeOf(a.jd8, a.moment);

@@ -9,6 +9,7 @@
 #include <functional>
 #include <string>
 
+#include "birthclock.h"
 #include "chartlayout.h"
 #include "chartrequest.h"
 #include "chartstars.h"
@@ -41,8 +42,10 @@ inline constexpr int kBodyPalacePlace = 15; // 身宫
 struct ChartModel {
   ChartSettings settings;  // read at the start of the natal chart
   // The request as given, except that timeZoneIndex holds the hours east of
-  // the zone and isLeapMonth the leap flag of the computed lunar date.
+  // the zone (for a birth in an IANA zone: of the whole-hour zone nearest to
+  // its clock) and isLeapMonth the leap flag of the computed lunar date.
   ChartRequest request;
+  BirthClock clock;       // the clock the entered time was read on
   int8_t chartMode = -1;  // −1 no chart yet, 0 natal chart, 1 with an annual overlay
   double inputJd = 0;     // the entered moment in its own zone (civil time)
   double birthJd = 0;     // the birth moment as UTC+8 civil time
@@ -66,8 +69,9 @@ class CVoVirer;
 // person's age and life-period point, and the bodies of that moment. It
 // changes nothing in the natal model but chartMode.
 struct AnnualChart {
-  int timeZoneIndex = 0;  // the zone the moment was entered in (list position)
-  int hoursEast = 0;
+  int timeZoneIndex = 0;  // the zone the moment was entered in (list position, or kLocalTimeZoneIndex)
+  int hoursEast = 0;      // of that zone, or of the whole-hour zone nearest to the clock
+  BirthClock clock;       // the clock the moment was read on
   double jd = 0;          // the moment as civil time in that zone
   double jd8 = 0;         // the same moment as UTC+8 civil time
   DateTime moment;        // DateTimeOf(jd8)
@@ -98,6 +102,7 @@ inline constexpr const char* kNoSuchDate = "不存在这个日期";
 inline constexpr const char* kYearOutOfRange = "时间越界，年份在1600-2100之间";
 inline constexpr const char* kNoSuchTime = "不存在这个时间";
 inline constexpr const char* kBadTimeZone = "时区应在0-23之间";
+inline constexpr const char* kUnknownTimeZone = "时区数据库中没有这个时区";
 inline constexpr const char* kBadCoordinates = "经度在-180至180之间，纬度在-90至90之间";
 
 // Messages of a refused annual chart.
@@ -122,11 +127,18 @@ class CVoVirer {
   bool ComputeNatal(const ChartRequest& request);
 
   // Draws the annual chart of a moment over the natal chart: `jd` is the
-  // moment as civil time in the zone of list position `timeZoneIndex`. On
-  // success chartMode becomes 1, `annual` holds the overlay and the painter
-  // redraws the picture with it; on failure lastError says why and nothing
-  // changes.
-  bool ComputeAnnual(int timeZoneIndex, double jd);
+  // moment as civil time in the zone of list position `timeZoneIndex`, or
+  // with kLocalTimeZoneIndex in the clock of the IANA zone `timeZone` (when
+  // empty, the natal chart's own zone). On success chartMode becomes 1,
+  // `annual` holds the overlay and the painter redraws the picture with it;
+  // on failure lastError says why and nothing changes.
+  bool ComputeAnnual(int timeZoneIndex, double jd, const std::string& timeZone = {});
+
+  // The clock the request's date and time were read on, without computing
+  // a chart: the date converted as a natal chart converts it and the clock
+  // of its zone at that moment. False with lastError when the date does not
+  // exist, the zone is unknown or the clocks skipped that time.
+  bool ReadBirthClock(const ChartRequest& request, BirthClock* clock);
 
   // The hint over the picture at pixel (x, y); true over the branch, palace
   // and mansion rings, a single space anywhere else and before any chart.
@@ -161,6 +173,8 @@ class CVoVirer {
  private:
   bool Fail(const char* message);
   bool ConvertBirthMoment(const ChartRequest& request, ChartModel& m);
+  bool EnteredSolarMoment(const ChartRequest& request, DateTime* solar);
+  bool ReadClockAt(const std::string& zone, double localJd, DstChoice choice, BirthClock* clock);
   void PlaceBodies(ChartModel& m);
   double ComputedAscendant(const ChartModel& m, double sunLongitude);
 

@@ -19,10 +19,11 @@
 #include "chartdraw.h"
 #include "chartheader.h"
 #include "chartstars.h"
+#include "chartlayout.h"
 #include "files.h"
 #include "inifile.h"
-#include "chartlayout.h"
 #include "jpeg.h"
+#include "places.h"
 #include "report.h"
 #include "widgets.h"
 
@@ -116,10 +117,20 @@ void AddChartOptions(CLI::App* cmd, ChartOptions& o) {
   cmd->add_option("--name", o.name, "name (at most 10 bytes in GBK)");
   cmd->add_flag("--female", o.female, "female (default male)");
   cmd->add_option("--date", o.date, "birth date YYYY-MM-DD (lunar with --lunar)")->required();
-  cmd->add_option("--time", o.time, "birth time HH:MM in the zone of --zone")->required();
+  cmd->add_option("--time", o.time, "birth time HH:MM on the clock of --zone or --tz")->required();
   cmd->add_flag("--lunar", o.lunar, "the date is a Chinese lunar date");
   cmd->add_flag("--leap", o.leap, "the lunar month is the leap month");
-  cmd->add_option("--zone", o.zone, "time-zone list position 0..23 (default 8, UTC+8)");
+  CLI::Option* zone = cmd->add_option_function<int>(
+      "--zone", [&o](const int& v) { o.zone = v; }, "time-zone list position 0..23 (default 8, UTC+8)");
+  CLI::Option* tz = cmd->add_option("--tz", o.tz,
+                                    "an IANA time zone (Asia/Singapore, America/New_York ...) whose clock the time is; "
+                                    "offsets and daylight-saving time from the time-zone database");
+  zone->excludes(tz);
+  cmd->add_option("--dst", o.dst, "with --tz or --city: auto, on or off, the reading of a repeated hour (default auto)")
+      ->check(CLI::IsMember({"auto", "on", "off"}));
+  cmd->add_option("--city", o.city,
+                  "a place of the place lists by its Chinese or Latin name, or COUNTRY/NAME, PROVINCE/NAME "
+                  "(sets longitude, latitude, place name and time zone unless given)");
   cmd->add_option("--lon", o.lon, "longitude D:M, east positive (default 116:25)");
   cmd->add_option("--lat", o.lat, "latitude D:M, north positive (default 39:54)");
   cmd->add_option("--place", o.place, "place name (default 未知地)");
@@ -143,9 +154,26 @@ void WriteChartPictures(CVoVirer& engine, const ChartOptions& o) {
   if (!o.pdf.empty() && !SaveReport(engine, o.pdf)) throw CommandError("cannot write " + o.pdf);
 }
 
+const PlaceIndex& ProgramPlaces() {
+  static std::unique_ptr<PlaceIndex> places;
+  static std::string folder;
+  if (!places || folder != ProgramDir()) {
+    folder = ProgramDir();
+    places = std::make_unique<PlaceIndex>(IniFile(ProgramPath(kPlacesRelativePath)), SharedAtlas());
+  }
+  return *places;
+}
+
+std::string PlaceLine(const Place& p) {
+  return Tsv({p.name, p.country, p.region, Fixed(p.latitude, 4), Fixed(p.longitude, 4), p.timeZone,
+              std::to_string(p.population)});
+}
+
 ChartRequest RequestOf(const ChartOptions& o) {
   const Date d = ParseDate(o.date);
   const Time t = ParseTime(o.time);
+  if (o.zone && !o.tz.empty()) throw UsageError("--tz and --zone exclude each other");
+  if (o.dst != "auto" && o.dst != "on" && o.dst != "off") throw UsageError("--dst takes auto, on or off");
   ChartRequest r;
   r.SetName(o.name);
   r.isMale = o.female ? 0 : 1;
@@ -156,12 +184,53 @@ ChartRequest RequestOf(const ChartOptions& o) {
   r.minute = static_cast<int16_t>(t.minute);
   r.isLunar = o.lunar ? 1 : 0;
   r.isLeapMonth = o.lunar && o.leap ? 1 : 0;
-  if (o.zone < 0 || o.zone >= kTimeZoneCount) throw CommandError(kBadTimeZone);
-  r.timeZoneIndex = static_cast<int8_t>(o.zone);
-  r.longitude = Coordinate(o.lon);
-  r.latitude = Coordinate(o.lat);
-  r.SetPlaceName(o.place.empty() ? "未知地" : o.place);
+
+  std::optional<Place> city;
+  if (!o.city.empty()) {
+    std::vector<Place> candidates;
+    city = ProgramPlaces().Find(o.city, &candidates);
+    if (!city) {
+      std::string message = (candidates.empty() ? "没有这个地名：" : "地名不止一个：") + o.city;
+      for (const Place& p : candidates) message += "\n" + PlaceLine(p);
+      throw CommandError(message);
+    }
+  }
+  const int zone = o.zone.value_or(kDefaultTimeZoneIndex);
+  if (zone < 0 || zone >= kTimeZoneCount) throw CommandError(kBadTimeZone);
+  r.timeZoneIndex = static_cast<int8_t>(zone);
+  const std::string tz = !o.tz.empty() ? o.tz : (city && !o.zone) ? city->timeZone : std::string();
+  if (!tz.empty()) {
+    if (!IsKnownZone(tz) || tz.size() >= sizeof r.timeZone) throw CommandError(kUnknownTimeZone + std::string("：") + tz);
+    r.SetTimeZoneName(tz);
+    r.dstChoice = static_cast<uint8_t>(o.dst == "on" ? DstChoice::Daylight
+                                       : o.dst == "off" ? DstChoice::Standard
+                                                        : DstChoice::Auto);
+  }
+  r.longitude = !o.lon.empty() ? Coordinate(o.lon) : city ? static_cast<float>(city->longitude) : Coordinate("116:25");
+  r.latitude = !o.lat.empty() ? Coordinate(o.lat) : city ? static_cast<float>(city->latitude) : Coordinate("39:54");
+  r.SetPlaceName(!o.place.empty() ? o.place : city ? city->PlaceName() : std::string(kUnknownPlaceName));
+  if (city && city->source == Place::Source::China) {
+    r.provinceIndex = static_cast<int16_t>(city->province);
+    r.cityIndex = static_cast<int16_t>(city->city);
+  } else if (city) {
+    r.provinceIndex = kUnknownProvinceIndex;
+    r.placeId = city->id;
+  }
   return r;
+}
+
+json ClockJson(const BirthClock& c) {
+  // Offsets in minutes; the few clocks of seconds (local mean times) keep
+  // them as a fraction.
+  auto minutes = [](int seconds) -> json {
+    if (seconds % 60 == 0) return seconds / 60;
+    return seconds / 60.0;
+  };
+  return json{{"timeZone", c.zone.empty() ? json(nullptr) : json(c.zone)},
+              {"standardOffsetMinutes", minutes(c.standardOffset)},
+              {"dstMinutes", minutes(c.dstOffset)},
+              {"utcOffsetMinutes", minutes(c.UtcOffset())},
+              {"ambiguous", c.ambiguous}};
 }
 
 void ComputeChart(CVoVirer& engine, const ChartOptions& o) {
@@ -190,9 +259,11 @@ json NatalChartJson(CVoVirer& engine, const ChartRequest& entered) {
                       {"day", entered.day},
                       {"hour", entered.hour},
                       {"minute", entered.minute},
-                      {"timeZoneIndex", entered.timeZoneIndex},
+                      {"timeZoneIndex", entered.TimeZoneName().empty()
+                                            ? entered.timeZoneIndex
+                                            : NearestWholeHourZone(m.clock.UtcOffset())},
                       {"hoursEast", m.request.timeZoneIndex},
-                      {"timeZone", TimeZoneText(entered.timeZoneIndex)},
+                      {"timeZone", ClockText(m.clock)},
                       {"longitude", entered.longitude},
                       {"latitude", entered.latitude},
                       {"provinceIndex", entered.provinceIndex},
@@ -207,6 +278,7 @@ json NatalChartJson(CVoVirer& engine, const ChartRequest& entered) {
   j["chartMode"] = m.chartMode;
   j["inputJd"] = m.inputJd;
   j["birthJd"] = m.birthJd;
+  j["clock"] = ClockJson(m.clock);
   j["beijingMoment"] = MomentJson(m.beijingMoment);
   j["pillarMoment"] = MomentJson(m.pillarMoment);
   json lunar = MomentJson(m.lunarDate);
@@ -293,7 +365,8 @@ json AnnualJson(const CVoVirer& engine) {
   json j;
   j["timeZoneIndex"] = a.timeZoneIndex;
   j["hoursEast"] = a.hoursEast;
-  j["timeZone"] = TimeZoneText(a.timeZoneIndex);
+  j["timeZone"] = a.clock.zone.empty() ? TimeZoneText(a.timeZoneIndex) : ClockText(a.clock);
+  j["clock"] = ClockJson(a.clock);
   j["jd"] = a.jd;
   j["jd8"] = a.jd8;
   j["moment"] = MomentJson(a.moment);
@@ -345,14 +418,24 @@ void AddAnnualOptions(CLI::App* cmd, AnnualOptions& a) {
   cmd->add_option("--at", a.at, "the annual moment YYYY-MM-DD HH:MM, civil time in the zone of --at-zone")
       ->expected(2)
       ->required();
-  a.zoneOption = cmd->add_option("--at-zone", a.zone, "time-zone list position 0..23 of --at (default: that of --zone)");
+  a.zoneOption =
+      cmd->add_option("--at-zone", a.zone, "time-zone list position 0..23 of --at (default: the chart's own zone)");
+  a.zoneOption->excludes(
+      cmd->add_option("--at-tz", a.tz, "an IANA time zone whose clock --at is (default: the chart's own zone)"));
 }
 
 void RunAnnual(CVoVirer& engine, const ChartOptions& o, const AnnualOptions& a) {
   ComputeChart(engine, o);
-  const int zone = a.zoneOption != nullptr && a.zoneOption->count() > 0 ? a.zone : o.zone;
-  if (zone < 0 || zone >= kTimeZoneCount) throw CommandError(kBadTimeZone);
-  if (!engine.ComputeAnnual(zone, AnnualMomentJd(engine, a))) throw CommandError(engine.lastError);
+  // Neither --at-zone nor --at-tz: the chart's own zone or clock.
+  int zone = a.zoneOption != nullptr && a.zoneOption->count() > 0 ? a.zone
+             : engine.model.request.TimeZoneName().empty()        ? o.zone.value_or(kDefaultTimeZoneIndex)
+                                                                  : kLocalTimeZoneIndex;
+  if (!a.tz.empty()) {
+    if (!IsKnownZone(a.tz)) throw CommandError(kUnknownTimeZone + std::string("：") + a.tz);
+    zone = kLocalTimeZoneIndex;
+  }
+  if (zone != kLocalTimeZoneIndex && (zone < 0 || zone >= kTimeZoneCount)) throw CommandError(kBadTimeZone);
+  if (!engine.ComputeAnnual(zone, AnnualMomentJd(engine, a), a.tz)) throw CommandError(engine.lastError);
   WriteAnalysis(engine, o);  // the natal chart's, which the overlay leaves as it was
   WriteChartPictures(engine, o);
 }

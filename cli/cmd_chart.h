@@ -4,10 +4,12 @@
 
 #include <nlohmann/json.hpp>
 
+#include <optional>
 #include <string>
 #include <vector>
 
 #include "clicommon.h"
+#include "placesearch.h"
 #include "vovirer.h"
 
 namespace lumtar::cli {
@@ -19,10 +21,13 @@ struct ChartOptions {
   std::string time;
   bool lunar = false;
   bool leap = false;
-  int zone = kDefaultTimeZoneIndex;
-  std::string lon = "116:25";
-  std::string lat = "39:54";
-  std::string place;
+  std::optional<int> zone;  // time-zone list position 0..23; none: 8, or the zone of --city
+  std::string tz;           // an IANA zone whose clock the time is; excludes zone
+  std::string dst = "auto";  // auto, on or off: how a repeated hour of tz is read
+  std::string city;          // a place of the place lists, by name
+  std::string lon;           // "D:M"; empty: that of --city, else 116:25
+  std::string lat;           // "D:M"; empty: that of --city, else 39:54
+  std::string place;         // empty: that of --city, else 未知地
   std::string settings;
   bool json = false;
   std::string png, jpg, svg;  // picture files to write
@@ -31,20 +36,23 @@ struct ChartOptions {
   std::string analysis;       // the analysis text of the natal chart (UTF-8)
 };
 
-// --name, --female, --date, --time, --lunar, --leap, --zone, --lon, --lat,
-// --place, --settings, --json, --png, --jpg, --svg, --scale, --pdf,
+// --name, --female, --date, --time, --lunar, --leap, --zone, --tz, --dst,
+// --city, --lon, --lat, --place, --settings, --json, --png, --jpg, --svg,
+// --scale, --pdf,
 // --analysis and --program-dir.
 void AddChartOptions(CLI::App* cmd, ChartOptions& options);
 
 // The request the options describe. Throws UsageError for malformed text and
-// CommandError (with the system's message) for values out of range.
+// CommandError (with the system's message) for values out of range, an
+// unknown zone, and a --city that names no place or several.
 ChartRequest RequestOf(const ChartOptions& options);
 
-// The options of the annual moment: --at and --at-zone.
+// The options of the annual moment: --at, --at-zone and --at-tz.
 struct AnnualOptions {
   std::vector<std::string> at;        // date and time
   int zone = 0;
-  CLI::Option* zoneOption = nullptr;  // not given: the chart's own zone
+  CLI::Option* zoneOption = nullptr;  // neither given: the chart's own zone
+  std::string tz;                     // an IANA zone whose clock --at is
 };
 void AddAnnualOptions(CLI::App* cmd, AnnualOptions& annual);
 
@@ -56,6 +64,17 @@ void RunChart(CVoVirer& engine, const ChartOptions& options);
 void RunAnnual(CVoVirer& engine, const ChartOptions& options, const AnnualOptions& annual);
 // What `annual --json` prints: the chart JSON with the overlay as "annual".
 nlohmann::ordered_json AnnualChartJson(CVoVirer& engine, const ChartOptions& options);
+
+// The places of the program folder's lists, read once.
+const PlaceIndex& ProgramPlaces();
+// A place as `places search` prints it: name, country, region, latitude,
+// longitude, time zone and population, TAB-separated.
+std::string PlaceLine(const Place& place);
+
+// The clock of the chart JSON: timeZone (null for a whole-hour zone), the
+// standard offset, the daylight-saving part and the UTC offset in minutes,
+// and whether the local time happened twice.
+nlohmann::ordered_json ClockJson(const BirthClock& clock);
 
 // Computes the natal chart of the options (with its analysis text when
 // --analysis or --pdf names a file); throws CommandError with the engine's message

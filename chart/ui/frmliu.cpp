@@ -25,7 +25,7 @@ inline constexpr int kHeight = 87;
 
 }  // namespace
 
-TFrmLiu::TFrmLiu(int* timeZoneIndex, double* momentJd, QWidget* parent)
+TFrmLiu::TFrmLiu(int* timeZoneIndex, double* momentJd, QWidget* parent, const QString& localZone)
     : QDialog(parent), timeZoneIndex_(timeZoneIndex), momentJd_(momentJd) {
   setWindowTitle(QStringLiteral("流年时间(公历)"));
   setFont(SongTiPixelFont(14));
@@ -55,6 +55,7 @@ TFrmLiu::TFrmLiu(int* timeZoneIndex, double* momentJd, QWidget* parent)
   const DateInputs inputs{EdtYear, UpDyear, cbom, cbod, cbos, cbomin};
   FillDateLists(inputs);
   Cboshiqu->addItems(TimeZoneItems());
+  if (!localZone.isEmpty()) Cboshiqu->addItem(QStringLiteral("当地时间 (%1)").arg(localZone));
 
   auto* dateRow = new QHBoxLayout;
   dateRow->setSpacing(3);

@@ -22,8 +22,10 @@ class TFrmLiu : public QDialog {
   Q_OBJECT
  public:
   // Shows the proposal *timeZoneIndex and *momentJd; writes both back when
-  // "确定" finds a valid date. Both must outlive the dialog.
-  TFrmLiu(int* timeZoneIndex, double* momentJd, QWidget* parent = nullptr);
+  // "确定" finds a valid date. Both must outlive the dialog. With a
+  // `localZone` the zone list ends with the entry "当地时间 (zone)"
+  // (kLocalTimeZoneIndex), the clock of that IANA zone.
+  TFrmLiu(int* timeZoneIndex, double* momentJd, QWidget* parent = nullptr, const QString& localZone = {});
 
   QToolButton* SbtoNow = nullptr;  // 现在时间
   QLineEdit* EdtYear = nullptr;

@@ -43,6 +43,7 @@
 #include "picturebox.h"
 #include "rtf.h"
 #include "tempdir.h"
+#include "typing.h"
 #include "widgets.h"
 
 using namespace lumtar;
@@ -168,12 +169,7 @@ bool HasChart(const QImage& picture) {
 }
 
 // Typed key by key, as a person would (QTest's key clicks take ASCII only).
-void TypeText(QWidget* widget, const QString& text) {
-  for (QChar c : text) {
-    QKeyEvent press(QEvent::KeyPress, 0, Qt::NoModifier, QString(c));
-    QApplication::sendEvent(widget, &press);
-  }
-}
+using test::TypeText;
 
 // A double click as the mouse gives it: the first click, then the second.
 void DoubleClick(QTreeWidget* tree, QTreeWidgetItem* node) {
@@ -453,9 +449,10 @@ class CasesUiTest : public QObject {
   void aNewCaseAfterAForeignOneIsWrittenClean() {
     CaseRecord foreign = MakeRecord({"张三", "亲友", 1990});
     std::memset(foreign.name + 5, 'x', sizeof foreign.name - 5);
-    foreign.reserved1 = 0x11;
-    std::memset(foreign.reserved2, 0x22, sizeof foreign.reserved2);
-    std::memset(foreign.reserved3, 0x33, sizeof foreign.reserved3);
+    auto* bytes = reinterpret_cast<uint8_t*>(&foreign);
+    bytes[43] = 0x11;
+    std::memset(bytes + 50, 0x22, 2);
+    std::memset(bytes + 60, 0x33, 8);
     std::memset(foreign.placeName + 14, 'y', sizeof foreign.placeName - 14);
     WriteStore(dir_->path(), {foreign});
     Boxes boxes;

@@ -197,7 +197,8 @@ class FrmMainTest : public QObject {
     const QStringList hours = {"0时子", "1时丑", "2时丑", "3时寅", "4时寅", "11时午", "12时午", "13时未", "21时亥", "22时亥", "23时子"};
     const std::vector<int> at = {0, 1, 2, 3, 4, 11, 12, 13, 21, 22, 23};
     for (size_t i = 0; i < at.size(); ++i) QCOMPARE(w->cbos->itemText(at[i]), hours[static_cast<qsizetype>(i)]);
-    QCOMPARE(w->Cboshiqu->count(), 24);
+    QCOMPARE(w->Cboshiqu->count(), 25);  // the 24 whole-hour zones and the place's own clock
+    QCOMPARE(w->Cboshiqu->itemText(24), QStringLiteral("当地时间 (Asia/Shanghai)"));
     QCOMPARE(w->Cboshiqu->itemText(0), QStringLiteral("零时区"));
     QCOMPARE(w->Cboshiqu->itemText(1), QStringLiteral("东一区"));
     QCOMPARE(w->Cboshiqu->itemText(11), QStringLiteral("东十一区"));
@@ -399,8 +400,9 @@ class FrmMainTest : public QObject {
     QCOMPARE(r.isMale, uint8_t(1));
     QCOMPARE(r.timeZoneIndex, int8_t(8));
     QCOMPARE(r.NameUtf8(), std::string("张三"));
-    // The lists still name Fuzhou, so the place text does too.
-    QCOMPARE(r.PlaceNameUtf8(), std::string("福建省-福州市"));
+    // The lists still name Fuzhou, but the coordinates typed lie 160 km
+    // away: the place text names no place.
+    QCOMPARE(r.PlaceNameUtf8(), std::string("未知地"));
     QCOMPARE(w->UpDyear->position(), 390);
     // The case to be saved holds what was charted.
     QCOMPARE(w->currentCase.NameUtf8(), std::string("张三"));

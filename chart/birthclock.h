@@ -1,0 +1,78 @@
+// The birth clock: what the clocks of a place read at a moment. A birth is
+// entered either in one of the 24 whole-hour zones of the zone list or in
+// the clock time of an IANA time zone (the zone of its place), whose
+// standard offset, fractional offsets and daylight-saving time at that
+// moment come from the system's time-zone database (tzdata, read through
+// QTimeZone). No clock rules are written here.
+#pragma once
+
+#include <cstdint>
+#include <string>
+#include <string_view>
+
+namespace lumtar {
+
+// How a local time that happened twice (clocks set back) is read.
+enum class DstChoice : uint8_t {
+  Auto = 0,      // as the database says; a repeated hour takes the daylight-saving reading
+  Daylight = 1,  // a repeated hour: the daylight-saving (first) reading
+  Standard = 2,  // a repeated hour: the standard (second) reading
+};
+
+// The clock at one moment.
+struct BirthClock {
+  std::string zone;       // IANA name; empty for a whole-hour zone of the list
+  int standardOffset = 0; // seconds east of UTC
+  int dstOffset = 0;      // seconds the clocks were put forward for daylight-saving time
+  bool ambiguous = false; // the local time happened twice
+  int otherOffset = 0;    // with ambiguous: the UTC offset of the other reading
+  int UtcOffset() const { return standardOffset + dstOffset; }
+};
+
+enum class ClockStatus {
+  Ok,
+  UnknownZone,  // the database has no zone of that name
+  Skipped,      // the clocks jumped over the local time: it never happened
+};
+
+// The clock of `zone` at the local civil time `localJd` (a Julian day as the
+// date service counts it, that is Julian calendar before 1582-10-15, taken
+// to the nearest whole minute). For a
+// skipped local time `skipped` (when given) gets the size of the jump in
+// seconds.
+ClockStatus ReadClock(const std::string& zone, double localJd, DstChoice choice, BirthClock* clock,
+                      int* skipped = nullptr);
+
+// True when the database knows the zone.
+bool IsKnownZone(const std::string& zone);
+
+// The clock of the whole-hour zone at list position `timeZoneIndex`.
+BirthClock WholeHourClock(int timeZoneIndex);
+
+// The list position of the whole-hour zone nearest to a UTC offset (half
+// hours go away from zero; beyond the list's +12 and -11 the end entry).
+int NearestWholeHourZone(int utcOffsetSeconds);
+
+// True when the clock is one of the list's whole-hour zones without
+// daylight-saving time, so that the zone's list text says all about it.
+bool IsListClock(const BirthClock& clock);
+
+// "UTC+8", "UTC+7:30", "UTC-3:30", "UTC+8:05:43".
+std::string UtcOffsetText(int seconds);
+// "1小时", "30分钟", "1小时30分钟", "2小时".
+std::string DurationText(int seconds);
+// The clock as the chart header and the annual line state it: the list
+// text ("东八区") for a list clock, otherwise the zone with its standard
+// offset, and the daylight-saving hour taken off ("Asia/Singapore UTC+7:30",
+// "America/New_York UTC-5 夏令时 已减1小时").
+std::string ClockText(const BirthClock& clock);
+
+// The IANA zone list: a case stores its zone as a position in it, counted
+// from 1 (0 meaning a whole-hour zone). The list only grows at its end.
+int ZoneCount();
+// The name at a position 1..ZoneCount(), empty otherwise.
+std::string_view ZoneName(int number);
+// The position of a name, 0 when it is not in the list.
+int ZoneNumber(std::string_view name);
+
+}  // namespace lumtar

@@ -1,0 +1,160 @@
+// lumtar-cli places search, --city, --tz and --dst, and the clock of the
+// chart JSON, run as the tool itself over the program folder's place lists.
+#include <gtest/gtest.h>
+
+#include <nlohmann/json.hpp>
+#include <sstream>
+#include <string>
+#include <vector>
+
+#include "clirun.h"
+#include "files.h"
+#include "tempdir.h"
+
+using namespace lumtar;
+
+namespace {
+
+struct CliRun {
+  int status = -1;
+  std::string out, err;
+};
+
+class PlacesCli : public ::testing::Test {
+ protected:
+  CliRun Cli(const std::string& args) {
+    const std::string errFile = (dir / "stderr.txt").string();
+    const test::CommandRun command =
+        test::RunCommandLine(std::string(LUMTAR_CLI) + " " + args + " 2>'" + errFile + "'");
+    CliRun run;
+    run.status = command.status;
+    run.out = command.out;
+    ReadWholeFile(errFile, &run.err);
+    return run;
+  }
+  nlohmann::json Chart(const std::string& args) {
+    CliRun run = Cli("chart " + args + " --settings '" + (dir / "set.ini").string() + "' --json");
+    EXPECT_EQ(run.status, 0) << run.err;
+    return run.status == 0 ? nlohmann::json::parse(run.out) : nlohmann::json();
+  }
+  test::TempDir dir;
+};
+
+std::vector<std::string> Lines(const std::string& text) {
+  std::vector<std::string> lines;
+  std::istringstream in(text);
+  for (std::string line; std::getline(in, line);) lines.push_back(line);
+  return lines;
+}
+
+TEST_F(PlacesCli, SearchPrintsTheBestMatchesFirst) {
+  CliRun run = Cli("places search 新加坡");
+  ASSERT_EQ(run.status, 0) << run.err;
+  EXPECT_EQ(Lines(run.out).at(0), "Singapore\t新加坡\t00\t1.2900\t103.8500\tAsia/Singapore\t3547809");
+  run = Cli("places search 广州");
+  ASSERT_EQ(run.status, 0);
+  EXPECT_EQ(Lines(run.out).at(0), "广州市\t中国\t广东省\t23.1333\t113.2833\tAsia/Shanghai\t0");
+  run = Cli("places search a");
+  ASSERT_EQ(run.status, 0);
+  EXPECT_EQ(Lines(run.out).size(), 50u);
+  for (const std::string& line : Lines(run.out)) EXPECT_EQ(std::count(line.begin(), line.end(), '\t'), 6) << line;
+  run = Cli("places search Xyzzyqq");
+  EXPECT_EQ(run.status, 0);
+  EXPECT_EQ(run.out, "");
+  EXPECT_EQ(Cli("places search").status, 2);
+}
+
+TEST_F(PlacesCli, CityTzAndTheClockOfTheJson) {
+  // A place of the atlas: its coordinates, name and zone.
+  nlohmann::json j = Chart("--date 1970-03-01 --time 12:00 --city 新加坡");
+  EXPECT_EQ(j["clock"], nlohmann::json::parse(R"({"timeZone":"Asia/Singapore","standardOffsetMinutes":450,)"
+                                              R"("dstMinutes":0,"utcOffsetMinutes":450,"ambiguous":false})"));
+  EXPECT_EQ(j["request"]["placeName"], "新加坡-Singapore");
+  EXPECT_NEAR(j["request"]["longitude"].get<double>(), 103.85, 1e-4);
+  EXPECT_EQ(j["request"]["timeZoneIndex"], 8);  // the whole-hour zone nearest to UTC+7:30
+  EXPECT_EQ(j["beijingMoment"]["hour"], 12);
+  EXPECT_EQ(j["beijingMoment"]["minute"], 30);
+  EXPECT_EQ(j["header"][4], "时区:Asia/Singapore UTC+7:30");
+  // The options given stay as given.
+  j = Chart("--date 1970-03-01 --time 12:00 --city 新加坡 --place 狮城 --lon 103:50 --zone 8");
+  EXPECT_EQ(j["request"]["placeName"], "狮城");
+  EXPECT_NEAR(j["request"]["longitude"].get<double>(), 103 + 50 / 60.0, 1e-4);
+  EXPECT_EQ(j["clock"]["timeZone"], nullptr);
+  EXPECT_EQ(j["clock"]["utcOffsetMinutes"], 480);
+  // A Chinese city: Beijing in the summer of 1988 read its clock an hour on.
+  j = Chart("--date 1988-07-15 --time 10:00 --city 北京市/北京市");
+  EXPECT_EQ(j["clock"]["timeZone"], "Asia/Shanghai");
+  EXPECT_EQ(j["clock"]["dstMinutes"], 60);
+  EXPECT_EQ(j["beijingMoment"]["hour"], 9);
+  EXPECT_EQ(j["request"]["provinceIndex"], 1);
+  EXPECT_EQ(j["request"]["placeName"], "北京市-北京市");
+  // --tz: New York, an hour repeated in November.
+  j = Chart("--date 2021-11-07 --time 01:30 --tz America/New_York");
+  EXPECT_EQ(j["clock"]["ambiguous"], true);
+  EXPECT_EQ(j["clock"]["utcOffsetMinutes"], -240);
+  EXPECT_EQ(Chart("--date 2021-11-07 --time 01:30 --tz America/New_York --dst on")["clock"]["utcOffsetMinutes"], -240);
+  j = Chart("--date 2021-11-07 --time 01:30 --tz America/New_York --dst off");
+  EXPECT_EQ(j["clock"]["utcOffsetMinutes"], -300);
+  EXPECT_EQ(j["clock"]["dstMinutes"], 0);
+  // birthJd stays the moment as UTC+8 civil time: 2021-11-07 14:30.
+  EXPECT_EQ(j["beijingMoment"]["hour"], 14);
+  // Without the new options nothing changes.
+  j = Chart("--date 1988-07-15 --time 10:00");
+  EXPECT_EQ(j["clock"], nlohmann::json::parse(R"({"timeZone":null,"standardOffsetMinutes":480,)"
+                                              R"("dstMinutes":0,"utcOffsetMinutes":480,"ambiguous":false})"));
+  EXPECT_EQ(j["beijingMoment"]["hour"], 10);
+}
+
+TEST_F(PlacesCli, RefusalsSayWhy) {
+  struct Case {
+    const char* args;
+    int status;
+    const char* firstLine;  // of standard error (null: not checked)
+  };
+  const Case cases[] = {
+      {"--date 2021-03-14 --time 02:30 --tz America/New_York", 1, "当地时钟在这时拨快了1小时，不存在这个时间"},
+      {"--date 2021-03-14 --time 02:30 --tz America/New_York --dst off", 1, "当地时钟在这时拨快了1小时，不存在这个时间"},
+      {"--date 2021-03-14 --time 02:30 --tz Asia/Nowhere", 1, "时区数据库中没有这个时区：Asia/Nowhere"},
+      {"--date 2021-03-14 --time 02:30 --tz Asia/Shanghai --zone 8", 2, nullptr},
+      {"--date 2021-03-14 --time 02:30 --tz Asia/Shanghai --dst sometimes", 2, nullptr},
+      {"--date 2021-03-14 --time 02:30 --city Xyzzyqq", 1, "没有这个地名：Xyzzyqq"},
+      {"--date 2021-03-14 --time 02:30 --city London", 1, "地名不止一个：London"},
+  };
+  for (const Case& c : cases) {
+    SCOPED_TRACE(c.args);
+    CliRun run = Cli(std::string("chart ") + c.args);
+    EXPECT_EQ(run.status, c.status) << run.err;
+    EXPECT_EQ(run.out, "");
+    if (c.firstLine) {
+      EXPECT_EQ(Lines(run.err).at(0), c.firstLine);
+    }
+  }
+  // The candidates, one a line, as places search prints them.
+  const std::vector<std::string> lines = Lines(Cli("chart --date 2000-01-01 --time 12:00 --city London").err);
+  ASSERT_EQ(lines.size(), 3u);
+  EXPECT_EQ(lines[1].substr(0, lines[1].find('\t')), "伦敦");
+  EXPECT_NE(lines[1].find("Europe/London"), std::string::npos);
+  EXPECT_NE(lines[2].find("America/Toronto"), std::string::npos);
+}
+
+TEST_F(PlacesCli, AnnualMomentsOnAClock) {
+  CliRun run = Cli("annual --date 1970-03-01 --time 12:00 --city 新加坡 --at 2000-07-04 12:00 --at-tz America/New_York "
+                   "--json --settings '" + (dir / "set.ini").string() + "'");
+  ASSERT_EQ(run.status, 0) << run.err;
+  nlohmann::json j = nlohmann::json::parse(run.out);
+  EXPECT_EQ(j["annual"]["clock"]["timeZone"], "America/New_York");
+  EXPECT_EQ(j["annual"]["moment"]["day"], 5);
+  EXPECT_EQ(j["annual"]["moment"]["hour"], 0);
+  // Without --at-zone or --at-tz the chart's own clock.
+  run = Cli("annual --date 1970-03-01 --time 12:00 --tz Asia/Singapore --at 1990-03-01 12:00 --json --settings '" +
+            (dir / "set.ini").string() + "'");
+  ASSERT_EQ(run.status, 0) << run.err;
+  j = nlohmann::json::parse(run.out);
+  EXPECT_EQ(j["annual"]["clock"]["timeZone"], "Asia/Singapore");
+  EXPECT_EQ(j["annual"]["lines"][0], "流盘:1990-3-1 12:0 东八区");  // Singapore kept UTC+8 by then
+  EXPECT_EQ(Cli("annual --date 1970-03-01 --time 12:00 --at 1990-03-01 12:00 --at-zone 8 --at-tz Asia/Singapore")
+                .status,
+            2);
+}
+
+}  // namespace
