@@ -235,6 +235,8 @@ class TFrmMain : public QMainWindow {
   void PlaceChanged();
   // The clock indicator for the panel's date, time and zone.
   void UpdateClockIndicator();
+  // Month, day, hour, minute, 农历 and 闰月 of the panel into a request.
+  void ReadMomentLists(ChartRequest& r) const;
   void BtnpaiClick();
   void SbtoZw_liuClick();
 

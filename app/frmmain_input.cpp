@@ -415,12 +415,7 @@ void TFrmMain::BtnpaiClick() {
   ChartRequest& r = chartRequest;
   r.year = static_cast<int16_t>(year);
   UpDyear->setPosition(year - kInputFirstYear);
-  r.month = static_cast<int16_t>(cbom->currentIndex() + 1);
-  r.day = static_cast<int16_t>(cbod->currentIndex() + 1);
-  r.hour = static_cast<int16_t>(cbos->currentIndex());
-  r.minute = static_cast<int16_t>(cbomin->currentIndex());
-  r.isLunar = Rdonl->isChecked() ? 1 : 0;
-  r.isLeapMonth = Chkrun->isChecked() ? 1 : 0;
+  ReadMomentLists(r);
   r.isMale = Rdona->isChecked() ? 1 : 0;
   r.cityIndex = static_cast<int16_t>(cbodiC->currentIndex());
   r.provinceIndex = static_cast<int16_t>(cbodiZ->currentIndex());
@@ -535,16 +530,20 @@ void TFrmMain::PlaceChanged() {
   UpdateClockIndicator();
 }
 
-void TFrmMain::UpdateClockIndicator() {
-  if (!LabClock || !VoVirer) return;
-  ChartRequest r;
-  r.year = static_cast<int16_t>(std::clamp(YearOfText(EdtYear->text()), -32768, 32767));
+void TFrmMain::ReadMomentLists(ChartRequest& r) const {
   r.month = static_cast<int16_t>(cbom->currentIndex() + 1);
   r.day = static_cast<int16_t>(cbod->currentIndex() + 1);
   r.hour = static_cast<int16_t>(cbos->currentIndex());
   r.minute = static_cast<int16_t>(cbomin->currentIndex());
   r.isLunar = Rdonl->isChecked() ? 1 : 0;
   r.isLeapMonth = Chkrun->isChecked() ? 1 : 0;
+}
+
+void TFrmMain::UpdateClockIndicator() {
+  if (!LabClock || !VoVirer) return;
+  ChartRequest r;
+  r.year = static_cast<int16_t>(std::clamp(YearOfText(EdtYear->text()), -32768, 32767));
+  ReadMomentLists(r);
   const bool local = Cboshiqu->currentIndex() == kLocalTimeZoneIndex;
   const std::string zone = localZone.toStdString();
   r.dstChoice = static_cast<uint8_t>(ChkStandardTime->isChecked() ? DstChoice::Standard : DstChoice::Auto);
