@@ -5,6 +5,7 @@
 #include <QComboBox>
 #include <QCompleter>
 #include <QEvent>
+#include <QFontMetrics>
 #include <QHBoxLayout>
 #include <QLabel>
 #include <QLineEdit>
@@ -220,6 +221,10 @@ void TFrmMain::BuildInputPanel() {
   else
     small.setPointSizeF(small.pointSizeF() * 0.9);
   LabClock->setFont(small);
+  // Room for a zone name over two lines, the offset and summer time, so
+  // that the controls below stay where they are as the clock changes.
+  LabClock->setMinimumHeight(QFontMetrics(small).lineSpacing() * 4);
+  LabClock->setAlignment(Qt::AlignLeft | Qt::AlignTop);
   box->addWidget(LabClock);
   ChkStandardTime = new QCheckBox(QStringLiteral("按标准时"), PanelInput);
   ChkStandardTime->setToolTip(QStringLiteral("这个时刻当地拨回时钟时出现了两次：默认按夏令时读，勾选则按标准时读"));
@@ -499,6 +504,7 @@ void TFrmMain::PlacePicked(const Place& place) {
     ledtwei->setText(QString::fromStdString(CoordinateBoxText(place.latitude)));
   }
   EdtPlace->setText(QString::fromStdString(place.name));
+  EdtPlace->setCursorPosition(0);
   // A place named is read on its own clock.
   Cboshiqu->setCurrentIndex(kLocalTimeZoneIndex);
   PlaceChanged();
