@@ -5,6 +5,7 @@
 #include <mutex>
 
 #include "birthclock.h"
+#include "datafolders.h"
 #include "files.h"
 
 namespace lumtar {
@@ -124,6 +125,8 @@ std::shared_ptr<const WorldAtlas> SharedAtlas(const std::string& path) {
   return result;
 }
 
-std::shared_ptr<const WorldAtlas> SharedAtlas() { return SharedAtlas(ProgramPath(kAtlasRelativePath).string()); }
+// The atlas is read where it is shipped; only the user's settings and place
+// list are the user's own.
+std::shared_ptr<const WorldAtlas> SharedAtlas() { return SharedAtlas(ShippedPath(kAtlasRelativePath).string()); }
 
 }  // namespace lumtar

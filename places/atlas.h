@@ -64,7 +64,8 @@ class WorldAtlas {
 
 // The atlas of a file, read once and shared; null when it cannot be read.
 std::shared_ptr<const WorldAtlas> SharedAtlas(const std::string& path);
-// The program folder's dat/atlas.txt.
+// The shipped dat/atlas.txt (in the program folder, or in the installed
+// program's shared folder).
 std::shared_ptr<const WorldAtlas> SharedAtlas();
 
 }  // namespace lumtar
