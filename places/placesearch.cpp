@@ -213,11 +213,12 @@ PlaceIndex::Matches PlaceIndex::Match(std::string_view text) const {
   if (query.empty()) return m;
   const CountryMatch named = area.empty() ? CountriesNamed(query, atlas_.get()) : CountryMatch{};
   m.countryNamedExactly = named.exact;
+  const Area inArea = area.empty() ? Area{} : AreaNamed(area);
 
   const std::string_view keys(keys_);
   for (uint32_t i = 0; i < entries_.size(); ++i) {
     const Entry& e = entries_[i];
-    if (!area.empty() && !InArea(e, area)) continue;
+    if (!area.empty() && !InArea(e, inArea)) continue;
     MatchKind kind = BestMatch(keys.substr(e.keyStart, e.keyEnd - e.keyStart), query);
     if (kind == kNone && area.empty()) {
       const bool ofCountry = e.source == Place::Source::China
@@ -249,18 +250,29 @@ std::vector<Place> PlaceIndex::Search(std::string_view text, size_t limit) const
   return out;
 }
 
-bool PlaceIndex::InArea(const Entry& e, std::string_view area) const {
-  if (e.source == Place::Source::China) {
-    const ChinaCity& c = chinese_[e.index];
-    return area == Fold(kChina) || area == "china" || area == "cn" ||
-           StartsWith(ProvinceNames[static_cast<size_t>(c.province)], area);
-  }
+bool PlaceIndex::InArea(const Entry& e, const Area& area) const {
+  if (e.source == Place::Source::China)
+    return area.china || std::find(area.provinces.begin(), area.provinces.end(), chinese_[e.index].province) !=
+                             area.provinces.end();
   const AtlasPlace& a = atlas_->Places()[e.index];
-  if (Fold(a.country) == area || (HasLetter(a.region) && Fold(a.region) == area)) return true;
-  const AtlasCountry* c = atlas_->Country(a.country);
-  if (!c) return false;
-  return area == c->chinese || (!HasLetter(area) && StartsWith(c->chinese, area)) || Fold(c->english) == area ||
-         (area.size() >= 3 && HasLetter(area) && StartsWith(Fold(c->english), area));
+  return area.countries.count(a.country) > 0 || (!area.region.empty() && a.region == area.region);
+}
+
+PlaceIndex::Area PlaceIndex::AreaNamed(const std::string& area) const {
+  // A country by its code or the beginning of a name, a province by the
+  // beginning of its name, a region by its code ("NY").
+  Area a;
+  const CountryMatch countries = CountriesNamed(area, atlas_.get());
+  a.china = countries.china;
+  a.countries = countries.codes;
+  for (int p = 0; p < kEditableProvinceCount; ++p)
+    if (!HasLetter(area) && StartsWith(ProvinceNames[static_cast<size_t>(p)], area)) a.provinces.push_back(p);
+  if (HasLetter(area)) {
+    a.region = area;
+    for (char& c : a.region)
+      if (c >= 'a' && c <= 'z') c = static_cast<char>(c - 'a' + 'A');
+  }
+  return a;
 }
 
 std::optional<Place> PlaceIndex::Find(std::string_view text, std::vector<Place>* candidates, size_t limit) const {

@@ -11,6 +11,7 @@
 #include <optional>
 #include <string>
 #include <string_view>
+#include <unordered_set>
 #include <vector>
 
 #include "atlas.h"
@@ -97,7 +98,15 @@ class PlaceIndex {
   };
   Matches Match(std::string_view text) const;
   Place PlaceOf(const Entry& e) const;
-  bool InArea(const Entry& e, std::string_view area) const;
+  // What the part before '/' names: countries, provinces or a region.
+  struct Area {
+    bool china = false;
+    std::unordered_set<std::string> countries;
+    std::vector<int> provinces;
+    std::string region;
+  };
+  Area AreaNamed(const std::string& area) const;
+  bool InArea(const Entry& e, const Area& area) const;
 
   std::vector<ChinaCity> chinese_;
   std::shared_ptr<const WorldAtlas> atlas_;
