@@ -5,6 +5,7 @@
 #include <QCloseEvent>
 #include <QComboBox>
 #include <QFile>
+#include <QFileInfo>
 #include <QHBoxLayout>
 #include <QMenu>
 #include <QMenuBar>
@@ -25,6 +26,7 @@
 #include "caseclasses.h"
 #include "chartdraw.h"
 #include "database.h"
+#include "editordialogs.h"
 #include "datafolders.h"
 #include "files.h"
 #include "frmdili.h"
@@ -402,6 +404,14 @@ void TFrmMain::RememberDialogFolder(const char* kind, const QString& folder) {
   // The settings file holds GBK: a folder it cannot spell is remembered for
   // this session only.
   if (XmInit && GbkCanHold(folder)) XmInit->WriteString(kFolders, kind, folder.toStdString());
+}
+
+bool TFrmMain::RunFileDialogOfKind(const FileDialogRequest& request, const char* kind, FileDialogAnswer* answer) {
+  FileDialogRequest inFolder = request;
+  inFolder.folder = DialogFolder(kind);
+  if (!RunFileDialog(inFolder, answer)) return false;
+  RememberDialogFolder(kind, QFileInfo(answer->fileName).absolutePath());
+  return true;
 }
 
 // ---- menus

@@ -53,6 +53,8 @@ class QTreeWidgetItem;
 namespace lumtar {
 
 class ChartPainter;
+struct FileDialogAnswer;
+struct FileDialogRequest;
 class CVoVirer;
 class IniFile;
 class MDataBase;
@@ -257,6 +259,9 @@ class TFrmMain : public QMainWindow {
   // Remembers the folder chosen in a dialog of that kind, for this session
   // and the next ones.
   void RememberDialogFolder(const char* kind, const QString& folder);
+  // Shows a file dialog of that kind in its folder and remembers the folder
+  // of the file chosen; false when cancelled.
+  bool RunFileDialogOfKind(const FileDialogRequest& request, const char* kind, FileDialogAnswer* answer);
 
   // ---- analysis page look
   // The page's font and ground from analysisFontName, analysisFontSize and

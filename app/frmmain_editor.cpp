@@ -6,7 +6,6 @@
 #include <QComboBox>
 #include <QEvent>
 #include <QFile>
-#include <QFileInfo>
 #include <QGuiApplication>
 #include <QMenu>
 #include <QPainter>
@@ -60,9 +59,6 @@ QString Caption() { return QString::fromUtf8(kAppTitle); }
 std::filesystem::path PathOf(const QString& name) {
   return std::filesystem::path(QFile::encodeName(name).toStdString());
 }
-
-// The folder of a file chosen in a dialog.
-QString FolderOf(const QString& fileName) { return QFileInfo(fileName).absolutePath(); }
 
 // "已保存！", or the error of a file that could not be written.
 void ReportSave(QWidget* owner, bool saved, const QString& name) {
@@ -253,11 +249,8 @@ void TFrmMain::SelectionFontClick(QTextEdit* editor) {
 }
 
 void TFrmMain::EditorSaveAsClick(QTextEdit* editor) {
-  FileDialogRequest request{this, true, QStringLiteral("另存为"), kEditorFilter, 1};
-  request.folder = DialogFolder(kTextSaveFolder);
   FileDialogAnswer answer;
-  if (!RunFileDialog(request, &answer)) return;
-  RememberDialogFolder(kTextSaveFolder, FolderOf(answer.fileName));
+  if (!RunFileDialogOfKind({this, true, QStringLiteral("另存为"), kEditorFilter, 1}, kTextSaveFolder, &answer)) return;
   // The name as typed with the chosen entry's extension, even when it
   // already ends in one: a.rtf is saved as a.rtf.rtf.
   const QString name = SaveAsFileName(answer.fileName, kEditorFilter, answer.filterIndex);
@@ -279,11 +272,8 @@ void TFrmMain::EditorPrintClick(QTextEdit* editor) {
 // ---- analysis page
 
 void TFrmMain::DuanImportClick() {
-  FileDialogRequest request{this, false, QStringLiteral("打开"), kImportFilter, 1};
-  request.folder = DialogFolder(kTextOpenFolder);
   FileDialogAnswer answer;
-  if (!RunFileDialog(request, &answer)) return;
-  RememberDialogFolder(kTextOpenFolder, FolderOf(answer.fileName));
+  if (!RunFileDialogOfKind({this, false, QStringLiteral("打开"), kImportFilter, 1}, kTextOpenFolder, &answer)) return;
   // A plain-text file takes the page's font and size, black, no style; a
   // file that cannot be read leaves the page as it was.
   QTextDocument* page = RedtDuan->document();
@@ -334,9 +324,7 @@ void TFrmMain::ImgSaveAsClick() {
   request.options = PictureScales();
   request.option = std::clamp(pictureScale, 1, kMaxChartScale) - 1;
   FileDialogAnswer answer;
-  request.folder = DialogFolder(kPictureFolder);
-  if (!RunFileDialog(request, &answer)) return;
-  RememberDialogFolder(kPictureFolder, FolderOf(answer.fileName));
+  if (!RunFileDialogOfKind(request, kPictureFolder, &answer)) return;
   pictureScale = std::clamp(answer.option + 1, 1, kMaxChartScale);
   const QString name = SaveAsFileName(answer.fileName, kPictureFilter, answer.filterIndex);
   if (!ConfirmOverwrite(this, name)) return;
@@ -366,11 +354,8 @@ void TFrmMain::mnuF_pdfClick() {
     ShowMessage(this, QStringLiteral("请先排一个本命盘。"), QStringLiteral("提示"), MsgIcon::Information);
     return;
   }
-  FileDialogRequest request{this, true, QStringLiteral("导出PDF报告"), kPdfFilter, 1};
-  request.folder = DialogFolder(kPdfFolder);
   FileDialogAnswer answer;
-  if (!RunFileDialog(request, &answer)) return;
-  RememberDialogFolder(kPdfFolder, FolderOf(answer.fileName));
+  if (!RunFileDialogOfKind({this, true, QStringLiteral("导出PDF报告"), kPdfFilter, 1}, kPdfFolder, &answer)) return;
   const QString name = SaveAsFileName(answer.fileName, kPdfFilter, answer.filterIndex);
   if (!ConfirmOverwrite(this, name)) return;
   ChartReport report;

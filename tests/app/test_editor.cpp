@@ -41,6 +41,7 @@
 #include "inifile.h"
 #include "msgbox.h"
 #include "picturebox.h"
+#include "preview.h"
 #include "printing.h"
 #include "chartdraw.h"
 #include "vovirer.h"
@@ -931,13 +932,8 @@ class EditorTest : public QObject {
   }
   void analysisColourShowsAtOnceUnderEverySkin() {
     QFETCH(QString, skin);
-    std::filesystem::copy(std::filesystem::path(LUMTAR_SOURCE_DIR) / "data/skins", *dir_ / "skins",
-                          std::filesystem::copy_options::recursive);
-    if (!skin.isEmpty()) {
-      IniFile ini(*dir_ / "dat/xminit.ini");
-      ini.WriteInteger("window", "skined", 1);
-      ini.WriteString("window", "skinname", skin.toStdString());
-    }
+    test::CopyFolder(std::filesystem::path(LUMTAR_SOURCE_DIR) / "data/skins", *dir_ / "skins");
+    test::ChooseSkin(dir_->path(), skin.toStdString());
     Boxes boxes;
     Dialogs dialogs;
     auto w = Start();

@@ -32,6 +32,7 @@
 #include "inifile.h"
 #include "msgbox.h"
 #include "picturebox.h"
+#include "preview.h"
 #include "tempdir.h"
 #include "vovirer.h"
 #include "widgets.h"
@@ -355,14 +356,9 @@ class FrmMainTest : public QObject {
   }
   void theClientSizeSurvivesRestarts() {
     QFETCH(QString, skin);
-    std::filesystem::copy(std::filesystem::path(LUMTAR_SOURCE_DIR) / "data/skins", *dir_ / "skins",
-                          std::filesystem::copy_options::recursive);
+    test::CopyFolder(std::filesystem::path(LUMTAR_SOURCE_DIR) / "data/skins", *dir_ / "skins");
     WriteSettings("[winpos]\r\nleft=40\r\ntop=30\r\nwidth=850\r\nheight=600\r\nstate=0\r\n");
-    if (!skin.isEmpty()) {
-      IniFile ini(xminit_);
-      ini.WriteInteger("window", "skined", 1);
-      ini.WriteString("window", "skinname", skin.toStdString());
-    }
+    test::ChooseSkin(dir_->path(), skin.toStdString());
     Boxes boxes;
     for (int start = 0; start < 3; ++start) {
       auto w = Start();
