@@ -21,7 +21,8 @@ for f in ./usr/bin/Lumtar ./usr/bin/lumtar-cli \
          ./usr/share/icons/hicolor/256x256/apps/org.lumtar.Lumtar.png \
          ./usr/share/man/man1/lumtar-cli.1.gz ./usr/share/man/man1/Lumtar.1.gz \
          ./usr/share/doc/lumtar/copyright ./usr/share/doc/lumtar/changelog.gz \
-         ./usr/share/lumtar/dat/set.ini ./usr/share/lumtar/dat/xminit.ini ./usr/share/lumtar/dat/dili.ini; do
+         ./usr/share/lumtar/dat/set.ini ./usr/share/lumtar/dat/xminit.ini ./usr/share/lumtar/dat/dili.ini \
+         ./usr/share/lumtar/dat/atlas.txt; do
   if ! grep -qxF "$f" <<<"$LIST"; then echo "missing from the package: $f"; missing=1; fi
 done
 [ "$missing" -eq 0 ]

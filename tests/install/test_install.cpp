@@ -110,7 +110,7 @@ class InstallTest : public QObject {
   void theLayoutHoldsProgramDataMenuEntryIconsAndManuals() {
     for (const char* file :
          {"bin/Lumtar", "bin/lumtar-cli", "share/lumtar/dat/set.ini", "share/lumtar/dat/xminit.ini",
-          "share/lumtar/dat/dili.ini", "share/lumtar/skins/Mx1.skn", "share/applications/org.lumtar.Lumtar.desktop",
+          "share/lumtar/dat/dili.ini", "share/lumtar/dat/atlas.txt", "share/lumtar/skins/Mx1.skn", "share/applications/org.lumtar.Lumtar.desktop",
           "share/metainfo/org.lumtar.Lumtar.metainfo.xml", "share/icons/hicolor/scalable/apps/org.lumtar.Lumtar.svg",
           "share/man/man1/lumtar-cli.1.gz", "share/man/man1/Lumtar.1.gz", "share/doc/lumtar/copyright"})
       QVERIFY2(FileExists(prefix_ / file), file);
@@ -199,6 +199,15 @@ class InstallTest : public QObject {
                             Home());
     QVERIFY2(chart.status == 0, qPrintable(chart.err));
     QVERIFY(chart.out.contains(QStringLiteral("\"settings\":{\"frame\":1")));
+    // A place of the world atlas, read where it is shipped, not copied.
+    const Run city = Start(prefix_ / "bin/lumtar-cli",
+                           {QStringLiteral("chart"), QStringLiteral("--date"), QStringLiteral("1990-03-07"),
+                            QStringLiteral("--time"), QStringLiteral("10:30"), QStringLiteral("--city"),
+                            QStringLiteral("新加坡"), QStringLiteral("--json")},
+                           Home());
+    QVERIFY2(city.status == 0, qPrintable(city.err));
+    QVERIFY(city.out.contains(QStringLiteral("\"timeZone\":\"Asia/Singapore\"")));
+    QVERIFY(!FileExists(UserFolder() / "dat/atlas.txt"));
 
     // The next start keeps the case, its comment and the user's settings.
     std::string store;
