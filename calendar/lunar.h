@@ -112,17 +112,27 @@ class SSQ_class {
   mutable int layoutNext_ = 0;
 };
 
-// One reign era (or one reign where there were no eras): 70 bytes.
+// One reign era (or one reign where there were no eras). The era name holds
+// six characters (西夏's 天授礼法延祚); the generator refuses a text longer
+// than its field.
 struct EraRow {
   int16_t firstYear;  // astronomical numbering
   int16_t yearCount;
   int16_t yearOffset;  // added to the year number within the era
-  char dynasty[11];    // the texts: zero-terminated GBK
+  // The row's years in which its dynasty was the central one, whose
+  // calendar was in use and whose era names date a lunar day (count 0: none).
+  int16_t centralFirstYear;
+  int16_t centralYearCount;
+  // The lunar month the era began in within its first year (0: with the
+  // year, or no month known) and whether that month was a leap month.
+  uint8_t firstMonth;
+  uint8_t firstMonthLeap;
+  char dynasty[11];  // the texts: zero-terminated GBK
   char title[11];
   char personalName[31];
-  char eraName[11];
+  char eraName[13];
 };
-static_assert(sizeof(EraRow) == 70);
+static_assert(sizeof(EraRow) == 78);
 
 // The chronology of dynasties, rulers and reign eras from -2069 on, in
 // historical order; several rows can cover one year.

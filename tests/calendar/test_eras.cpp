@@ -1,11 +1,13 @@
 // The era table and the era names of a year.
 #include <gtest/gtest.h>
 
+#include <algorithm>
 #include <cstring>
 #include <map>
 #include <string>
 #include <vector>
 
+#include "eras.h"
 #include "gbk.h"
 #include "lunar.h"
 
@@ -46,7 +48,7 @@ TEST(EraTable, RowsAreInHistoricalOrderAndWellFormed) {
   EXPECT_EQ(Field(last.dynasty, 11), "当代");
   EXPECT_EQ(Field(last.title, 11), "中国");
   EXPECT_EQ(Field(last.personalName, 31), "");
-  EXPECT_EQ(Field(last.eraName, 11), "公历纪元");
+  EXPECT_EQ(Field(last.eraName, sizeof last.eraName), "公历纪元");
 
   const EraRow& roc = rows[n - 2];
   EXPECT_EQ(roc.firstYear, 1912);
@@ -54,7 +56,7 @@ TEST(EraTable, RowsAreInHistoricalOrderAndWellFormed) {
   EXPECT_EQ(roc.yearOffset, 0);
   EXPECT_EQ(Field(roc.dynasty, 11), "近、现代");
   EXPECT_EQ(Field(roc.title, 11), "中华民国");
-  EXPECT_EQ(Field(roc.eraName, 11), "民国");
+  EXPECT_EQ(Field(roc.eraName, sizeof roc.eraName), "民国");
 }
 
 TEST(EraTable, EveryYearFromXiaOnHasAName) {
@@ -121,4 +123,117 @@ TEST(EraTable, AnEraNamedTwiceInAYearHasOneYearNumber) {
       EXPECT_EQ(it->second, number) << year << ' ' << names[i] << " row " << i;
     }
   }
+}
+
+// The faults a review found: 1402 took up 洪武 again with its 35th year, and
+// the six-character names of 西夏 were cut to five.
+TEST(EraTable, ErasTakenUpAgainAndLongNamesAreWhole) {
+  obb_class eras;
+  EXPECT_EQ(eras.EraNamesOfYear(1402), "[明] 明惠宗 朱允炆 建文4年；[明] 明成祖 朱棣 洪武35年");
+  EXPECT_NE(eras.EraNamesOfYear(1038).find("[西夏] 夏景宗 李元昊 天授礼法延祚1年"), std::string::npos);
+  EXPECT_NE(eras.EraNamesOfYear(1048).find("[西夏] 夏毅宗 李谅祚 天授礼法延祚11年"), std::string::npos);
+  EXPECT_NE(eras.EraNamesOfYear(1069).find("[西夏] 夏惠宗 李秉常 天赐礼盛国庆1年"), std::string::npos);
+}
+
+TEST(Eras, EraYearOfAnEraName) {
+  const struct {
+    const char* era;
+    int number;
+    int lunarYear;
+  } cases[] = {
+      {"康熙", 50, 1711},      {"康熙", 1, 1662},        {"景祐", 3, 1036},   {"唐:天宝", 3, 744},
+      {"东晋:建武", 1, 317},   {"东汉:建武", 32, 56},    {"洪武", 35, 1402},  {"洪武", 31, 1398},
+      {"天授礼法延祚", 11, 1048}, {"至元", 20, 1283},    {"元惠宗:至元", 5, 1339}, {"元世祖:至元", 5, 1268},
+      {" 宣统 ", 3, 1911},     {"清：光绪", 34, 1908},  {"太极", 1, 712},    {"民国", 37, 1948},
+      {"后汉:天福", 12, 947},
+  };
+  for (const auto& c : cases) {
+    const EraLookup l = LookUpEra(c.era, c.number);
+    ASSERT_EQ(l.result, EraLookup::kFound) << c.era << " " << EraLookupMessage(c.era, c.number, l);
+    EXPECT_EQ(l.era->LunarYear(c.number), c.lunarYear) << c.era;
+  }
+}
+
+// An era name that several dynasties used needs the dynasty; one that a
+// dynasty used twice needs the ruler where both reach the year.
+TEST(Eras, AmbiguousAndUnknownEraNames) {
+  EraLookup l = LookUpEra("建武", 2);
+  EXPECT_EQ(l.result, EraLookup::kSeveralDynasties);
+  std::vector<std::string> dynasties;
+  for (const Era* e : l.candidates) dynasties.push_back(e->dynasty);
+  EXPECT_EQ(dynasties, (std::vector<std::string>{"东汉", "西晋", "东晋", "南齐"}));
+  EXPECT_EQ(EraLookupMessage("建武", 2, l),
+            "几个朝代都用过年号建武，请写明朝代（朝代:年号）：\n东汉:建武  25-56  共32年\n西晋:建武  304  共1年\n"
+            "东晋:建武  317-318  共2年\n南齐:建武  494-498  共5年");
+
+  l = LookUpEra("至元", 5);
+  EXPECT_EQ(l.result, EraLookup::kSeveral);
+  ASSERT_EQ(l.candidates.size(), 2u);
+  EXPECT_EQ(l.candidates[0]->ruler, "元世祖");
+  EXPECT_EQ(l.candidates[1]->ruler, "元惠宗");
+
+  EXPECT_EQ(LookUpEra("康熙", 62).result, EraLookup::kBeyondLength);
+  EXPECT_EQ(LookUpEra("康熙", 0).result, EraLookup::kBeyondLength);
+  EXPECT_EQ(EraLookupMessage("康熙", 62, LookUpEra("康熙", 62)), "年号康熙没有第62年：\n清:康熙  1662-1722  共61年");
+  EXPECT_EQ(LookUpEra("康煕", 5).result, EraLookup::kUnknown);
+  EXPECT_EQ(LookUpEra("唐:康熙", 5).result, EraLookup::kUnknown);
+  EXPECT_EQ(LookUpEra("", 5).result, EraLookup::kUnknown);
+  EXPECT_EQ(EraLookupMessage("康煕", 5, LookUpEra("康煕", 5)), "没有这个年号：康煕");
+}
+
+TEST(Eras, SearchOffersEveryEraOfTheText) {
+  std::vector<std::string> labels;
+  for (const Era* e : SearchEras("康熙")) labels.push_back(EraLabel(*e));
+  EXPECT_EQ(labels, (std::vector<std::string>{"清 康熙 1662-1722"}));
+  labels.clear();
+  for (const Era* e : SearchEras(" 建武")) labels.push_back(EraLabel(*e));
+  EXPECT_EQ(labels, (std::vector<std::string>{"东汉 建武 25-56", "西晋 建武 304", "东晋 建武 317-318",
+                                              "南齐 建武 494-498", "东汉 建武中元 56-57"}));
+  EXPECT_EQ(SearchEras("").size(), 0u);
+  EXPECT_EQ(SearchEras("清 康").size(), 1u);
+  EXPECT_GT(SearchEras("清").size(), 10u);  // every era of 清
+  EXPECT_EQ(EraLabel(*SearchEras("建元").front()), "西汉 建元 前140-前135");
+  // Every era of the table is found by its own name and label.
+  for (const Era& e : Eras()) {
+    const std::vector<const Era*> found = SearchEras(EraLabel(e));
+    EXPECT_NE(std::find(found.begin(), found.end(), &e), found.end()) << EraLabel(e);
+    EXPECT_LE(e.firstNumber, e.lastNumber) << EraLabel(e);
+  }
+}
+
+TEST(Eras, EraYearText) {
+  const struct {
+    int number;
+    const char* text;
+  } cases[] = {{1, "元年"}, {2, "二年"}, {10, "十年"}, {11, "十一年"}, {20, "二十年"},
+               {21, "二十一年"}, {50, "五十年"}, {61, "六十一年"}};
+  for (const auto& c : cases) EXPECT_EQ(EraYearText(c.number), c.text);
+}
+
+// The era form of a lunar date names the era of the central dynasty that
+// was current in that month.
+TEST(Eras, EraFormOfALunarDate) {
+  const struct {
+    int year, month;
+    bool leap;
+    int day;
+    const char* text;
+  } cases[] = {
+      {1711, 8, false, 13, "清康熙五十年八月十三日"},
+      {1036, 12, false, 19, "北宋景祐三年十二月十九日"},
+      {1038, 10, false, 1, "北宋景祐五年十月初一日"},   // 宝元 from the eleventh month
+      {1038, 11, false, 1, "北宋宝元元年十一月初一日"},
+      {1402, 5, false, 30, "明建文四年五月三十日"},     // 洪武 again from the sixth month
+      {1402, 6, false, 1, "明洪武三十五年六月初一日"},
+      {1644, 3, false, 19, "明崇祯十七年三月十九日"},
+      {1645, 1, false, 1, "清顺治二年正月初一日"},
+      {1264, 9, false, 1, "南宋景定五年九月初一日"},    // 元's 至元 dates no day before 1279
+      {712, 1, false, 1, "唐太极元年正月初一日"},
+      {760, 4, true, 10, "唐上元元年闰四月初十日"},     // 上元 from the leap fourth month
+      {760, 4, false, 10, "唐乾元三年四月初十日"},
+      {1911, 12, false, 25, "清宣统三年十二月廿五日"},
+      {619, 1, false, 1, "唐武德二年正月初一日"},
+      {1912, 1, false, 1, ""},
+  };
+  for (const auto& c : cases) EXPECT_EQ(EraDateText(c.year, c.month, c.leap, c.day), c.text) << c.year;
 }

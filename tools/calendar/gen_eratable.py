@@ -4,9 +4,15 @@ behind EraNamesOfYear, from the gathered chronology.
 
 Usage: gen_eratable.py SOURCES_ERAS_DIR OUTPUT_INC
 
-Rows are 70 bytes: first year, number of years, year offset (int16 each),
-dynasty (11 bytes), ruler's title (11), ruler's personal name (31), era name
-(11), the texts zero-terminated GBK. Years use astronomical numbering.
+Rows are 78 bytes: first year, number of years, year offset; the first year
+and the number of the row's years in which its dynasty was the central one,
+whose calendar was in use and whose era names date a lunar day (see
+CENTRAL; 0 years for the others) (int16 each); the lunar month the era began
+in within its first year (0 when it began with the year or the chronology
+gives no month) and 1 when that month was a leap month (uint8 each); dynasty
+(11 bytes), ruler's title (11), ruler's personal name (31), era name (13, for
+the six characters of 西夏's longest names), the texts zero-terminated GBK. Years use astronomical numbering. A
+text longer than its field stops the generator.
 
 What goes in:
   * 夏 and 商: the standard chronology of the Xia-Shang-Zhou Chronology
@@ -116,6 +122,46 @@ NOT_KEPT_HERE = {
     ("元", "元昭宗"),     # 北元, which the table leaves out
 }
 
+# The width of the era-name field (EraRow::eraName).
+ERA_NAME_BYTES = 13
+
+# The central dynasties, whose era names date a lunar day of their years:
+# (dynasty, first year, last year). 南北朝 follows the southern dynasties to
+# 陈's end; the year of a change belongs to both, and the era that began last
+# before the month holds. 明 keeps 1644 (its calendar was still in use; 清
+# took up the calendar of the true terms in 1645).
+CENTRAL = [
+    ("西汉", -139, 8), ("新", 9, 23), ("东汉", 25, 220), ("曹魏", 220, 265), ("西晋", 265, 316),
+    ("东晋", 317, 420), ("刘宋", 420, 479), ("南齐", 479, 502), ("南梁", 502, 557), ("南陈", 557, 589),
+    ("隋", 589, 618), ("唐", 618, 690), ("武周", 690, 705), ("唐", 705, 907), ("后梁", 907, 923),
+    ("后唐", 923, 936), ("后晋", 936, 947), ("后汉", 947, 950), ("后周", 951, 960), ("北宋", 960, 1127),
+    ("南宋", 1127, 1279), ("元", 1279, 1368), ("明", 1368, 1644), ("清", 1645, 1911),
+    ("近、现代", 1912, 1948),
+]
+
+
+def central_years(dynasty, first, count):
+    """The first year and the number of the row's years in which its dynasty
+    was the central one ((0, 0) when none)."""
+    for d, a, last in CENTRAL:
+        lo, hi = max(first, a), min(first + count - 1, last)
+        if d == dynasty and lo <= hi:
+            return lo, hi - lo + 1
+    return 0, 0
+
+
+CN_MONTHS = {"正": 1, "腊": 12, "冬": 11, "十一": 11, "十二": 12, "十": 10, "一": 1, "二": 2, "三": 3,
+             "四": 4, "五": 5, "六": 6, "七": 7, "八": 8, "九": 9}
+
+
+def start_month(text):
+    """The month of a chronology date ('1038年十一月', '760年闰四月') as
+    (month, leap); (0, False) when it gives none."""
+    m = re.search(r"年(閏|闰)?(正|腊|冬|十一|十二|十|[一二三四五六七八九])月", text or "")
+    if not m:
+        return 0, False
+    return CN_MONTHS[m.group(2)], bool(m.group(1))
+
 CLOSING_ROWS = [
     (1912, 37, 0, "近、现代", "中华民国", "", "民国"),
     (1949, 9999, 1948, "当代", "中国", "", "公历纪元"),
@@ -141,11 +187,19 @@ def era_year_number(text):
     return CN_DIGITS[text]
 
 
-def taken_up_from(remark):
+def taken_up_from(remark, era_trad):
     """The first year number of an era taken up from another ruler or regime,
-    as the remark gives it: '復用朱溫乾化年號（三年－五年）' gives 3."""
-    m = re.search(r"用.*?年號（([元一二三四五六七八九十]+)年", remark or "")
-    return era_year_number(m.group(1)) if m else None
+    as the remark gives it: '復用朱溫乾化年號（三年－五年）' gives 3, and
+    '復用明太祖年號（洪武三十五年）', the era named before the number, 35."""
+    m = re.search(r"用.*?年號（([^）－至]*?)年", remark or "")
+    if not m:
+        return None
+    number = m.group(1)
+    if number.startswith(era_trad):
+        number = number[len(era_trad):]
+    if not number or any(ch not in CN_DIGITS and ch != "十" for ch in number):
+        sys.exit("era %s: cannot read the year number in %r" % (era_trad, m.group(0)))
+    return era_year_number(number)
 
 
 def accessions(remark):
@@ -231,14 +285,14 @@ def with_successors(eras, records, remarks, rulers):
 
 
 def gbk_field(text, size):
+    """The text as GBK bytes for a zero-terminated field of `size` bytes; a
+    text that does not fit stops the generator: a cut name would name
+    another era or ruler."""
     for a, b in GBK_VARIANTS.items():
         text = text.replace(a, b)
-    out = b""
-    for ch in text:
-        enc = ch.encode("gbk")
-        if len(out) + len(enc) > size - 1:
-            break  # cut at a whole character
-        out += enc
+    out = text.encode("gbk")
+    if len(out) > size - 1:
+        sys.exit("%r needs %d bytes, the field holds %d: widen the field" % (text, len(out) + 1, size))
     return out
 
 
@@ -287,9 +341,10 @@ def main():
             if p[6] == e[6] and p[0] < e[0] and p[0] + p[1] >= e[0]:
                 e[2] = e[0] - p[0] + p[2]
                 break
-        first_number = taken_up_from(remarks[int(records[i]["id"])])
+        first_number = taken_up_from(remarks[int(records[i]["id"])], records[i]["era_name_trad"])
         if first_number is not None:
             e[2] = first_number - 1
+    months = {id(e): start_month(r["start_raw"]) for e, r in zip(eras, records)}
     eras = with_successors(eras, records, remarks, rulers)
     rows += eras
     rows.sort(key=lambda r: r[0])  # stable: keeps the order of equal first years
@@ -300,13 +355,18 @@ def main():
         "// Generated by tools/calendar/gen_eratable.py from the gathered chronology;",
         "// do not edit. One row per reign era and ruler who used it (or per reign",
         "// where there were no eras): first year, number of years, year offset,",
-        "// dynasty, title, personal name, era name (GBK).",
+        "// central years, first month and its leap flag, dynasty, title, personal",
+        "// name, era name (GBK).",
     ]
-    for first, count, offset, dyn, title, name, era in rows:
+    for row in rows:
+        first, count, offset, dyn, title, name, era = row
+        month, leap = months.get(id(row), (0, False))
         fields = [c_bytes(gbk_field(dyn, 11)), c_bytes(gbk_field(title, 11)),
-                  c_bytes(gbk_field(name, 31)), c_bytes(gbk_field(era, 11))]
-        lines.append("{%d, %d, %d, %s},  // %s %s %s %s" % (first, count, offset, ", ".join(fields),
-                                                            dyn, title, name, era))
+                  c_bytes(gbk_field(name, 31)), c_bytes(gbk_field(era, ERA_NAME_BYTES))]
+        central_first, central_count = central_years(dyn, first, count)
+        lines.append("{%d, %d, %d, %d, %d, %d, %d, %s},  // %s %s %s %s%s" % (
+            first, count, offset, central_first, central_count, month, int(leap), ", ".join(fields),
+            dyn, title, name, era, " (%s%d月)" % ("闰" if leap else "", month) if month else ""))
     with open(out_path, "w", encoding="utf-8", newline="\n") as f:
         f.write("\n".join(lines) + "\n")
     print("%d rows, %d with an offset" % (len(rows), sum(1 for r in rows if r[2])), file=sys.stderr)

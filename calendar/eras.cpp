@@ -1,0 +1,195 @@
+// Era names as people date a lunar day by them.
+#include "eras.h"
+
+#include <algorithm>
+#include <map>
+#include <set>
+#include <tuple>
+
+#include "gbk.h"
+#include "lunar.h"
+#include "yidateex.h"
+
+namespace lumtar::calendar {
+
+namespace {
+
+// Rows that name no era (the reigns before 140 BC) and the closing row of
+// the present era, which counts the common years.
+bool IsEraRow(const EraRow& row) { return row.eraName[0] != '\0' && row.yearCount < 9999; }
+
+std::vector<Era> BuildEras() {
+  std::vector<Era> eras;
+  std::map<std::tuple<std::string, std::string, int>, std::size_t> index;
+  const EraRow* rows = EraTable();
+  for (int i = 0; i < EraTableSize(); ++i) {
+    const EraRow& row = rows[i];
+    if (!IsEraRow(row)) continue;
+    const std::string dynasty = GbkFieldToUtf8(row.dynasty, sizeof row.dynasty);
+    const std::string name = GbkFieldToUtf8(row.eraName, sizeof row.eraName);
+    const int base = row.firstYear - row.yearOffset;
+    const int first = row.yearOffset + 1;
+    const int last = row.yearOffset + row.yearCount;
+    const auto [it, added] = index.emplace(std::make_tuple(dynasty, name, base), eras.size());
+    if (added) {
+      eras.push_back({dynasty, name, GbkFieldToUtf8(row.title, sizeof row.title), base, first, last});
+    } else {
+      Era& era = eras[it->second];
+      era.firstNumber = std::min(era.firstNumber, first);
+      era.lastNumber = std::max(era.lastNumber, last);
+    }
+  }
+  return eras;
+}
+
+std::string YearText(int year) { return year <= 0 ? "前" + std::to_string(1 - year) : std::to_string(year); }
+
+std::string_view Trimmed(std::string_view text) {
+  const auto blank = [](char c) { return c == ' ' || c == '\t'; };
+  while (!text.empty() && blank(text.front())) text.remove_prefix(1);
+  while (!text.empty() && blank(text.back())) text.remove_suffix(1);
+  return text;
+}
+
+bool Contains(const std::string& text, std::string_view part) { return text.find(part) != std::string::npos; }
+
+constexpr const char* kDigits[10] = {"", "一", "二", "三", "四", "五", "六", "七", "八", "九"};
+
+}  // namespace
+
+const std::vector<Era>& Eras() {
+  static const std::vector<Era> eras = BuildEras();
+  return eras;
+}
+
+std::string EraLabel(const Era& era) {
+  std::string label = era.dynasty + " " + era.name + " " + YearText(era.FirstYear());
+  if (era.LastYear() != era.FirstYear()) label += "-" + YearText(era.LastYear());
+  return label;
+}
+
+std::vector<const Era*> SearchEras(std::string_view text) {
+  text = Trimmed(text);
+  std::vector<const Era*> found;
+  if (text.empty()) return found;
+  for (const Era& era : Eras()) {
+    if (Contains(era.name, text) || Contains(era.dynasty, text) || Contains(era.ruler, text) ||
+        EraLabel(era).starts_with(text))
+      found.push_back(&era);
+  }
+  // The eras of that very name first, then those whose name begins with it.
+  auto rank = [text](const Era* e) { return e->name == text ? 0 : e->name.starts_with(text) ? 1 : 2; };
+  std::stable_sort(found.begin(), found.end(), [&](const Era* a, const Era* b) { return rank(a) < rank(b); });
+  return found;
+}
+
+EraLookup LookUpEra(std::string_view text, int number) {
+  text = Trimmed(text);
+  std::string_view qualifier;
+  for (std::string_view colon : {":", "："}) {
+    const std::size_t at = text.find(colon);
+    if (at == std::string_view::npos) continue;
+    qualifier = Trimmed(text.substr(0, at));
+    text = Trimmed(text.substr(at + colon.size()));
+    break;
+  }
+  EraLookup lookup;
+  std::set<std::string> dynasties;
+  for (const Era& era : Eras()) {
+    if (era.name != text) continue;
+    if (!qualifier.empty() && era.dynasty != qualifier && era.ruler != qualifier) continue;
+    lookup.candidates.push_back(&era);
+    dynasties.insert(era.dynasty);
+  }
+  if (lookup.candidates.empty()) return lookup;
+  if (qualifier.empty() && dynasties.size() > 1) {
+    lookup.result = EraLookup::kSeveralDynasties;
+    return lookup;
+  }
+  std::vector<const Era*> reaching;
+  for (const Era* era : lookup.candidates)
+    if (number >= 1 && number <= era->lastNumber) reaching.push_back(era);
+  if (reaching.empty()) {
+    lookup.result = EraLookup::kBeyondLength;
+  } else if (reaching.size() > 1) {
+    lookup.result = EraLookup::kSeveral;
+    lookup.candidates = reaching;
+  } else {
+    lookup.result = EraLookup::kFound;
+    lookup.era = reaching.front();
+  }
+  return lookup;
+}
+
+std::string EraLookupMessage(std::string_view text, int number, const EraLookup& lookup) {
+  const std::string era(Trimmed(text));
+  std::string message;
+  switch (lookup.result) {
+    case EraLookup::kFound:
+      return {};
+    case EraLookup::kUnknown:
+      return "没有这个年号：" + era;
+    case EraLookup::kSeveralDynasties:
+      message = "几个朝代都用过年号" + era + "，请写明朝代（朝代:年号）：";
+      break;
+    case EraLookup::kBeyondLength:
+      message = "年号" + era + "没有第" + std::to_string(number) + "年：";
+      break;
+    case EraLookup::kSeveral:
+      message = "年号" + era + "用过不止一次，请写明皇帝（庙号:年号）：";
+      break;
+  }
+  for (const Era* e : lookup.candidates) {
+    message += "\n" + (lookup.result == EraLookup::kSeveral ? e->ruler : e->dynasty) + ":" + e->name + "  " +
+               YearText(e->FirstYear());
+    if (e->LastYear() != e->FirstYear()) message += "-" + YearText(e->LastYear());
+    message += "  共" + std::to_string(e->lastNumber) + "年";
+  }
+  return message;
+}
+
+std::string EraYearText(int number) {
+  if (number == 1) return "元年";
+  if (number < 1 || number > 99) return std::to_string(number) + "年";
+  std::string text;
+  if (number >= 10) text = std::string(number >= 20 ? kDigits[number / 10] : "") + "十";
+  return text + kDigits[number % 10] + "年";
+}
+
+const Era* CentralEra(int lunarYear, int month, bool leap) {
+  if (lunarYear >= 1912) return nullptr;
+  // The central eras of the year; among them the one that began last before
+  // the month (a year that only eras beginning later in it name takes the
+  // first of those).
+  const EraRow* rows = EraTable();
+  const EraRow* best = nullptr;
+  const EraRow* earliest = nullptr;
+  const int when = month * 2 + (leap ? 1 : 0);
+  auto start = [lunarYear](const EraRow& r) {
+    return r.firstYear < lunarYear ? -1 : r.firstMonth * 2 + r.firstMonthLeap;
+  };
+  for (int i = 0; i < EraTableSize(); ++i) {
+    const EraRow& r = rows[i];
+    if (!IsEraRow(r) || lunarYear < r.centralFirstYear || lunarYear >= r.centralFirstYear + r.centralYearCount)
+      continue;
+    if (!earliest || start(r) < start(*earliest)) earliest = &r;
+    if (start(r) <= when && (!best || start(r) >= start(*best))) best = &r;
+  }
+  if (!best) best = earliest;
+  if (!best) return nullptr;
+  const std::string dynasty = GbkFieldToUtf8(best->dynasty, sizeof best->dynasty);
+  const std::string name = GbkFieldToUtf8(best->eraName, sizeof best->eraName);
+  const int base = best->firstYear - best->yearOffset;
+  for (const Era& era : Eras())
+    if (era.baseYear == base && era.name == name && era.dynasty == dynasty) return &era;
+  return nullptr;
+}
+
+std::string EraDateText(int lunarYear, int month, bool leap, int day) {
+  const Era* era = CentralEra(lunarYear, month, leap);
+  if (!era) return {};
+  return era->dynasty + era->name + EraYearText(lunarYear - era->baseYear + 1) + LunarMonthText(month, leap) +
+         LunarDayText(day) + "日";
+}
+
+}  // namespace lumtar::calendar
