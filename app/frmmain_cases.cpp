@@ -510,7 +510,7 @@ void TFrmMain::pop_viewClick() {
   const int year = YearOfText(EdtYear->text());
   if (year < kInputFirstYear || year > kInputLastYear) {
     LeaveViewedCase();
-    ShowMessage(this, QStringLiteral("年份必须在1600-2100年之间"), QStringLiteral("年份错误"), MsgIcon::Warning);
+    ShowMessage(this, QStringLiteral("年份必须在619-2100年之间"), QStringLiteral("年份错误"), MsgIcon::Warning);
     EdtYear->setFocus();
     return;
   }

@@ -411,7 +411,7 @@ void TFrmMain::BtnpaiClick() {
   }
   const int year = YearOfText(EdtYear->text());
   if (year < kInputFirstYear || year > kInputLastYear) {
-    ShowMessage(this, QStringLiteral("年份最大范围1600-2100"), QStringLiteral("年份错误"), MsgIcon::Warning);
+    ShowMessage(this, QString::fromUtf8(kInputYearMessage), QStringLiteral("年份错误"), MsgIcon::Warning);
     EdtYear->setFocus();
     return;
   }

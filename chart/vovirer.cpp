@@ -60,7 +60,7 @@ bool CVoVirer::EnteredSolarMoment(const ChartRequest& request, DateTime* solar) 
   DateTime entered{request.year, request.month, request.day, request.hour, request.minute};
   if (request.isLunar) {
     // A lunar year's last months fall into the next civil year, so the
-    // civil range 1600..2100 begins in lunar year 1599.
+    // civil range 619..2100 begins in lunar year 618.
     if (request.year < kFirstYear - 1 || request.year > kLastYear) return Fail(kYearOutOfRange);
     if (request.month < 1 || request.month > 12 || request.day < 1 || request.day > 30)
       return Fail(calendar::kNoSuchLunarDate);

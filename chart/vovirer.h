@@ -99,7 +99,7 @@ class ChartPainter {
 
 // Messages of a failed natal computation.
 inline constexpr const char* kNoSuchDate = "不存在这个日期";
-inline constexpr const char* kYearOutOfRange = "时间越界，年份在1600-2100之间";
+inline constexpr const char* kYearOutOfRange = "时间越界，年份在619-2100之间";
 inline constexpr const char* kNoSuchTime = "不存在这个时间";
 inline constexpr const char* kBadTimeZone = "时区应在0-23之间";
 inline constexpr const char* kUnknownTimeZone = "时区数据库中没有这个时区";
@@ -111,7 +111,9 @@ inline constexpr const char* kNoSuchAnnualDate = "不存在这个日期。";
 inline constexpr const char* kAnnualBeforeBirth = "流年时间应大于出生时间。";
 inline constexpr const char* kAgeBeyondPeriods = "只排十步运,岁数越界。";
 
-inline constexpr int kFirstYear = 1600;
+// The years of a chart: from 619, the first year of the calendars in use
+// that the lunar calendar follows, to 2100.
+inline constexpr int kFirstYear = 619;
 inline constexpr int kLastYear = 2100;
 
 class CVoVirer {

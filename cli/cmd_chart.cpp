@@ -397,12 +397,12 @@ json AnnualJson(const CVoVirer& engine) {
 }
 
 // The annual moment of the options as the annual time dialog takes it: a
-// year 1600..2100 and a date that exists, as a civil time in its zone.
+// year 619..2100 and a date that exists, as a civil time in its zone.
 double AnnualMomentJd(CVoVirer& engine, const AnnualOptions& a) {
   if (a.at.size() != 2) throw UsageError("--at needs a date and a time: --at YYYY-MM-DD HH:MM");
   const Date d = ParseDate(a.at[0]);
   const Time t = ParseTime(a.at[1]);
-  if (d.year < kFirstYear || d.year > kLastYear) throw CommandError("年份最大范围1600-2100");
+  if (d.year < kFirstYear || d.year > kLastYear) throw CommandError("年份最大范围619-2100");
   // The dialog's lists hold hours 0..23 and minutes 0..59; 23:60 is no
   // way to write the next day.
   if (t.hour > 23 || t.minute > 59) throw CommandError(kNoSuchTime);

@@ -30,9 +30,12 @@ QStringList TimeZoneItems();
 // no integer.
 int YearOfText(const QString& text);
 
-// Years the inputs take; the current date of a later year shows the last.
-inline constexpr int kInputFirstYear = 1600;
+// Years the inputs take (a chart's years: from 619, the first year of the
+// calendars in use that the lunar calendar follows); the current date of a
+// later year shows the last. The message of a year outside them.
+inline constexpr int kInputFirstYear = 619;
 inline constexpr int kInputLastYear = 2100;
+inline constexpr const char* kInputYearMessage = "年份最大范围619-2100";
 
 // An up-down control: the arrows of a spin box without its text, stepping a
 // position within a range, without wrapping, and reporting each click. The
@@ -58,7 +61,7 @@ class UpDown : public QSpinBox {
 // The controls of one moment. Any of them may be null.
 struct DateInputs {
   QLineEdit* year = nullptr;
-  UpDown* yearUpDown = nullptr;  // position = year - 1600
+  UpDown* yearUpDown = nullptr;  // position = year - kInputFirstYear
   QComboBox* month = nullptr;
   QComboBox* day = nullptr;
   QComboBox* hour = nullptr;
@@ -67,7 +70,7 @@ struct DateInputs {
 
 // Fills the four lists with their items.
 void FillDateLists(const DateInputs& inputs);
-// Sets the controls to a date: the year edit and the up-down (year - 1600),
+// Sets the controls to a date: the year edit and the up-down (year - kInputFirstYear),
 // the lists to month, day, hour and minute.
 void ShowDate(const DateInputs& inputs, int year, int month, int day, int hour, int minute);
 // Sets the controls to a local date and time, a year after 2100 shown as 2100.

@@ -103,7 +103,7 @@ void TFrmLiu::UpDyearClick() { EdtYear->setText(QString::number(UpDyear->positio
 void TFrmLiu::BtnokClick() {
   const int year = YearOfText(EdtYear->text());
   if (year < kInputFirstYear || year > kInputLastYear) {
-    ShowMessage(this, QStringLiteral("年份最大范围1600-2100"), QStringLiteral("年份错误"), MsgIcon::Warning);
+    ShowMessage(this, QString::fromUtf8(kInputYearMessage), QStringLiteral("年份错误"), MsgIcon::Warning);
     EdtYear->setFocus();
     return;
   }

@@ -29,7 +29,7 @@ class TFrmLiu : public QDialog {
 
   QToolButton* SbtoNow = nullptr;  // 现在时间
   QLineEdit* EdtYear = nullptr;
-  UpDown* UpDyear = nullptr;  // year − 1600, not attached to the edit
+  UpDown* UpDyear = nullptr;  // year − 619, not attached to the edit
   QComboBox* cbom = nullptr;
   QComboBox* cbod = nullptr;
   QComboBox* cbos = nullptr;
@@ -41,9 +41,9 @@ class TFrmLiu : public QDialog {
 
   // The current local date and time into the date controls.
   void SbtoNowClick();
-  // The up-down's position plus 1600 into the year edit.
+  // The up-down's position plus 619 into the year edit.
   void UpDyearClick();
-  // Checks the year (1600..2100) and the date; on success writes the
+  // Checks the year (619..2100) and the date; on success writes the
   // values back and closes with OK, otherwise says why and stays open.
   void BtnokClick();
 

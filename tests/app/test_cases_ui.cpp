@@ -561,7 +561,7 @@ class CasesUiTest : public QObject {
     QVERIFY(boxes.seen.empty());
 
     QCOMPARE(w->EdtYear->text(), QStringLiteral("1985"));
-    QCOMPARE(w->UpDyear->position(), 385);
+    QCOMPARE(w->UpDyear->position(), 1985 - kInputFirstYear);
     QCOMPARE(w->cbom->currentIndex(), 3);
     QCOMPARE(w->cbod->currentIndex(), 4);
     QCOMPARE(w->cbos->currentIndex(), 6);
@@ -623,7 +623,7 @@ class CasesUiTest : public QObject {
   }
 
   void aCaseThatCannotBeViewedLeavesTheViewedOne() {
-    CaseRecord old = MakeRecord({"古人", "客户", 1500});
+    CaseRecord old = MakeRecord({"古人", "客户", 600});
     WriteStore(dir_->path(), {MakeRecord({"张三", "亲友", 1990}), old});
     Boxes boxes;
     auto w = Start();
@@ -631,7 +631,7 @@ class CasesUiTest : public QObject {
     View(*w, QStringLiteral("张三"));
     QVERIFY(w->caseLoaded);
     View(*w, QStringLiteral("古人"));
-    QCOMPARE(boxes.Texts(), QStringList{QStringLiteral("年份必须在1600-2100年之间")});
+    QCOMPARE(boxes.Texts(), QStringList{QStringLiteral("年份必须在619-2100年之间")});
     QCOMPARE(boxes.seen[0].caption, QStringLiteral("年份错误"));
     // The panel holds the other case now; saving must not write it over
     // the one viewed before.

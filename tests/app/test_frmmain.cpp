@@ -179,7 +179,7 @@ class FrmMainTest : public QObject {
     const QDateTime now = QDateTime::currentDateTime();
     const int year = std::min(now.date().year(), 2100);
     QCOMPARE(w->EdtYear->text(), QString::number(year));
-    QCOMPARE(w->UpDyear->position(), year - 1600);
+    QCOMPARE(w->UpDyear->position(), year - kInputFirstYear);
     QCOMPARE(w->cbom->currentIndex(), now.date().month() - 1);
     QVERIFY(boxes.seen.empty());
   }
@@ -399,7 +399,7 @@ class FrmMainTest : public QObject {
     // The lists still name Fuzhou, but the coordinates typed lie 160 km
     // away: the place text names no place.
     QCOMPARE(r.PlaceNameUtf8(), std::string("未知地"));
-    QCOMPARE(w->UpDyear->position(), 390);
+    QCOMPARE(w->UpDyear->position(), 1990 - kInputFirstYear);
     // The case to be saved holds what was charted.
     QCOMPARE(w->currentCase.NameUtf8(), std::string("张三"));
     QCOMPARE(w->currentCase.longitude, 117.8f);
@@ -545,9 +545,9 @@ class FrmMainTest : public QObject {
     QTest::addColumn<QString>("name");
     QTest::addColumn<QString>("year");
     QTest::addColumn<QString>("box");
-    const QString yearBox = QStringLiteral("年份错误|年份最大范围1600-2100|warning");
+    const QString yearBox = QStringLiteral("年份错误|年份最大范围619-2100|warning");
     QTest::newRow("no name") << "" << "1990" << "提示|姓名不能为空|information";
-    QTest::newRow("1599") << "张三" << "1599" << yearBox;
+    QTest::newRow("618") << "张三" << "618" << yearBox;
     QTest::newRow("2101") << "张三" << "2101" << yearBox;
     QTest::newRow("no number") << "张三" << "19x0" << yearBox;
   }
@@ -666,15 +666,15 @@ class FrmMainTest : public QObject {
     QCOMPARE(w->EdtYear->text(), QString::number(year));
 
     // The up-down sets the edit; typing in the edit leaves the up-down.
-    w->UpDyear->setPosition(499);
+    w->UpDyear->setPosition(2099 - kInputFirstYear);
     ClickArrow(w->UpDyear, true);
     QCOMPARE(w->EdtYear->text(), QStringLiteral("2100"));
     ClickArrow(w->UpDyear, true);  // no wrap
-    QCOMPARE(w->UpDyear->position(), 500);
+    QCOMPARE(w->UpDyear->position(), 2100 - kInputFirstYear);
     QCOMPARE(w->EdtYear->text(), QStringLiteral("2100"));
     w->UpDyear->setPosition(0);
     ClickArrow(w->UpDyear, false);
-    QCOMPARE(w->EdtYear->text(), QStringLiteral("1600"));
+    QCOMPARE(w->EdtYear->text(), QStringLiteral("619"));
     w->EdtYear->setText(QStringLiteral("1985"));
     QCOMPARE(w->UpDyear->position(), 0);
 
@@ -682,7 +682,7 @@ class FrmMainTest : public QObject {
     DateInputs in{w->EdtYear, w->UpDyear, w->cbom, w->cbod, w->cbos, w->cbomin};
     ShowLocalTime(in, QDateTime(QDate(2150, 6, 9), QTime(23, 59)));
     QCOMPARE(w->EdtYear->text(), QStringLiteral("2100"));
-    QCOMPARE(w->UpDyear->position(), 500);
+    QCOMPARE(w->UpDyear->position(), 2100 - kInputFirstYear);
     QCOMPARE(w->cbom->currentText(), QStringLiteral("6月"));
     QCOMPARE(w->cbod->currentText(), QStringLiteral("9日"));
     QCOMPARE(w->cbos->currentText(), QStringLiteral("23时子"));

@@ -49,7 +49,7 @@ class FrmLiuTest : public QObject {
     QCOMPARE(dlg.SbtoNow->toolTip(), QStringLiteral("现在时间"));
     QCOMPARE(dlg.EdtYear->maxLength(), 4);
     QCOMPARE(dlg.EdtYear->text(), QStringLiteral("2024"));
-    QCOMPARE(dlg.UpDyear->position(), 424);
+    QCOMPARE(dlg.UpDyear->position(), 2024 - kInputFirstYear);
     QCOMPARE(dlg.cbom->currentIndex(), 4);
     QCOMPARE(dlg.cbod->currentIndex(), 0);
     QCOMPARE(dlg.cbos->currentIndex(), 13);
@@ -89,10 +89,10 @@ class FrmLiuTest : public QObject {
     QTest::addColumn<int>("day");
     QTest::addColumn<QString>("text");
     QTest::addColumn<QString>("caption");
-    QTest::newRow("1599") << "1599" << 1 << 1 << "年份最大范围1600-2100" << "年份错误";
-    QTest::newRow("2101") << "2101" << 1 << 1 << "年份最大范围1600-2100" << "年份错误";
-    QTest::newRow("letters") << "abcd" << 1 << 1 << "年份最大范围1600-2100" << "年份错误";
-    QTest::newRow("empty") << "" << 1 << 1 << "年份最大范围1600-2100" << "年份错误";
+    QTest::newRow("618") << "618" << 1 << 1 << "年份最大范围619-2100" << "年份错误";
+    QTest::newRow("2101") << "2101" << 1 << 1 << "年份最大范围619-2100" << "年份错误";
+    QTest::newRow("letters") << "abcd" << 1 << 1 << "年份最大范围619-2100" << "年份错误";
+    QTest::newRow("empty") << "" << 1 << 1 << "年份最大范围619-2100" << "年份错误";
     QTest::newRow("29 February 2100") << "2100" << 2 << 29 << "不存在这个日期" << "日期错误";
     QTest::newRow("31 April") << "2024" << 4 << 31 << "不存在这个日期" << "日期错误";
   }
@@ -142,14 +142,14 @@ class FrmLiuTest : public QObject {
     double jd = Jd(2099, 5, 1, 12, 0);
     TFrmLiu dlg(&zone, &jd);
     dlg.EdtYear->setText(QStringLiteral("1999"));  // typing does not move the up-down
-    QCOMPARE(dlg.UpDyear->position(), 499);
+    QCOMPARE(dlg.UpDyear->position(), 2099 - kInputFirstYear);
     dlg.UpDyear->stepBy(1);
     QCOMPARE(dlg.EdtYear->text(), QStringLiteral("2100"));
     dlg.UpDyear->stepBy(1);
     QCOMPARE(dlg.EdtYear->text(), QStringLiteral("2100"));
     dlg.UpDyear->setPosition(0);
     dlg.UpDyear->stepBy(-1);
-    QCOMPARE(dlg.EdtYear->text(), QStringLiteral("1600"));
+    QCOMPARE(dlg.EdtYear->text(), QStringLiteral("619"));
   }
 
   void nowButtonShowsTheCurrentTime() {
