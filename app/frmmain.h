@@ -49,6 +49,7 @@ class QTextEdit;
 class QToolButton;
 class QTreeWidget;
 class QTreeWidgetItem;
+class QVBoxLayout;
 
 namespace lumtar {
 
@@ -112,6 +113,8 @@ class TFrmMain : public QMainWindow {
   QRadioButton* Rdogl = nullptr;  // 公历
   QRadioButton* Rdonl = nullptr;  // 农历
   QCheckBox* Chkrun = nullptr;    // 农历闰月
+  QComboBox* CboEra = nullptr;      // 年号: one item per era, searched as its name is typed
+  QComboBox* CboEraYear = nullptr;  // the year of the era: 元年, 二年 …
   QComboBox* Cboshiqu = nullptr;  // time zone: the 24 whole-hour zones, then 当地时间 (the place's zone)
   QLabel* LabClock = nullptr;     // what the clock was at the entered moment
   QCheckBox* ChkStandardTime = nullptr;  // 按标准时: the second reading of a repeated hour
@@ -239,6 +242,16 @@ class TFrmMain : public QMainWindow {
   void UpdateClockIndicator();
   // Month, day, hour, minute, 农历 and 闰月 of the panel into a request.
   void ReadMomentLists(ChartRequest& r) const;
+  // The era entry (frmmain_eras.cpp): choosing an era (its position in the
+  // era list) or its year writes the lunar year into EdtYear and selects
+  // 农历; the era box offers the eras of the text typed in it. A lunar year
+  // entered otherwise (typed, stepped, a viewed case) shows its era, the
+  // chosen one while it covers the year, else that of the central dynasty;
+  // a civil date shows none.
+  void CboEraChoose(int era);
+  void CboEraTyped(const QString& text);
+  void CboEraYearChange();
+  void ShowEraOfDate();
   void BtnpaiClick();
   void SbtoZw_liuClick();
 
@@ -383,6 +396,7 @@ class TFrmMain : public QMainWindow {
   void BuildLayout();
   void BuildMenus();
   void BuildInputPanel();
+  void BuildEraInputs(QVBoxLayout* box);
   void ReadSettings();
   void SetTreeWidth(int width);
   void SetCommentHeight(int height);
@@ -392,6 +406,7 @@ class TFrmMain : public QMainWindow {
   std::map<std::string, QString> dialogFolders_;
   bool shown_ = false;
   bool closed_ = false;
+  bool showingEra_ = false;  // the era entry is being set from the date
 };
 
 }  // namespace lumtar

@@ -30,6 +30,7 @@
 #include "database.h"
 #include "dateinputs.h"
 #include "editordialogs.h"
+#include "eras.h"
 #include "files.h"
 #include "frmfenlei.h"
 #include "frmmain.h"
@@ -66,7 +67,29 @@ QTreeWidgetItem* MakeNode(const QString& text, int image) {
 
 int ImageOf(const CaseRecord& r) { return r.isMale != 0 ? kImageMale : kImageFemale; }
 
-QString CaseNodeText(const CaseRecord& r) { return QString::fromStdString(CaseText(r)); }
+// The era form of a case's lunar date from 619 to 1911, the years of the
+// calendars in use ("清康熙五十年八月十三日"): the date entered, or the lunar
+// date of the civil date entered; empty for other years and for a date that
+// does not exist.
+std::string CaseEraText(const CaseRecord& r) {
+  if (r.year < kFirstYear || r.year > 1912 || r.month < 1 || r.month > 12 || r.day < 1 || r.day > 30) return {};
+  if (r.isLunar == 1) return calendar::EraDateText(r.year, r.month, r.isLeapMonth == 1, r.day);
+  static calendar::MYiDateEx dates;
+  const DateTime civil{r.year, r.month, r.day, 12, 0};
+  if (!dates.IsValidSolarDate(civil)) return {};
+  DateTime lunar;
+  const bool leap = dates.SolarToLunar(civil, lunar);
+  return calendar::EraDateText(lunar.year, lunar.month, leap, lunar.day);
+}
+
+// The case as the tree shows it, with the era form of its date from 619 to
+// 1911 before the slot: "张三  农1711-8-13 清康熙五十年八月十三日|5".
+QString CaseNodeText(const CaseRecord& r) {
+  std::string text = CaseText(r);
+  const std::string era = CaseEraText(r);
+  if (!era.empty()) text.insert(text.rfind('|'), " " + era);
+  return QString::fromStdString(text);
+}
 
 // 0 the root, 1 a class, 2 a case.
 int Level(const QTreeWidgetItem* node) {

@@ -206,6 +206,7 @@ void TFrmMain::BuildInputPanel() {
   Chkrun = new QCheckBox(QStringLiteral("农历闰月"), PanelInput);
   Chkrun->setToolTip(QStringLiteral("是否农历闰月"));
   box->addWidget(Chkrun);
+  BuildEraInputs(box);
 
   Cboshiqu = MakeList(PanelInput, 25, false);
   Cboshiqu->setToolTip(QStringLiteral("时区"));

@@ -245,10 +245,15 @@ void ChartCanvas::DrawHeader() {
   // Birth block, under the chart on the left.
   SetFontSize(10);
   fontColour_ = kBlack;
-  y = kChartCentreY + kChartScale - h;
-  const double birthSteps[7] = {0, h + 2, h + 3, h + 3, h + 2, h + 3, h + 3};
-  for (double step : birthSteps) {
-    y += step;
+  // Seven lines, and before 1912 the era form of the lunar date under them:
+  // the block then starts a line higher, beside the chart's lowest point.
+  const double birthSteps[8] = {0, h + 2, h + 3, h + 3, h + 2, h + 3, h + 3, h + 3};
+  const bool eraLine = std::count_if(lines.begin(), lines.end(), [](const HeaderLine& l) {
+                         return l.block == HeaderBlock::Birth;
+                       }) > 7;
+  y = kChartCentreY + kChartScale - h - (eraLine ? birthSteps[7] : 0);
+  for (int k = 0; k < (eraLine ? 8 : 7); ++k) {
+    y += birthSteps[k];
     TextOut(x, y, next(HeaderBlock::Birth));
   }
 

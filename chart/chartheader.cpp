@@ -4,6 +4,7 @@
 #include <cstdarg>
 #include <cstdio>
 
+#include "eras.h"
 #include "vovirer.h"
 
 namespace lumtar {
@@ -102,6 +103,10 @@ std::vector<HeaderLine> HeaderLines(CVoVirer& engine) {
   if (h % 2 != 0) h += 1;
   lunar += Format(" %s时", Branch(h / 2 + 1));
   add(HeaderBlock::Birth, lunar);
+  // Before 1912 the lunar date as it was written then, by the era names.
+  const std::string era =
+      calendar::EraDateText(m.lunarDate.year, m.lunarDate.month, r.isLeapMonth != 0, m.lunarDate.day);
+  if (!era.empty()) add(HeaderBlock::Birth, "年号:" + era);
 
   add(HeaderBlock::Pillars, "姓名:" + r.NameUtf8());
   const int pillars[4] = {m.yearPillar, m.monthPillar, m.dayPillar, m.hourPillar};

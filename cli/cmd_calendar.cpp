@@ -8,6 +8,7 @@
 
 #include "calnames.h"
 #include "clicommon.h"
+#include "eras.h"
 #include "lunar.h"
 #include "timescale.h"
 #include "yidateex.h"
@@ -52,16 +53,35 @@ DateTime CivilDate(MYiDateEx& date, const std::string& text) {
   return t;
 }
 
-std::string LunarLine(MYiDateEx& date, const DateTime& civil) {
+// The era-name text of a lunar year, kept for the days of that year.
+class LunarYearEras {
+ public:
+  const std::string& Of(int year) {
+    if (!known_ || year != year_) {
+      text_ = calendar::obb_class().EraNamesOfYear(year);
+      year_ = year;
+      known_ = true;
+    }
+    return text_;
+  }
+
+ private:
+  bool known_ = false;
+  int year_ = 0;
+  std::string text_;
+};
+
+std::string LunarLine(MYiDateEx& date, LunarYearEras& eras, const DateTime& civil) {
   DateTime lunar;
   const bool leap = date.SolarToLunar(civil, lunar);
   return Tsv({DateText(civil.year, civil.month, civil.day), std::to_string(lunar.year), std::to_string(lunar.month),
               std::to_string(lunar.day), leap ? "1" : "0",
-              calendar::LunarMonthText(lunar.month, leap) + calendar::LunarDayText(lunar.day)});
+              calendar::LunarMonthText(lunar.month, leap) + calendar::LunarDayText(lunar.day), eras.Of(lunar.year)});
 }
 
 void RunLunar(const std::vector<std::string>& args, const std::string& to) {
   MYiDateEx date;
+  LunarYearEras eras;
   const std::vector<std::string> inputs = ExpandInputs(args);
   if (!to.empty() && inputs.size() != 1) throw UsageError("--to takes a single starting date");
   if (!to.empty()) {
@@ -70,7 +90,7 @@ void RunLunar(const std::vector<std::string>& args, const std::string& to) {
     const double lastJd = date.JulianDayOf(last);
     if (date.JulianDayOf(t) > lastJd) throw UsageError("--to date before the starting date");
     while (date.JulianDayOf(t) <= lastJd) {
-      std::cout << LunarLine(date, t) << '\n';
+      std::cout << LunarLine(date, eras, t) << '\n';
       date.AddOneDay(t);
     }
     return;
@@ -79,7 +99,7 @@ void RunLunar(const std::vector<std::string>& args, const std::string& to) {
   bool failed = false;
   for (const std::string& text : inputs) {
     try {
-      std::cout << LunarLine(date, CivilDate(date, text)) << '\n';
+      std::cout << LunarLine(date, eras, CivilDate(date, text)) << '\n';
     } catch (const std::exception& e) {
       if (inputs.size() == 1) throw;
       std::cout.flush();
@@ -90,7 +110,14 @@ void RunLunar(const std::vector<std::string>& args, const std::string& to) {
   if (failed) throw CommandError("some dates were not converted");
 }
 
-void RunSolar(int year, int month, int day, bool leap) {
+// With an era, the year is the era's year number (康熙 50 is 1711).
+void RunSolar(int year, int month, int day, bool leap, const std::string& era) {
+  if (!era.empty()) {
+    const calendar::EraLookup found = calendar::LookUpEra(era, year);
+    if (found.result != calendar::EraLookup::kFound)
+      throw CommandError(calendar::EraLookupMessage(era, year, found));
+    year = found.era->LunarYear(year);
+  }
   CheckYear(year);
   MYiDateEx date;
   const DateTime lunar{static_cast<int16_t>(year), static_cast<int16_t>(month), static_cast<int16_t>(day), 0, 0};
@@ -140,9 +167,11 @@ const RegisterCommands registerCalendar([](CLI::App& app) {
     CLI::App* cmd = app.add_subcommand("solar", "a lunar date to the civil date");
     auto values = std::make_shared<std::vector<int>>();
     auto leap = std::make_shared<bool>(false);
-    cmd->add_option("date", *values, "LUNARYEAR MONTH DAY")->required()->expected(3);
+    auto era = std::make_shared<std::string>();
+    cmd->add_option("date", *values, "LUNARYEAR MONTH DAY (with --era: ERA-YEAR MONTH DAY)")->required()->expected(3);
     cmd->add_flag("--leap", *leap, "the month is a leap month (闰)");
-    cmd->callback([values, leap] { RunSolar((*values)[0], (*values)[1], (*values)[2], *leap); });
+    cmd->add_option("--era", *era, "the year is a year of this era: ERA or DYNASTY:ERA (康熙, 唐:天宝)");
+    cmd->callback([values, leap, era] { RunSolar((*values)[0], (*values)[1], (*values)[2], *leap, *era); });
   }
   {
     CLI::App* cmd = app.add_subcommand("terms", "the solar terms of a year, Beijing time");

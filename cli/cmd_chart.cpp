@@ -20,6 +20,7 @@
 #include "chartheader.h"
 #include "chartstars.h"
 #include "chartlayout.h"
+#include "eras.h"
 #include "files.h"
 #include "inifile.h"
 #include "jpeg.h"
@@ -120,6 +121,8 @@ void AddChartOptions(CLI::App* cmd, ChartOptions& o) {
   cmd->add_option("--time", o.time, "birth time HH:MM on the clock of --zone or --tz")->required();
   cmd->add_flag("--lunar", o.lunar, "the date is a Chinese lunar date");
   cmd->add_flag("--leap", o.leap, "the lunar month is the leap month");
+  cmd->add_option("--era", o.era,
+                  "--date is ERA-YEAR-MONTH-DAY of this era, a lunar date: ERA or DYNASTY:ERA (康熙, 唐:天宝)");
   CLI::Option* zone = cmd->add_option_function<int>(
       "--zone", [&o](const int& v) { o.zone = v; }, "time-zone list position 0..23 (default 8, UTC+8)");
   CLI::Option* tz = cmd->add_option("--tz", o.tz,
@@ -184,6 +187,14 @@ ChartRequest RequestOf(const ChartOptions& o) {
   r.minute = static_cast<int16_t>(t.minute);
   r.isLunar = o.lunar ? 1 : 0;
   r.isLeapMonth = o.lunar && o.leap ? 1 : 0;
+  if (!o.era.empty()) {
+    // 康熙 50-8-13: the era's fiftieth year, a lunar date.
+    const calendar::EraLookup era = calendar::LookUpEra(o.era, d.year);
+    if (era.result != calendar::EraLookup::kFound) throw CommandError(calendar::EraLookupMessage(o.era, d.year, era));
+    r.year = Int16OrOutOfRange(era.era->LunarYear(d.year));
+    r.isLunar = 1;
+    r.isLeapMonth = o.leap ? 1 : 0;
+  }
 
   std::optional<Place> city;
   if (!o.city.empty()) {

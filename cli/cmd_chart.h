@@ -21,6 +21,7 @@ struct ChartOptions {
   std::string time;
   bool lunar = false;
   bool leap = false;
+  std::string era;           // the date is then era year, lunar month and day
   std::optional<int> zone;  // time-zone list position 0..23; none: 8, or the zone of --city
   std::string tz;           // an IANA zone whose clock the time is; excludes zone
   std::string dst = "auto";  // auto, on or off: how a repeated hour of tz is read
@@ -36,9 +37,9 @@ struct ChartOptions {
   std::string analysis;       // the analysis text of the natal chart (UTF-8)
 };
 
-// --name, --female, --date, --time, --lunar, --leap, --zone, --tz, --dst,
-// --city, --lon, --lat, --place, --settings, --json, --png, --jpg, --svg,
-// --scale, --pdf,
+// --name, --female, --date, --time, --lunar, --leap, --era, --zone, --tz,
+// --dst, --city, --lon, --lat, --place, --settings, --json, --png, --jpg,
+// --svg, --scale, --pdf,
 // --analysis and --program-dir.
 void AddChartOptions(CLI::App* cmd, ChartOptions& options);
 

@@ -310,6 +310,29 @@ class CasesUiTest : public QObject {
     QVERIFY(boxes.seen.empty());
   }
 
+  // Cases from 619 to 1911 show the era form of their lunar date (of the
+  // lunar year: 1912-02-17 is the last day of 宣统三年).
+  void casesOfHistoricalPersonsShowTheirEraDates() {
+    CaseRecord kangxi = MakeRecord({"弘历", "古人", 1711, 8, 13});
+    kangxi.isLunar = 1;
+    CaseRecord leap = MakeRecord({"戚继光", "古人", 1528, 10, 1});
+    leap.isLunar = 1;
+    leap.isLeapMonth = 1;
+    WriteStore(dir_->path(), {MakeRecord({"苏轼", "古人", 1037, 1, 8}), kangxi, leap,
+                              MakeRecord({"某人", "古人", 1912, 2, 18}), MakeRecord({"前人", "古人", 618, 12, 31}),
+                              MakeRecord({"末人", "古人", 1912, 2, 17})});
+    Boxes boxes;
+    auto w = Start();
+    QVERIFY(w);
+    QCOMPARE(ChildTexts(ClassNamed(*w, QStringLiteral("古人"))),
+             (QStringList{QStringLiteral("末人  公1912-2-17 清宣统三年十二月三十日|5"),
+                          QStringLiteral("前人  公618-12-31|4"), QStringLiteral("某人  公1912-2-18|3"),
+                          QStringLiteral("戚继光  农闰1528-10-1 明嘉靖七年闰十月初一日|2"),
+                          QStringLiteral("弘历  农1711-8-13 清康熙五十年八月十三日|1"),
+                          QStringLiteral("苏轼  公1037-1-8 北宋景祐三年十二月十九日|0")}));
+    QVERIFY(boxes.seen.empty());
+  }
+
   void anEmptyStoreShowsTheClassesOnly() {
     WriteSettings("[classes]\r\ncount=1\r\n1=亲友\r\n");
     Boxes boxes;

@@ -1,10 +1,13 @@
 // The main window driven through its real widgets: the start and close
 // sequences with dat/xminit.ini, the input panel, places, the chart buttons
 // and the skin menu.
+#include <QAbstractItemView>
 #include <QAction>
 #include <QCheckBox>
 #include <QComboBox>
+#include <QCompleter>
 #include <QDateTime>
+#include <QInputMethodEvent>
 #include <QLineEdit>
 #include <QMenu>
 #include <QPushButton>
@@ -23,6 +26,7 @@
 #include <memory>
 #include <vector>
 
+#include "chartheader.h"
 #include "dateinputs.h"
 #include "files.h"
 #include "frmliu.h"
@@ -101,6 +105,27 @@ void ClickArrow(QSpinBox* upDown, bool up) {
   QRect r = upDown->style()->subControlRect(QStyle::CC_SpinBox, &opt,
                                             up ? QStyle::SC_SpinBoxUp : QStyle::SC_SpinBoxDown, upDown);
   QTest::mouseClick(upDown, Qt::LeftButton, {}, r.center());
+}
+
+// Text typed through an input method, as Chinese is typed: committed into
+// the widget, replacing its selection.
+void CommitText(QWidget* widget, const QString& text) {
+  QInputMethodEvent event;
+  event.setCommitString(text);
+  QCoreApplication::sendEvent(widget, &event);
+}
+
+// A list item chosen by the user: the list opened and the item clicked.
+void ChooseFromList(QComboBox* list, const QString& item) {
+  const int index = list->findText(item);
+  QVERIFY2(index >= 0, qPrintable(item));
+  list->showPopup();
+  QAbstractItemView* view = list->view();
+  QTRY_VERIFY(view->isVisible());
+  view->scrollTo(view->model()->index(index, 0));
+  QTest::mouseClick(view->viewport(), Qt::LeftButton, {}, view->visualRect(view->model()->index(index, 0)).center());
+  QTRY_VERIFY(!view->isVisible());
+  QCOMPARE(list->currentIndex(), index);
 }
 
 const QString kFormatHelp = QString::fromUtf8(
@@ -566,6 +591,98 @@ class FrmMainTest : public QObject {
     w->BtnpaiClick();
     QCOMPARE(boxes.Seen(), QStringList{box});
     QCOMPARE(w->natalChartShown, uint8_t(0));
+  }
+
+  // A birth written with an era name, entered as a user does: 康熙 typed
+  // into the era box (through the input method) offers 清 康熙; its year
+  // list then offers the era's sixty-one years; 五十年, 八月, 十三日 give the
+  // chart of 1711-09-25.
+  void anEraDateOfBirthCharts() {
+    Boxes boxes;
+    auto w = Start();
+    QVERIFY(w);
+    FillBirth(*w);
+    QVERIFY(w->Rdogl->isChecked());
+    QCOMPARE(w->CboEra->currentIndex(), -1);  // a civil date has no era
+
+    QAbstractItemView* popup = w->CboEra->completer()->popup();
+    auto offered = [&] {
+      QStringList rows;
+      for (int i = 0; i < popup->model()->rowCount(); ++i) rows << popup->model()->index(i, 0).data().toString();
+      return rows;
+    };
+    w->CboEra->lineEdit()->setFocus();
+    CommitText(w->CboEra->lineEdit(), QStringLiteral("建武"));
+    QTRY_VERIFY(popup->isVisible());
+    QCOMPARE(offered(), (QStringList{QStringLiteral("东汉 建武 25-56"), QStringLiteral("西晋 建武 304"),
+                                     QStringLiteral("东晋 建武 317-318"), QStringLiteral("南齐 建武 494-498"),
+                                     QStringLiteral("东汉 建武中元 56-57")}));
+    w->CboEra->lineEdit()->selectAll();
+    CommitText(w->CboEra->lineEdit(), QStringLiteral("康熙"));
+    QCOMPARE(offered(), QStringList{QStringLiteral("清 康熙 1662-1722")});
+    QTRY_VERIFY(popup->isVisible());
+    const QRect row = popup->visualRect(popup->model()->index(0, 0));
+    QTest::mouseClick(popup->viewport(), Qt::LeftButton, {}, row.center());
+    QCOMPARE(w->CboEra->currentText(), QStringLiteral("清 康熙 1662-1722"));
+    QCOMPARE(w->CboEraYear->count(), 61);
+    QCOMPARE(w->CboEraYear->currentText(), QStringLiteral("元年"));
+    QCOMPARE(w->EdtYear->text(), QStringLiteral("1662"));
+    QVERIFY(w->Rdonl->isChecked());
+
+    ChooseFromList(w->CboEraYear, QStringLiteral("五十年"));
+    QCOMPARE(w->EdtYear->text(), QStringLiteral("1711"));
+    ChooseFromList(w->cbom, QStringLiteral("8月"));
+    ChooseFromList(w->cbod, QStringLiteral("13日"));
+    QVERIFY(!w->Chkrun->isChecked());
+    QTest::mouseClick(w->Btnpai, Qt::LeftButton);
+    QVERIFY2(boxes.seen.empty(), qPrintable(boxes.Seen().join(QLatin1Char('\n'))));
+    QCOMPARE(w->natalChartShown, uint8_t(1));
+    const ChartModel& m = w->VoVirer->model;
+    QCOMPARE(m.beijingMoment, (DateTime{1711, 9, 25, 10, 30}));
+    QCOMPARE(m.lunarDate, (DateTime{1711, 8, 13, 10, 30}));
+    QCOMPARE(w->currentCase.year, int16_t(1711));
+    QCOMPARE(w->currentCase.isLunar, uint8_t(1));
+    bool eraLine = false;
+    for (const HeaderLine& l : HeaderLines(*w->VoVirer)) eraLine |= l.text == "年号:清康熙五十年八月十三日";
+    QVERIFY(eraLine);
+    // The era stays shown with the date it gave.
+    QCOMPARE(w->CboEra->currentText(), QStringLiteral("清 康熙 1662-1722"));
+    QCOMPARE(w->CboEraYear->currentText(), QStringLiteral("五十年"));
+
+    // A lunar year typed shows its era: the central dynasty's of that month.
+    w->EdtYear->setText(QStringLiteral("1036"));
+    QCOMPARE(w->CboEra->currentText(), QStringLiteral("北宋 景祐 1034-1038"));
+    QCOMPARE(w->CboEraYear->currentText(), QStringLiteral("三年"));
+    w->EdtYear->setText(QStringLiteral("1990"));
+    QCOMPARE(w->CboEra->currentIndex(), -1);
+    QCOMPARE(w->CboEra->currentText(), QString());
+    w->EdtYear->setText(QStringLiteral("1711"));
+    QCOMPARE(w->CboEraYear->currentText(), QStringLiteral("五十年"));
+    w->Rdogl->setChecked(true);  // a civil date: no era
+    QCOMPARE(w->CboEra->currentText(), QString());
+    QCOMPARE(w->EdtYear->text(), QStringLiteral("1711"));
+  }
+
+  // An era whose name several dynasties used is chosen from the list by
+  // Enter (the first offered) or by its dynasty typed with it.
+  void anEraIsTakenByEnterOrByDynasty() {
+    auto w = Start();
+    QVERIFY(w);
+    w->CboEra->lineEdit()->setFocus();
+    CommitText(w->CboEra->lineEdit(), QStringLiteral("南齐 建"));
+    QTest::keyClick(w->CboEra->lineEdit(), Qt::Key_Return);
+    QCOMPARE(w->CboEra->currentText(), QStringLiteral("南齐 建元 479-482"));
+    w->CboEra->lineEdit()->selectAll();
+    CommitText(w->CboEra->lineEdit(), QStringLiteral("元世祖"));
+    QTest::keyClick(w->CboEra->lineEdit(), Qt::Key_Return);
+    QCOMPARE(w->CboEra->currentText(), QStringLiteral("元 中统 1260-1264"));
+    // Text that names no era leaves the era chosen before.
+    w->CboEra->lineEdit()->selectAll();
+    CommitText(w->CboEra->lineEdit(), QStringLiteral("某某"));
+    QTest::keyClick(w->CboEra->lineEdit(), Qt::Key_Return);
+    w->Edtname->setFocus();
+    QCOMPARE(w->CboEra->currentText(), QStringLiteral("元 中统 1260-1264"));
+    QCOMPARE(w->EdtYear->text(), QStringLiteral("1260"));
   }
 
   void aNameKeepsToItsTenBytes() {

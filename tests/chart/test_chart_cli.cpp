@@ -86,6 +86,11 @@ TEST_F(ChartCli, BadInputGivesTheMessage) {
       {"--date 618-12-31 --time 12:00", 1, "时间越界，年份在619-2100之间\n"},
       {"--date 66155-01-01 --time 12:00", 1, "时间越界，年份在619-2100之间\n"},  // 619 + 65536
       {"--date 1999-12-30 --time 12:00 --lunar", 1, "不存在这个农历日期，无法转换到公历！\n"},
+      {"--era 康熙 --date 62-1-1 --time 12:00", 1, "年号康熙没有第62年：\n清:康熙  1662-1722  共61年\n"},
+      {"--era 永安 --date 3-1-1 --time 12:00", 1,
+       "几个朝代都用过年号永安，请写明朝代（朝代:年号）：\n孙吴:永安  258-264  共7年\n西晋:永安  304  共1年\n"
+       "北魏:永安  528-530  共3年\n西夏:永安  1098-1100  共3年\n"},
+      {"--era 东汉:建武 --date 5-1-1 --time 12:00", 1, "时间越界，年份在619-2100之间\n"},
       {"--date 2001-04-01 --time 12:00 --zone 24", 1, "时区应在0-23之间\n"},
       {"--date 2001-04-01 --time 12:00 --zone 264", 1, "时区应在0-23之间\n"},  // 8 + 256
       {"--date 2001-04-01 --time 12:00 --lon 180:0", 1, "经度在-180至180之间，纬度在-90至90之间\n"},
@@ -104,4 +109,25 @@ TEST_F(ChartCli, BadInputGivesTheMessage) {
       EXPECT_EQ(run.err, c.message) << c.args;
     }
   }
+}
+
+// --era: the date is an era year, a lunar month and day.
+TEST_F(ChartCli, EraDate) {
+  CliRun run = Cli("--era 康熙 --date 50-8-13 --time 12:00 --json");
+  ASSERT_EQ(run.status, 0) << run.err;
+  nlohmann::json j = nlohmann::json::parse(run.out);
+  EXPECT_EQ(j["request"]["year"], 1711);
+  EXPECT_EQ(j["request"]["isLunar"], true);
+  EXPECT_EQ(j["beijingMoment"]["month"], 9);
+  EXPECT_EQ(j["beijingMoment"]["day"], 25);
+  EXPECT_EQ(j["header"][9], "农历:一七一一年 八月 十三日 午时");
+  EXPECT_EQ(j["header"][10], "年号:清康熙五十年八月十三日");
+  // With a dynasty, and a leap month.
+  run = Cli("--era 明:嘉靖 --date 7-10-1 --leap --time 12:00 --json");
+  ASSERT_EQ(run.status, 0) << run.err;
+  j = nlohmann::json::parse(run.out);
+  EXPECT_EQ(j["beijingMoment"]["year"], 1528);
+  EXPECT_EQ(j["beijingMoment"]["month"], 11);
+  EXPECT_EQ(j["beijingMoment"]["day"], 12);
+  EXPECT_EQ(j["header"][10], "年号:明嘉靖七年闰十月初一日");
 }
