@@ -41,7 +41,6 @@
 #include "inifile.h"
 #include "msgbox.h"
 #include "picturebox.h"
-#include "preview.h"
 #include "printing.h"
 #include "chartdraw.h"
 #include "vovirer.h"
@@ -925,15 +924,10 @@ class EditorTest : public QObject {
 
   // The page shows its ground colour at once, under every skin as in the
   // standard look: set, then 默认.
-  void analysisColourShowsAtOnceUnderEverySkin_data() {
-    QTest::addColumn<QString>("skin");
-    QTest::newRow("standard look") << QString();
-    for (const char* name : {"Mx1", "墨夜", "青瓷"}) QTest::newRow(name) << QString::fromUtf8(name);
-  }
+  void analysisColourShowsAtOnceUnderEverySkin_data() { test::AddSkinRows(); }
   void analysisColourShowsAtOnceUnderEverySkin() {
     QFETCH(QString, skin);
-    test::CopyFolder(std::filesystem::path(LUMTAR_SOURCE_DIR) / "data/skins", *dir_ / "skins");
-    test::ChooseSkin(dir_->path(), skin.toStdString());
+    test::UseShippedSkin(dir_->path(), skin);
     Boxes boxes;
     Dialogs dialogs;
     auto w = Start();

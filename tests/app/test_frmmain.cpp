@@ -36,7 +36,6 @@
 #include "inifile.h"
 #include "msgbox.h"
 #include "picturebox.h"
-#include "preview.h"
 #include "tempdir.h"
 #include "vovirer.h"
 #include "widgets.h"
@@ -374,16 +373,11 @@ class FrmMainTest : public QObject {
 
   // The client size stays what was stored, restart after restart, whether
   // or not a skin changes the menu bar's height.
-  void theClientSizeSurvivesRestarts_data() {
-    QTest::addColumn<QString>("skin");
-    QTest::newRow("standard look") << QString();
-    for (const char* name : {"Mx1", "墨夜", "青瓷"}) QTest::newRow(name) << QString::fromUtf8(name);
-  }
+  void theClientSizeSurvivesRestarts_data() { test::AddSkinRows(); }
   void theClientSizeSurvivesRestarts() {
     QFETCH(QString, skin);
-    test::CopyFolder(std::filesystem::path(LUMTAR_SOURCE_DIR) / "data/skins", *dir_ / "skins");
     WriteSettings("[winpos]\r\nleft=40\r\ntop=30\r\nwidth=850\r\nheight=600\r\nstate=0\r\n");
-    test::ChooseSkin(dir_->path(), skin.toStdString());
+    test::UseShippedSkin(dir_->path(), skin);
     Boxes boxes;
     for (int start = 0; start < 3; ++start) {
       auto w = Start();

@@ -6,11 +6,13 @@
 #include <QString>
 #include <QtTest/QTest>
 
+#include <filesystem>
 #include <functional>
 #include <memory>
 
 #include "frmfenlei.h"
 #include "frmmain.h"
+#include "preview.h"
 
 namespace lumtar::test {
 
@@ -43,6 +45,21 @@ inline std::function<int(QDialog&)> SaveIntoClass(const QString& className) {
     save->BtnOkClick();
     return save->result();
   };
+}
+
+// The rows of a test run in the standard look and under every skin the
+// program ships: a column "skin", empty for the standard look.
+inline void AddSkinRows() {
+  QTest::addColumn<QString>("skin");
+  QTest::newRow("standard look") << QString();
+  for (const char* name : {"Mx1", "墨夜", "青瓷"}) QTest::newRow(name) << QString::fromUtf8(name);
+}
+
+// Gives a program folder the skins the program ships and chooses the one
+// named in its dat/xminit.ini (empty: the setting stays as it is).
+inline void UseShippedSkin(const std::filesystem::path& programDir, const QString& skin) {
+  CopyFolder(std::filesystem::path(LUMTAR_SOURCE_DIR) / "data/skins", programDir / "skins");
+  ChooseSkin(programDir, skin.toStdString());
 }
 
 }  // namespace lumtar::test
