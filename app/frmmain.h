@@ -28,6 +28,7 @@
 #include "chartrequest.h"
 #include "birthclock.h"
 #include "placesearch.h"
+#include "database.h"
 #include "places.h"
 #include "searchcriteria.h"
 
@@ -176,6 +177,9 @@ class TFrmMain : public QMainWindow {
   bool caseLoaded = false;             // a stored case is being viewed
   int loadedSlot = -1;
   std::filesystem::path loadedCommentPath;
+  // The viewed case as it was read: a save back first makes sure that
+  // another program has not changed it, or renumbered the store, since.
+  ViewedCase viewedCase;
   uint8_t natalChartShown = 0;         // a natal chart is on screen
   int annualTimeZoneIndex = kDefaultTimeZoneIndex;  // proposal for the next annual chart (or kLocalTimeZoneIndex)
   double annualMomentJd = 0;           // its moment, civil time in that zone
@@ -328,6 +332,11 @@ class TFrmMain : public QMainWindow {
   void ShowSaveMode(bool savesViewedCase);
   // Leaves the viewed case: nothing is saved back any more ("存新").
   void LeaveViewedCase();
+  // After a store operation failed: says why. When another program
+  // renumbered or changed the store, the window drops every slot it held
+  // (the viewed case and the tree) and reads the store again. `unsaved`
+  // tells that an edited comment was not saved and stays in the editor.
+  void ReportStoreFault(bool unsaved = false);
   QTreeWidgetItem* ClassNode(const QString& name) const;
   // The names of the class nodes, in tree order.
   QStringList TreeClassNames() const;

@@ -267,9 +267,20 @@ void TFrmMain::FillTree(const std::vector<int>& slotList) {
   };
   if (XmInit)
     for (const QString& name : ReadClassList(*XmInit, QString())) addClass(name);
-  if (DataBase->BeginScan()) {
+  bool scanning = DataBase->BeginScan();
+  std::vector<int> fresh;
+  if (!scanning && DataBase->LastFault() == StoreFault::kChanged) {
+    // The slots belong to a numbering another program replaced: the newest
+    // cases of the store as it is now instead.
+    DataBase->Adopt();
+    LeaveViewedCase();
+    fresh = StartUpSlots();
+    scanning = DataBase->BeginScan();
+  }
+  const std::vector<int>& slotsToShow = fresh.empty() ? slotList : fresh;
+  if (scanning) {
     CaseRecord record;
-    for (int slot : slotList) {
+    for (int slot : slotsToShow) {
       if (!DataBase->ReadScanned(slot, &record)) continue;
       const QString className = ShownClassName(QString::fromStdString(record.ClassNameUtf8()));
       auto it = classOf.constFind(FoldedClassName(className));
@@ -405,12 +416,16 @@ void TFrmMain::MoveCaseTo(int classPosition) {
   QTreeWidgetItem* root = Tree->topLevelItem(0);
   if (slot < 0 || !root || classPosition < 0 || classPosition >= root->childCount()) return;
   QTreeWidgetItem* target = root->child(classPosition);
-  CaseRecord record;
-  if (!DataBase->ReadRecord(slot, &record)) return;
-  record.SetClassName(target->text(0).toStdString());
-  if (!DataBase->WriteRecord(slot, record)) return;
+  const std::string className = target->text(0).toStdString();
+  if (!DataBase->SetClassName({slot}, className)) {
+    ReportStoreFault();
+    return;
+  }
   // A later "存旧" writes the viewed case back in its new class.
-  if (caseLoaded && slot == loadedSlot) std::copy(std::begin(record.className), std::end(record.className), currentCase.className);
+  if (caseLoaded && slot == loadedSlot) {
+    currentCase.SetClassName(className);
+    viewedCase.record.SetClassName(className);
+  }
   const QString text = node->text(0);
   const int image = node->data(0, kImageRole).toInt();
   delete node;
@@ -428,7 +443,22 @@ void TFrmMain::LeaveViewedCase() {
   caseLoaded = false;
   loadedSlot = -1;
   loadedCommentPath.clear();
+  viewedCase = ViewedCase{};
   ShowSaveMode(false);
+}
+
+void TFrmMain::ReportStoreFault(bool unsaved) {
+  const StoreFault fault = DataBase->LastFault();
+  QString text = QString::fromUtf8(StoreFaultMessage(fault == StoreFault::kNone ? StoreFault::kFailed : fault));
+  if (fault == StoreFault::kChanged) {
+    // Every slot the window holds may name another case now.
+    DataBase->Adopt();
+    LeaveViewedCase();
+    FillTree(StartUpSlots());
+    text += QStringLiteral("\r\n命例列表已重新读取，请重新查看命例。");
+  }
+  if (unsaved) text += QStringLiteral("\r\n编辑框中的评语没有保存，仍留在编辑框中。");
+  ShowMessage(this, text, QStringLiteral("错误"), MsgIcon::Error);
 }
 
 namespace {
@@ -445,27 +475,26 @@ void TFrmMain::SbtoSaveClick() {
     if (!AskYesNo(this, QStringLiteral("要修改“%1”这条记录吗？").arg(QString::fromStdString(currentCase.NameUtf8())),
                   QStringLiteral("提示"), MsgIcon::Information))
       return;
-    // A case without a usable document of its own gets one now: an
-    // unreadable document is never written over, nor one that another case
-    // names as well (a store written elsewhere), whose comment would change
-    // with this one.
-    if (loadedCommentPath.empty() || DataBase->CommentShared(currentCase)) {
-      CaseRecord named = currentCase;
-      if (DataBase->ChooseCommentName(&named)) {
-        std::copy(std::begin(named.commentName), std::end(named.commentName), currentCase.commentName);
-        loadedCommentPath = DataBase->CommentPath(currentCase);
+    // The store writes the document and the record together, and only
+    // while both are still what the view read.
+    CaseRecord record = currentCase;
+    if (!DataBase->SaveCase(&viewedCase, &record, WriteRtf(*RedtPingYu->document()))) {
+      if (DataBase->LastFault() == StoreFault::kFailed) {
+        ShowMessage(this, kSaveFailed, QStringLiteral("错误"), MsgIcon::Error);
+      } else {
+        ReportStoreFault(RedtPingYu->document()->isModified());
       }
+      return;
     }
-    bool saved = !loadedCommentPath.empty() && SaveRtfFile(loadedCommentPath, *RedtPingYu->document());
-    if (saved) RedtPingYu->document()->setModified(false);
-    saved = DataBase->WriteRecord(loadedSlot, currentCase) && saved;
+    currentCase = record;
+    loadedCommentPath = DataBase->CommentPath(currentCase);
+    RedtPingYu->document()->setModified(false);
     if (QTreeWidgetItem* node = CaseNode(loadedSlot)) {
       node->setText(0, CaseNodeText(currentCase));
       node->setIcon(0, CaseIcon(ImageOf(currentCase)));
       node->setData(0, kImageRole, ImageOf(currentCase));
     }
-    if (saved) ShowMessage(this, QStringLiteral("已保存编辑后的命例。"), kAppCaption);
-    else ShowMessage(this, kSaveFailed, QStringLiteral("错误"), MsgIcon::Error);
+    ShowMessage(this, QStringLiteral("已保存编辑后的命例。"), kAppCaption);
     return;
   }
   if (!natalChartShown) {
@@ -481,17 +510,9 @@ void TFrmMain::SbtoSaveClick() {
   // (perhaps written elsewhere) held there.
   SetCaseClock(chartRequest, &record);
   record.SetClassName(dialog.className.toStdString());
-  // The document is written before the record: its file reserves the name,
-  // and a record is only ever added with its document in place.
-  std::filesystem::path comment;
-  if (DataBase->ChooseCommentName(&record)) comment = DataBase->CommentPath(record);
-  if (comment.empty() || !SaveRtfFile(comment, *RedtPingYu->document())) {
-    ShowMessage(this, kSaveFailed, QStringLiteral("错误"), MsgIcon::Error);
-    return;
-  }
-  if (DataBase->AppendRecord(&record) < 0) {
-    DeleteFileIfExists(comment);
-    ShowMessage(this, kSaveFailed, QStringLiteral("错误"), MsgIcon::Error);
+  if (!DataBase->AddCase(&record, WriteRtf(*RedtPingYu->document()))) {
+    if (DataBase->LastFault() == StoreFault::kFailed) ShowMessage(this, kSaveFailed, QStringLiteral("错误"), MsgIcon::Error);
+    else ReportStoreFault();
     return;
   }
   currentCase = record;
@@ -516,8 +537,15 @@ void TFrmMain::pop_viewClick() {
     ShowMessage(this, kSelectCase, kAppCaption);
     return;
   }
-  CaseRecord record;
-  if (!DataBase->ReadRecord(slot, &record)) return;
+  ViewedCase viewed;
+  std::string document;
+  if (!DataBase->ReadCase(slot, &viewed, &document)) {
+    // A deleted case stays silent; a store another program changed is
+    // read again.
+    if (DataBase->LastFault() != StoreFault::kNone) ReportStoreFault();
+    return;
+  }
+  const CaseRecord& record = viewed.record;
   AskSaveComment();
 
   currentCase = record;
@@ -542,13 +570,16 @@ void TFrmMain::pop_viewClick() {
   caseLoaded = true;
   loadedSlot = slot;
   loadedCommentPath = DataBase->CommentPath(record);
-  if (!loadedCommentPath.empty() && FileExists(loadedCommentPath)) {
+  viewedCase = viewed;
+  if (viewed.document != ViewedCase::Document::kNone) {
     RedtPingYu->clear();
-    QString error;
-    if (!LoadRtfFile(loadedCommentPath, RedtPingYu->document(), &error)) {
+    QString error = viewed.document == ViewedCase::Document::kTooLarge ? QStringLiteral("文件过大")
+                                                                        : QStringLiteral("无法读取文件");
+    if (viewed.document != ViewedCase::Document::kRead || !ReadRtf(document, RedtPingYu->document(), &error)) {
       // Saving back would replace a document that could not be read with
       // the empty editor; the case gets a new document instead.
       loadedCommentPath.clear();
+      viewedCase.document = ViewedCase::Document::kUnreadable;
       ShowMessage(this, QStringLiteral("评语文件无法读取，保存时不会覆盖它：") + error, QStringLiteral("错误"),
                   MsgIcon::Error);
     }
@@ -584,22 +615,20 @@ void TFrmMain::pop_deleteClick() {
                 MsgIcon::Warning, true))
     return;
   const bool viewed = caseLoaded && slot == loadedSlot;
-  std::filesystem::path comment;
   if (viewed) {
     if (!AskYesNo(this, QStringLiteral("确定要删除当前正在查看的命例吗？"), QStringLiteral("提示"), MsgIcon::Warning))
       return;
+  }
+  // The record first, then its document: when the store cannot be written
+  // the case stays whole, document and node included.
+  if (!DataBase->DeleteCases({slot})) {
+    ReportStoreFault();
+    return;
+  }
+  if (viewed) {
     RedtDuan->clear();
     natalChartShown = 0;
-    comment = loadedCommentPath;
-  } else {
-    CaseRecord record;
-    record.slot = -1;  // stays so when the slot is out of range
-    if (DataBase->ReadRecord(slot, &record) || record.slot == slot) comment = DataBase->CommentPath(record);
   }
-  // The record first: when the store cannot be written the case stays
-  // whole, document and node included.
-  if (!DataBase->MarkDeleted(slot)) return;
-  DataBase->DeleteComments({comment});
   delete node;
   // Saving must not bring the deleted case back.
   if (viewed) LeaveViewedCase();
@@ -659,13 +688,15 @@ void TFrmMain::pop_class_renameClick() {
     Tree->setCurrentItem(existing);
     return;
   }
-  for (int i = 0; i < node->childCount(); ++i) {
-    const int slot = SlotOfCaseText(node->child(i)->text(0));
-    CaseRecord record;
-    if (!DataBase->ReadRecord(slot, &record)) continue;
-    record.SetClassName(name.toStdString());
-    DataBase->WriteRecord(slot, record);
-    if (caseLoaded && slot == loadedSlot) currentCase.SetClassName(name.toStdString());
+  std::vector<int> slotList;
+  for (int i = 0; i < node->childCount(); ++i) slotList.push_back(SlotOfCaseText(node->child(i)->text(0)));
+  if (!DataBase->SetClassName(slotList, name.toStdString())) {
+    ReportStoreFault();
+    return;
+  }
+  if (caseLoaded && std::find(slotList.begin(), slotList.end(), loadedSlot) != slotList.end()) {
+    currentCase.SetClassName(name.toStdString());
+    viewedCase.record.SetClassName(name.toStdString());
   }
   if (XmInit) RenameClassInList(*XmInit, oldName, name);
   node->setText(0, name);
@@ -677,21 +708,14 @@ void TFrmMain::pop_class_deleteClick() {
   if (!AskYesNo(this, QStringLiteral("确定要删除“") + node->text(0) + QStringLiteral("”这个类别吗？"),
                 QStringLiteral("注意"), MsgIcon::Warning))
     return;
-  bool viewedDeleted = false;
-  std::vector<std::filesystem::path> comments;
-  for (int i = 0; i < node->childCount(); ++i) {
-    const int slot = SlotOfCaseText(node->child(i)->text(0));
-    CaseRecord record;
-    record.slot = -1;  // stays so when the slot is out of range
-    const bool read = DataBase->ReadRecord(slot, &record) || record.slot == slot;
-    if (!DataBase->MarkDeleted(slot)) continue;
-    if (read) comments.push_back(DataBase->CommentPath(record));
-    viewedDeleted = viewedDeleted || (caseLoaded && slot == loadedSlot);
+  std::vector<int> slotList, deleted;
+  for (int i = 0; i < node->childCount(); ++i) slotList.push_back(SlotOfCaseText(node->child(i)->text(0)));
+  if (!DataBase->DeleteCases(slotList, &deleted)) {
+    ReportStoreFault();
+    return;
   }
-  // Once every case is marked, so that the store is read once.
-  DataBase->DeleteComments(comments);
   delete node;
-  if (viewedDeleted) LeaveViewedCase();
+  if (caseLoaded && std::find(deleted.begin(), deleted.end(), loadedSlot) != deleted.end()) LeaveViewedCase();
 }
 
 void TFrmMain::pop_class_saveClick() {
@@ -706,7 +730,10 @@ void TFrmMain::pop_class_saveClick() {
 void TFrmMain::pop_searchClick() {
   TFrmSearch dialog(searchCriteria, *DataBase, XmInit.get(), this, TreeClassNames());
   RunDialog(runCaseDialog, dialog);
-  if (!dialog.showResult) return;
+  if (!dialog.showResult) {
+    if (DataBase->LastFault() == StoreFault::kChanged) ReportStoreFault();
+    return;
+  }
   FillTree(dialog.foundSlots);
   OpenFewFoundCases();
 }
@@ -717,7 +744,10 @@ void TFrmMain::pop_showallClick() {
     return;
   }
   std::vector<int> slotList;
-  DataBase->SearchRecords(SearchCriteria{}, &slotList);
+  if (!DataBase->SearchRecords(SearchCriteria{}, &slotList)) {
+    ReportStoreFault();
+    return;
+  }
   if (slotList.empty()) {
     ShowMessage(this, QString::fromUtf8(kNothingFoundMessage), QStringLiteral("信息"), MsgIcon::Information);
     return;
@@ -792,8 +822,15 @@ void TFrmMain::mnuF_importClick() {
     return;
   }
   // The store replaces its files itself and keeps the old ones on failure.
-  if (!DataBase->ImportStore(folder)) {
-    ShowMessage(this, QStringLiteral("导入没有完成，原有的历史记录没有改变。"), QStringLiteral("错误"), MsgIcon::Error);
+  // It takes the file chosen, whatever other letter cases of its name the
+  // folder holds.
+  std::vector<std::string> skipped;
+  if (!DataBase->ImportStore(folder, file.filename().string(), &skipped)) {
+    ShowMessage(this,
+                DataBase->LastFault() == StoreFault::kBusy
+                    ? QString::fromUtf8(kStoreBusyMessage)
+                    : QStringLiteral("导入没有完成，原有的历史记录没有改变。"),
+                QStringLiteral("错误"), MsgIcon::Error);
     return;
   }
   // Slots now name the imported cases: nothing of the old store may be
@@ -801,7 +838,9 @@ void TFrmMain::mnuF_importClick() {
   // declines to close.
   LeaveViewedCase();
   FillTree(StartUpSlots());
-  ShowMessage(this, QString::fromUtf8(kImportDoneMessage), kAppCaption);
+  QString done = QString::fromUtf8(kImportDoneMessage);
+  if (!skipped.empty()) done += QStringLiteral("\r\n") + QString::fromUtf8(SkippedDocumentsText(skipped));
+  ShowMessage(this, done, kAppCaption);
   close();
 }
 
@@ -818,7 +857,10 @@ void TFrmMain::mnuF_compactClick() {
   // its slot still names the record.
   AskSaveComment();
   if (!DataBase->CompactStore()) {
-    ShowMessage(this, QStringLiteral("整理没有完成，记录文件没有改变。"), QStringLiteral("错误"), MsgIcon::Error);
+    ShowMessage(this,
+                DataBase->LastFault() == StoreFault::kBusy ? QString::fromUtf8(kStoreBusyMessage)
+                                                           : QStringLiteral("整理没有完成，记录文件没有改变。"),
+                QStringLiteral("错误"), MsgIcon::Error);
     return;
   }
   ShowMessage(this, QString::fromUtf8(kCompactDoneMessage), kAppCaption);

@@ -1,15 +1,10 @@
 #include "database.h"
 
-#include <fcntl.h>
-#include <sys/file.h>
-#include <sys/stat.h>
-#include <unistd.h>
-
-#include <cerrno>
+#include <algorithm>
 #include <climits>
 #include <cstring>
 #include <iterator>
-#include <system_error>
+#include <random>
 #include <set>
 #include <string_view>
 #include <utility>
@@ -23,36 +18,7 @@ namespace {
 constexpr int64_t kRecordBytes = kCaseRecordSize;
 // Records read at a time by the sequential passes (search, compaction).
 constexpr int kChunkRecords = 1024;
-
-// An open descriptor of the store holding a lock; closed when it goes out of
-// scope. Readers share the file, writers hold it alone; a lock held
-// elsewhere makes the open fail at once.
-class StoreFile {
- public:
-  StoreFile(const std::string& path, int flags, int lock) {
-    if (path.empty()) return;
-    fd_ = ::open(path.c_str(), flags | O_CLOEXEC, 0644);
-    if (fd_ >= 0 && ::flock(fd_, lock | LOCK_NB) != 0) Close();
-  }
-  ~StoreFile() { Close(); }
-  StoreFile(const StoreFile&) = delete;
-  StoreFile& operator=(const StoreFile&) = delete;
-
-  bool ok() const { return fd_ >= 0; }
-  int fd() const { return fd_; }
-  int64_t Size() const {
-    struct stat st;
-    return ::fstat(fd_, &st) == 0 ? static_cast<int64_t>(st.st_size) : -1;
-  }
-  int Release() { return std::exchange(fd_, -1); }
-
- private:
-  void Close() {
-    if (fd_ >= 0) ::close(fd_);
-    fd_ = -1;
-  }
-  int fd_ = -1;
-};
+using LockMode = FolderLock::Mode;
 
 int WholeRecords(int64_t size) {
   if (size <= 0) return 0;
@@ -60,31 +26,11 @@ int WholeRecords(int64_t size) {
   return n > INT_MAX ? INT_MAX : static_cast<int>(n);
 }
 
-// Moves all `size` bytes through pread or pwrite, or fails.
-template <typename Io, typename Bytes>
-bool TransferAt(Io io, int fd, int64_t offset, Bytes* p, std::size_t size) {
-  while (size > 0) {
-    ssize_t n = io(fd, p, size, offset);
-    if (n < 0 && errno == EINTR) continue;
-    if (n <= 0) return false;
-    p += n;
-    offset += n;
-    size -= static_cast<std::size_t>(n);
-  }
-  return true;
-}
+int64_t OffsetOf(int slot) { return static_cast<int64_t>(slot) * kRecordBytes; }
 
-bool ReadAt(int fd, int64_t offset, void* data, std::size_t size) {
-  return TransferAt(::pread, fd, offset, static_cast<char*>(data), size);
-}
+bool ReadSlot(const RecordFile& f, int slot, CaseRecord* out) { return f.ReadAt(OffsetOf(slot), out, sizeof *out); }
 
-bool WriteAt(int fd, int64_t offset, const void* data, std::size_t size) {
-  return TransferAt(::pwrite, fd, offset, static_cast<const char*>(data), size);
-}
-
-bool ReadSlot(int fd, int slot, CaseRecord* out) {
-  return ReadAt(fd, static_cast<int64_t>(slot) * kRecordBytes, out, sizeof *out);
-}
+bool WriteSlot(RecordFile& f, int slot, const CaseRecord& r) { return f.WriteAt(OffsetOf(slot), &r, sizeof r); }
 
 // A record goes out with its position as its slot. A store written
 // elsewhere may carry another number in the field, and the tree finds the
@@ -94,47 +40,21 @@ void DeliverRecord(int slot, const CaseRecord& read, CaseRecord* out) {
   out->slot = slot;
 }
 
+bool SameBytes(const CaseRecord& a, const CaseRecord& b) { return std::memcmp(&a, &b, sizeof a) == 0; }
+
 // Passes over the records 0..count-1 of an open store in file order, a chunk
 // at a time. `visit` gets each record with its slot. False on a read error.
 template <typename Visit>
-bool ForEachRecord(int fd, int count, Visit visit) {
+bool ForEachRecord(const RecordFile& f, int count, Visit visit) {
   std::vector<CaseRecord> chunk(kChunkRecords);
   for (int first = 0; first < count; first += kChunkRecords) {
     int n = std::min(kChunkRecords, count - first);
-    if (!ReadAt(fd, static_cast<int64_t>(first) * kRecordBytes, chunk.data(),
-                static_cast<std::size_t>(n) * sizeof(CaseRecord)))
-      return false;
+    if (!f.ReadAt(OffsetOf(first), chunk.data(), static_cast<std::size_t>(n) * sizeof(CaseRecord))) return false;
     for (int i = 0; i < n; ++i) {
       if (!visit(first + i, chunk[i])) return false;
     }
   }
   return true;
-}
-
-// Creates a folder that did not exist before: base, base-1, base-2 …
-// Leftovers of an interrupted operation are never reused (a backup folder
-// may hold the only copy of a store).
-fs::path CreateFreshFolder(const fs::path& base) {
-  for (int i = 0; i < 1000; ++i) {
-    fs::path p = base;
-    if (i > 0) p += "-" + std::to_string(i);
-    std::error_code ec;
-    if (fs::create_directory(p, ec)) return p;
-    if (ec) return {};
-  }
-  return {};
-}
-
-bool CopyWholeFile(const fs::path& from, const fs::path& to) {
-  std::string bytes;
-  return ReadWholeFile(from, &bytes) && WriteWholeFileAtomic(to, bytes);
-}
-
-bool Taken(const fs::path& p) {
-  std::error_code ec;
-  // A failing look-up counts as taken: a name is only handed out when it is
-  // surely free.
-  return fs::symlink_status(p, ec).type() != fs::file_type::not_found;
 }
 
 std::string WithSlash(std::string d) {
@@ -161,78 +81,401 @@ std::string FoldedDocumentName(const fs::path& document) {
   return FoldedName(Utf8ToGbk(document.stem().string()));
 }
 
+std::string FoldedCommentName(const CaseRecord& r) {
+  return FoldedName(FieldText(r.commentName, sizeof r.commentName));
+}
+
 // Passes the folded comment names of the live records to `visit`. A missing
 // store holds none; false when the store cannot be read.
 template <typename Visit>
 bool ForEachLiveCommentName(const std::string& storePath, Visit visit) {
   if (storePath.empty()) return false;
   if (!FileExists(storePath)) return true;
-  StoreFile f(storePath, O_RDONLY, LOCK_SH);
-  if (!f.ok()) return false;
-  return ForEachRecord(f.fd(), WholeRecords(f.Size()), [&visit](int, const CaseRecord& r) {
-    if (r.isDeleted == 0 && r.commentName[0] != '\0')
-      visit(FoldedName(FieldText(r.commentName, sizeof r.commentName)));
+  RecordFile f;
+  if (!f.Open(storePath, RecordFile::Mode::Read)) return false;
+  return ForEachRecord(f, WholeRecords(f.Size()), [&visit](int, const CaseRecord& r) {
+    if (r.isDeleted == 0 && r.commentName[0] != '\0') visit(FoldedCommentName(r));
     return true;
   });
 }
 
+// FNV-1a: tells a document another program rewrote from the one read.
+uint64_t DocumentHash(std::string_view bytes) {
+  uint64_t h = 14695981039346656037ull;
+  for (unsigned char c : bytes) {
+    h ^= c;
+    h *= 1099511628211ull;
+  }
+  return h;
+}
+
+std::string RandomHex(int digits) {
+  static const char* kHex = "0123456789abcdef";
+  std::random_device rd;
+  std::string out;
+  for (int i = 0; i < digits; ++i) out += kHex[rd() % 16];
+  return out;
+}
+
+// Writes records back as they were read, after a failure part of the way:
+// an operation on several cases changes all of them or none.
+void RestoreRecords(RecordFile& f, const std::vector<std::pair<int, CaseRecord>>& records) {
+  bool ok = true;
+  for (const auto& [slot, record] : records) ok = WriteSlot(f, slot, record) && ok;
+  if (ok) f.Sync();
+}
+
+// ---- the import journal
+//
+// dat/Lumtar.journal tells what an import was doing: copying the new files
+// into the staging folder ("staging"), moving the old files out and the new
+// ones in ("forward"), putting the old ones back after a failure ("back"),
+// or removing what is no longer needed ("done"). The moves are listed, in
+// the order they are made, so that whoever finds the journal can go on from
+// what is on disk: a move is done when its target exists.
+
+struct ImportJournal {
+  enum class State { kStaging, kForward, kBack, kDone };
+  State state = State::kStaging;
+  std::string staging, backup;  // folder names in dat
+  bool oldStore = false;        // an old store file is moved out
+  std::vector<std::string> oldDocs, newDocs;
+};
+
+constexpr const char* kJournalHeader = "lumtar import 1";
+constexpr const char* kStateNames[] = {"staging", "forward", "back", "done"};
+
+// Names are written one a line; a backslash, CR or LF in a name is escaped.
+std::string Escaped(const std::string& name) {
+  std::string out;
+  for (char c : name) {
+    if (c == '\\') out += "\\\\";
+    else if (c == '\n') out += "\\n";
+    else if (c == '\r') out += "\\r";
+    else out += c;
+  }
+  return out;
+}
+
+std::string Unescaped(std::string_view text) {
+  std::string out;
+  for (std::size_t i = 0; i < text.size(); ++i) {
+    if (text[i] != '\\' || i + 1 == text.size()) {
+      out += text[i];
+      continue;
+    }
+    const char c = text[++i];
+    out += c == 'n' ? '\n' : c == 'r' ? '\r' : c;
+  }
+  return out;
+}
+
+std::string JournalText(const ImportJournal& j) {
+  std::string t = std::string(kJournalHeader) + "\n";
+  t += std::string("state ") + kStateNames[static_cast<int>(j.state)] + "\n";
+  t += "staging " + Escaped(j.staging) + "\n";
+  t += "backup " + Escaped(j.backup) + "\n";
+  t += std::string("oldstore ") + (j.oldStore ? "1" : "0") + "\n";
+  for (const std::string& n : j.oldDocs) t += "old " + Escaped(n) + "\n";
+  for (const std::string& n : j.newDocs) t += "new " + Escaped(n) + "\n";
+  t += "end\n";
+  return t;
+}
+
+// A plain folder name inside dat, as the journal names its folders.
+bool PlainFolderName(const std::string& name) {
+  return !name.empty() && name != "." && name != ".." && name.find('/') == std::string::npos;
+}
+
+bool ParseJournal(std::string_view text, ImportJournal* j) {
+  std::vector<std::string_view> lines;
+  for (std::size_t p = 0; p < text.size();) {
+    std::size_t e = text.find('\n', p);
+    if (e == std::string_view::npos) return false;  // cut off
+    lines.push_back(text.substr(p, e - p));
+    p = e + 1;
+  }
+  if (lines.size() < 6 || lines.front() != kJournalHeader || lines.back() != "end") return false;
+  bool state = false;
+  for (std::size_t i = 1; i + 1 < lines.size(); ++i) {
+    const std::string_view line = lines[i];
+    const std::size_t space = line.find(' ');
+    if (space == std::string_view::npos) return false;
+    const std::string_view key = line.substr(0, space);
+    const std::string value = Unescaped(line.substr(space + 1));
+    if (key == "state") {
+      auto it = std::find(std::begin(kStateNames), std::end(kStateNames), value);
+      if (it == std::end(kStateNames)) return false;
+      j->state = static_cast<ImportJournal::State>(it - std::begin(kStateNames));
+      state = true;
+    } else if (key == "staging") {
+      j->staging = value;
+    } else if (key == "backup") {
+      j->backup = value;
+    } else if (key == "oldstore") {
+      j->oldStore = value == "1";
+    } else if (key == "old" || key == "new") {
+      if (value.empty() || value.find('/') != std::string::npos || value == "." || value == "..") return false;
+      (key == "old" ? j->oldDocs : j->newDocs).push_back(value);
+    } else {
+      return false;
+    }
+  }
+  return state && PlainFolderName(j->staging) && PlainFolderName(j->backup);
+}
+
+struct Move {
+  fs::path from, to;
+};
+
+std::vector<Move> JournalMoves(const ImportJournal& j, const fs::path& dat, const fs::path& docs,
+                               const std::string& storeName) {
+  std::vector<Move> moves;
+  const fs::path staging = dat / j.staging, backup = dat / j.backup;
+  if (j.oldStore) moves.push_back({dat / storeName, backup / storeName});
+  for (const std::string& n : j.oldDocs) moves.push_back({docs / n, backup / kCommentFolderName / n});
+  moves.push_back({staging / storeName, dat / storeName});
+  for (const std::string& n : j.newDocs) moves.push_back({staging / kCommentFolderName / n, docs / n});
+  return moves;
+}
+
+// Makes the moves not yet made, in order. A move is made when its target
+// exists: every target is a name that was free when the import began.
+bool MovesForward(const std::vector<Move>& moves) {
+  for (const Move& m : moves) {
+    if (PathTaken(m.to) || !PathTaken(m.from)) continue;
+    if (!RenameFile(m.from, m.to)) return false;
+  }
+  return true;
+}
+
+// Undoes the moves made, last first.
+bool MovesBack(const std::vector<Move>& moves) {
+  bool ok = true;
+  for (auto it = moves.rbegin(); it != moves.rend(); ++it) {
+    if (!PathTaken(it->to) || PathTaken(it->from)) continue;
+    ok = RenameFile(it->to, it->from) && ok;
+  }
+  return ok;
+}
+
+// Removes the staging and backup folders of an import whose files are in
+// place (or back in place). The journal says "done" first: a folder half
+// removed under a journal that still says "forward" would look like moves
+// not made yet. When the removal fails the journal stays, and the next
+// operation tries again.
+void FinishImport(const fs::path& dat, ImportJournal j) {
+  const fs::path journalPath = dat / kImportJournalName;
+  if (j.state != ImportJournal::State::kDone) {
+    j.state = ImportJournal::State::kDone;
+    if (!WriteWholeFileAtomic(journalPath, JournalText(j))) {
+      // Without a journal nobody takes the folders for anything: they can
+      // go, as far as they will.
+      if (!DeleteFileIfExists(journalPath)) return;
+      RemoveTree(dat / j.staging);
+      RemoveTree(dat / j.backup);
+      return;
+    }
+  }
+  if (RemoveTree(dat / j.staging) && RemoveTree(dat / j.backup)) DeleteFileIfExists(journalPath);
+}
+
 }  // namespace
+
+// ---- holding the store
+
+// The store's lock for one operation. It finishes an import that another
+// program left unfinished (its journal is there while nobody holds the
+// lock), and checks, when asked, that the slots the caller knows are still
+// the store's numbering.
+class MDataBase::Hold {
+ public:
+  enum class Numbering { kAny, kKnown };
+  Hold(const MDataBase& db, LockMode mode, Numbering numbering) {
+    db.fault_ = StoreFault::kNone;
+    ok_ = Take(db, mode, numbering);
+  }
+  bool ok() const { return ok_; }
+  FolderLock& lock() { return lock_; }
+
+ private:
+  bool Take(const MDataBase& db, LockMode mode, Numbering numbering) {
+    if (db.storePath_.empty() || !lock_.Acquire(db.DatFolder(), mode)) {
+      db.fault_ = lock_.Busy() ? StoreFault::kBusy : StoreFault::kFailed;
+      return false;
+    }
+    if (PathTaken(db.DatFolder() / kImportJournalName)) {
+      if (!lock_.Change(LockMode::Exclusive)) {
+        db.fault_ = lock_.Busy() ? StoreFault::kBusy : StoreFault::kFailed;
+        return false;
+      }
+      const bool recovered = db.RecoverImport();
+      if (!lock_.Change(mode) || !recovered) {
+        db.fault_ = StoreFault::kFailed;
+        return false;
+      }
+    }
+    if (numbering == Numbering::kKnown && db.ReadStamp() != db.stamp_) {
+      db.fault_ = StoreFault::kChanged;
+      return false;
+    }
+    return true;
+  }
+
+  FolderLock lock_;
+  bool ok_ = false;
+};
+
+
+const char* StoreFaultMessage(StoreFault fault) {
+  switch (fault) {
+    case StoreFault::kNone: return "";
+    case StoreFault::kChanged: return kStoreChangedMessage;
+    case StoreFault::kBusy: return kStoreBusyMessage;
+    case StoreFault::kFailed: return kStoreFailedMessage;
+  }
+  return "";
+}
+
+std::string SkippedDocumentsText(const std::vector<std::string>& names) {
+  std::string text = "有" + std::to_string(names.size()) + "个评语文件不是普通文件或大于64MB，没有导入：";
+  for (std::size_t i = 0; i < names.size() && i < 10; ++i) text += (i ? "，" : "") + names[i];
+  if (names.size() > 10) text += "……";
+  return text;
+}
+
+// ---- opening
 
 MDataBase::~MDataBase() { EndScan(); }
 
-void MDataBase::Open(const std::string& programFolder, int storeIndex) {
+fs::path MDataBase::DatFolder() const { return fs::path(folder_) / "dat"; }
+
+bool MDataBase::Open(const std::string& programFolder, int storeIndex, OpenMode mode) {
   EndScan();
   folder_.clear();
   storePath_.clear();
-  if (programFolder.empty() || storeIndex < 0 ||
-      storeIndex >= static_cast<int>(std::size(kStoreNames)))
-    return;
+  stamp_.clear();
+  fault_ = StoreFault::kNone;
+  if (programFolder.empty() || storeIndex < 0 || storeIndex >= static_cast<int>(std::size(kStoreNames))) {
+    fault_ = StoreFault::kFailed;
+    return false;
+  }
   folder_ = WithSlash(programFolder);
   storeIndex_ = storeIndex;
   storePath_ = folder_ + "dat/" + StoreFileName();
-  CreateDirectories(folder_ + "dat");
-  CreateDirectories(CommentFolder());
-  // Exclusive create: an existing store is never truncated.
-  int fd = ::open(storePath_.c_str(), O_WRONLY | O_CREAT | O_EXCL | O_CLOEXEC, 0644);
-  if (fd >= 0) ::close(fd);
+  if (mode == OpenMode::kCreate) {
+    CreateDirectories(DatFolder());
+    CreateDirectories(CommentFolder());
+  }
+  if (!DirectoryExists(DatFolder())) return mode == OpenMode::kExisting;  // no store: nothing to hold
+  {
+    Hold hold(*this, LockMode::Exclusive, Hold::Numbering::kAny);
+    if (hold.ok()) {
+      // Only now, with an interrupted import finished: a store file made
+      // while the import's store was moved out would stand in its place.
+      // Exclusive create: an existing store is never truncated.
+      if (mode == OpenMode::kCreate && !PathTaken(storePath_)) {
+        RecordFile created;
+        created.Open(storePath_, RecordFile::Mode::CreateNew);
+      }
+      RemoveLeftovers();
+      stamp_ = ReadStamp();
+      return true;
+    }
+  }
+  // Another program holds the store: leftovers wait for another start.
+  Hold shared(*this, LockMode::Shared, Hold::Numbering::kAny);
+  stamp_ = ReadStamp();
+  return shared.ok() || fault_ == StoreFault::kBusy;
 }
 
-std::string MDataBase::StoreFileName() const {
-  return std::string(kStoreNames[storeIndex_]) + ".dat";
-}
+std::string MDataBase::StoreFileName() const { return std::string(kStoreNames[storeIndex_]) + ".dat"; }
 
 fs::path MDataBase::CommentFolder() const {
   return folder_.empty() ? fs::path() : fs::path(folder_ + kCommentFolderName + "/");
 }
 
+void MDataBase::Adopt() {
+  Hold hold(*this, LockMode::Shared, Hold::Numbering::kAny);
+  stamp_ = ReadStamp();
+}
+
+std::string MDataBase::ReadStamp() const {
+  std::string stamp;
+  if (ReadFile(DatFolder() / kStoreStampName, &stamp, 256) != ReadResult::Read) return {};
+  return stamp;
+}
+
+bool MDataBase::NewStamp() const { return WriteWholeFileAtomic(DatFolder() / kStoreStampName, RandomHex(16) + "\n"); }
+
+// Temporary files of the store's own replacements that a crash left (a
+// replacement of a document or of the journal). Only run while the store is
+// held alone, when nobody can be writing them.
+void MDataBase::RemoveLeftovers() const {
+  for (const char* pattern : {".Lumtar.gen.??????", ".Lumtar.journal.??????"})
+    for (const std::string& name : ListNames(DatFolder(), pattern)) DeleteFileIfExists(DatFolder() / name);
+  for (const std::string& name : ListNames(CommentFolder(), std::string(".*") + kCommentExtension + ".??????"))
+    DeleteFileIfExists(CommentFolder() / name);
+}
+
+bool MDataBase::RecoverImport() const {
+  const fs::path dat = DatFolder();
+  const fs::path journalPath = dat / kImportJournalName;
+  std::string text;
+  ImportJournal j;
+  if (ReadFile(journalPath, &text, 64u << 20) != ReadResult::Read || !ParseJournal(text, &j)) {
+    // Not a journal this program wrote whole: keep it for a person to look
+    // at, out of the way; the folders it may name are left alone.
+    return RenameFile(journalPath, dat / (std::string(kImportJournalName) + ".bad-" + RandomHex(8)));
+  }
+  const std::vector<Move> moves = JournalMoves(j, dat, CommentFolder(), StoreFileName());
+  if (j.state == ImportJournal::State::kForward || j.state == ImportJournal::State::kBack) {
+    // Slots may be renumbered either way: whoever knew the old numbering
+    // must read again.
+    NewStamp();
+    if (j.state == ImportJournal::State::kForward && !MovesForward(moves)) {
+      j.state = ImportJournal::State::kBack;
+      WriteWholeFileAtomic(journalPath, JournalText(j));
+    }
+    if (j.state == ImportJournal::State::kBack && !MovesBack(moves)) return false;  // tried again next time
+    SyncFile(dat);
+    SyncFile(CommentFolder());
+  }
+  FinishImport(dat, j);
+  return true;
+}
+
+// ---- records
+
 int MDataBase::RecordCount() const {
   if (storePath_.empty()) return 0;
-  struct stat st;
-  if (::stat(storePath_.c_str(), &st) != 0) return 0;
-  return WholeRecords(st.st_size);
+  std::error_code ec;
+  const auto size = fs::file_size(storePath_, ec);
+  return ec ? 0 : WholeRecords(static_cast<int64_t>(size));
 }
 
 bool MDataBase::ReadRecord(int slot, CaseRecord* out) const {
   if (slot < 0) return false;
-  StoreFile f(storePath_, O_RDONLY, LOCK_SH);
-  if (!f.ok() || slot >= WholeRecords(f.Size())) return false;
+  Hold hold(*this, LockMode::Shared, Hold::Numbering::kKnown);
+  RecordFile f;
+  if (!hold.ok() || !f.Open(storePath_, RecordFile::Mode::Read) || slot >= WholeRecords(f.Size())) return false;
   CaseRecord r;
-  if (!ReadSlot(f.fd(), slot, &r)) return false;
+  if (!ReadSlot(f, slot, &r)) return false;
   DeliverRecord(slot, r, out);
   return r.isDeleted == 0;
 }
 
 bool MDataBase::WriteRecord(int slot, const CaseRecord& record) {
   if (slot < 0) return false;
-  StoreFile f(storePath_, O_RDWR, LOCK_EX);
-  if (!f.ok() || slot >= WholeRecords(f.Size())) return false;
-  return WriteAt(f.fd(), static_cast<int64_t>(slot) * kRecordBytes, &record, sizeof record) &&
-         ::fdatasync(f.fd()) == 0;
+  Hold hold(*this, LockMode::Exclusive, Hold::Numbering::kKnown);
+  RecordFile f;
+  if (!hold.ok() || !f.Open(storePath_, RecordFile::Mode::ReadWrite) || slot >= WholeRecords(f.Size())) return false;
+  return WriteSlot(f, slot, record) && f.Sync();
 }
 
-int MDataBase::AppendRecord(CaseRecord* record) {
-  StoreFile f(storePath_, O_WRONLY | O_CREAT, LOCK_EX);
-  if (!f.ok()) return -1;
+int MDataBase::AppendHeld(CaseRecord* record) const {
+  RecordFile f;
+  if (!f.Open(storePath_, RecordFile::Mode::WriteCreate)) return -1;
   int64_t size = f.Size();
   if (size < 0 || size / kRecordBytes >= INT_MAX) return -1;
   CaseRecord r = *record;
@@ -240,182 +483,398 @@ int MDataBase::AppendRecord(CaseRecord* record) {
   r.isDeleted = 0;
   // Written at the end of the last whole record: a partial record left by an
   // interrupted write is overwritten, the records before it are not touched.
-  if (!WriteAt(f.fd(), static_cast<int64_t>(r.slot) * kRecordBytes, &r, sizeof r) ||
-      ::fdatasync(f.fd()) != 0) {
-    if (::ftruncate(f.fd(), size) == 0) ::fdatasync(f.fd());
+  if (!WriteSlot(f, r.slot, r) || !f.Sync()) {
+    if (f.Truncate(size)) f.Sync();
     return -1;
   }
   *record = r;
   return r.slot;
 }
 
+int MDataBase::AppendRecord(CaseRecord* record) {
+  Hold hold(*this, LockMode::Exclusive, Hold::Numbering::kKnown);
+  return hold.ok() ? AppendHeld(record) : -1;
+}
+
 bool MDataBase::MarkDeleted(int slot) {
   if (slot < 0) return false;
-  StoreFile f(storePath_, O_RDWR, LOCK_EX);
-  if (!f.ok() || slot >= WholeRecords(f.Size())) return false;
-  if (!ReadSlot(f.fd(), slot, &buffer_)) return false;
+  Hold hold(*this, LockMode::Exclusive, Hold::Numbering::kKnown);
+  RecordFile f;
+  if (!hold.ok() || !f.Open(storePath_, RecordFile::Mode::ReadWrite) || slot >= WholeRecords(f.Size())) return false;
+  if (!ReadSlot(f, slot, &buffer_)) return false;
   buffer_.isDeleted = 1;
-  return WriteAt(f.fd(), static_cast<int64_t>(slot) * kRecordBytes, &buffer_, sizeof buffer_) &&
-         ::fdatasync(f.fd()) == 0;
+  return WriteSlot(f, slot, buffer_) && f.Sync();
 }
 
 bool MDataBase::BeginScan() {
   EndScan();
-  StoreFile f(storePath_, O_RDONLY, LOCK_SH);
-  if (!f.ok()) return false;
-  scanCount_ = WholeRecords(f.Size());
-  scanHandle_ = f.Release();
+  Hold hold(*this, LockMode::Shared, Hold::Numbering::kKnown);
+  if (!hold.ok() || !scanFile_.Open(storePath_, RecordFile::Mode::Read)) return false;
+  scanCount_ = WholeRecords(scanFile_.Size());
+  scanLock_ = std::move(hold.lock());
   return true;
 }
 
 bool MDataBase::ReadScanned(int slot, CaseRecord* out) {
-  if (scanHandle_ < 0 || slot < 0 || slot >= scanCount_) return false;
+  if (!scanFile_.Ok() || slot < 0 || slot >= scanCount_) return false;
   CaseRecord r;
-  if (!ReadSlot(scanHandle_, slot, &r)) return false;
+  if (!ReadSlot(scanFile_, slot, &r)) return false;
   DeliverRecord(slot, r, out);
   return r.isDeleted == 0;
 }
 
 void MDataBase::EndScan() {
-  if (scanHandle_ >= 0) ::close(scanHandle_);
-  scanHandle_ = -1;
+  scanFile_.Close();
+  scanLock_.Release();
   scanCount_ = 0;
 }
 
 bool MDataBase::SearchRecords(const SearchCriteria& criteria, std::vector<int>* slots) const {
   slots->clear();
-  StoreFile f(storePath_, O_RDONLY, LOCK_SH);
-  if (!f.ok()) return false;
-  return ForEachRecord(f.fd(), WholeRecords(f.Size()), [&](int slot, const CaseRecord& r) {
+  Hold hold(*this, LockMode::Shared, Hold::Numbering::kKnown);
+  RecordFile f;
+  if (!hold.ok() || !f.Open(storePath_, RecordFile::Mode::Read)) return false;
+  return ForEachRecord(f, WholeRecords(f.Size()), [&](int slot, const CaseRecord& r) {
     if (r.isDeleted == 0 && MatchesCriteria(criteria, r)) slots->push_back(slot);
     return true;
   });
 }
 
-bool MDataBase::ExportStore(const std::string& targetFolder) const {
-  if (storePath_.empty() || targetFolder.empty()) return false;
-  const fs::path target(WithSlash(targetFolder));
-  bool ok = CopyWholeFile(storePath_, target / StoreFileName());
-  const fs::path docs = target / kCommentFolderName;
-  if (!CreateDirectories(docs)) return false;
-  for (const std::string& name : ListFiles(CommentFolder(), std::string("*") + kCommentExtension))
-    ok = CopyWholeFile(CommentFolder() / name, docs / name) && ok;
+// ---- whole cases
+
+bool MDataBase::ReadCase(int slot, ViewedCase* viewed, std::string* document) const {
+  if (slot < 0) return false;
+  Hold hold(*this, LockMode::Shared, Hold::Numbering::kKnown);
+  RecordFile f;
+  if (!hold.ok() || !f.Open(storePath_, RecordFile::Mode::Read) || slot >= WholeRecords(f.Size())) return false;
+  CaseRecord r;
+  if (!ReadSlot(f, slot, &r) || r.isDeleted != 0) return false;
+  ViewedCase v;
+  v.slot = slot;
+  v.stamp = stamp_;
+  DeliverRecord(slot, r, &v.record);
+  std::string bytes;
+  const fs::path path = CommentPath(v.record);
+  switch (path.empty() ? ReadResult::Missing : ReadFile(path, &bytes, kMaxDocumentBytes)) {
+    case ReadResult::Read:
+      v.document = ViewedCase::Document::kRead;
+      v.documentHash = DocumentHash(bytes);
+      break;
+    case ReadResult::Missing: v.document = ViewedCase::Document::kNone; break;
+    case ReadResult::TooLarge: v.document = ViewedCase::Document::kTooLarge; break;
+    default: v.document = ViewedCase::Document::kUnreadable; break;
+  }
+  *viewed = v;
+  *document = std::move(bytes);
+  return true;
+}
+
+bool MDataBase::SaveCase(ViewedCase* viewed, CaseRecord* record, const std::string& document) {
+  const int slot = viewed->slot;
+  if (slot < 0) return false;
+  // The numbering the case was read in, whatever the caller adopted since.
+  Hold hold(*this, LockMode::Exclusive, Hold::Numbering::kAny);
+  RecordFile f;
+  if (!hold.ok() || !f.Open(storePath_, RecordFile::Mode::ReadWrite)) return false;
+  // The case must still be the one read: its record and its document.
+  CaseRecord stored;
+  if (ReadStamp() != viewed->stamp || slot >= WholeRecords(f.Size()) || !ReadSlot(f, slot, &stored)) {
+    fault_ = StoreFault::kChanged;
+    return false;
+  }
+  const CaseRecord storedBytes = stored;
+  DeliverRecord(slot, storedBytes, &stored);
+  const fs::path oldDocument = CommentPath(viewed->record);
+  bool same = SameBytes(stored, viewed->record);
+  if (same && viewed->document == ViewedCase::Document::kRead) {
+    std::string now;
+    same = ReadFile(oldDocument, &now, kMaxDocumentBytes) == ReadResult::Read &&
+           DocumentHash(now) == viewed->documentHash;
+  } else if (same && viewed->document == ViewedCase::Document::kNone) {
+    same = oldDocument.empty() || !PathTaken(oldDocument);
+  }
+  if (!same) {
+    fault_ = StoreFault::kChanged;
+    return false;
+  }
+
+  // A case without a usable document of its own gets one now: an
+  // unreadable document is never written over, nor one that another case
+  // names as well (a store written elsewhere), whose comment would change
+  // with this one.
+  CaseRecord next = *record;
+  std::copy(std::begin(viewed->record.commentName), std::end(viewed->record.commentName), next.commentName);
+  const bool unreadable = viewed->document == ViewedCase::Document::kUnreadable ||
+                          viewed->document == ViewedCase::Document::kTooLarge;
+  if (CommentPath(next).empty() || unreadable || LiveUsersHeld(next) > 1) {
+    if (!ChooseCommentNameHeld(&next)) {
+      fault_ = StoreFault::kFailed;
+      return false;
+    }
+  }
+  PendingFile doc;
+  const bool written = doc.Open(CommentPath(next)) && doc.Write(document) && doc.Finish() &&
+                       WriteSlot(f, slot, next) && f.Sync();
+  if (!written || !doc.Commit()) {
+    // The old record back (it may have been written already).
+    if (WriteSlot(f, slot, storedBytes)) f.Sync();
+    fault_ = StoreFault::kFailed;
+    return false;
+  }
+  *record = next;
+  viewed->record = next;
+  viewed->record.slot = slot;
+  viewed->document = ViewedCase::Document::kRead;
+  viewed->documentHash = DocumentHash(document);
+  return true;
+}
+
+bool MDataBase::AddCase(CaseRecord* record, const std::string& document) {
+  Hold hold(*this, LockMode::Exclusive, Hold::Numbering::kKnown);
+  if (!hold.ok()) return false;
+  CaseRecord r = *record;
+  // The document is written before the record: its file reserves the name,
+  // and a record is only ever added with its document in place.
+  fs::path path;
+  if (ChooseCommentNameHeld(&r)) path = CommentPath(r);
+  if (path.empty() || !WriteWholeFileAtomic(path, document)) {
+    fault_ = StoreFault::kFailed;
+    return false;
+  }
+  if (AppendHeld(&r) < 0) {
+    DeleteFileIfExists(path);
+    fault_ = StoreFault::kFailed;
+    return false;
+  }
+  *record = r;
+  return true;
+}
+
+bool MDataBase::DeleteCases(const std::vector<int>& slots, std::vector<int>* deleted) {
+  if (deleted) deleted->clear();
+  Hold hold(*this, LockMode::Exclusive, Hold::Numbering::kKnown);
+  RecordFile f;
+  if (!hold.ok() || !f.Open(storePath_, RecordFile::Mode::ReadWrite)) return false;
+  const int count = WholeRecords(f.Size());
+  std::vector<std::pair<int, CaseRecord>> before;
+  bool ok = true;
+  for (int slot : slots) {
+    CaseRecord r;
+    if (slot < 0 || slot >= count || !ReadSlot(f, slot, &r)) continue;
+    before.emplace_back(slot, r);
+    r.isDeleted = 1;
+    // The records first: when the store cannot be written the cases stay
+    // whole, documents included.
+    if (!WriteSlot(f, slot, r)) {
+      ok = false;
+      break;
+    }
+  }
+  ok = f.Sync() && ok;
+  if (!ok) {
+    RestoreRecords(f, before);
+    fault_ = StoreFault::kFailed;
+    return false;
+  }
+  std::vector<fs::path> documents;
+  for (const auto& [slot, record] : before) {
+    CaseRecord r;
+    DeliverRecord(slot, record, &r);
+    documents.push_back(CommentPath(r));
+    if (deleted) deleted->push_back(slot);
+  }
+  DeleteCommentsHeld(documents);
+  return true;
+}
+
+bool MDataBase::SetClassName(const std::vector<int>& slots, const std::string& classNameUtf8) {
+  Hold hold(*this, LockMode::Exclusive, Hold::Numbering::kKnown);
+  RecordFile f;
+  if (!hold.ok() || !f.Open(storePath_, RecordFile::Mode::ReadWrite)) return false;
+  const int count = WholeRecords(f.Size());
+  std::vector<std::pair<int, CaseRecord>> before;
+  bool ok = true;
+  for (int slot : slots) {
+    CaseRecord r;
+    if (slot < 0 || slot >= count || !ReadSlot(f, slot, &r) || r.isDeleted != 0) continue;
+    before.emplace_back(slot, r);
+    r.SetClassName(classNameUtf8);
+    if (!WriteSlot(f, slot, r)) {
+      ok = false;
+      break;
+    }
+  }
+  ok = f.Sync() && ok;
+  if (!ok) {
+    RestoreRecords(f, before);
+    fault_ = StoreFault::kFailed;
+  }
   return ok;
 }
 
-bool MDataBase::ImportStore(const std::string& sourceFolder) {
+// ---- the store as a whole
+
+bool MDataBase::ExportStore(const std::string& targetFolder) const {
+  if (storePath_.empty() || targetFolder.empty()) return false;
+  Hold hold(*this, LockMode::Shared, Hold::Numbering::kAny);
+  if (!hold.ok()) return false;
+  const fs::path target(WithSlash(targetFolder));
+  const fs::path docs = target / kCommentFolderName;
+  if (!CreateDirectories(docs)) return false;
+  bool ok = CopyFileOverwrite(storePath_, target / StoreFileName());
+  for (const std::string& name : ListFiles(CommentFolder(), std::string("*") + kCommentExtension))
+    ok = CopyFileOverwrite(CommentFolder() / name, docs / name) && ok;
+  return ok;
+}
+
+bool MDataBase::ImportStore(const std::string& sourceFolder, const std::string& storeFileName,
+                            std::vector<std::string>* skipped) {
+  if (skipped) skipped->clear();
   if (storePath_.empty() || sourceFolder.empty()) return false;
   const fs::path source(WithSlash(sourceFolder));
   const std::string storeName = StoreFileName();
-  fs::path sourceStore = source / storeName;
-  if (!FileExists(sourceStore)) {
+  fs::path sourceStore = source / (storeFileName.empty() ? storeName : storeFileName);
+  if (storeFileName.empty() && !FileExists(sourceStore)) {
     std::vector<std::string> found = ListFiles(source, storeName);  // any letter case
     if (found.empty()) return false;
     sourceStore = source / found.front();
   }
+  if (!FileExists(sourceStore)) return false;
   const std::string rtf = std::string("*") + kCommentExtension;
-  const fs::path dat = fs::path(folder_) / "dat";
+  const fs::path dat = DatFolder();
   const fs::path docs = CommentFolder();
   if (!CreateDirectories(docs)) return false;
+  // Held alone from the first file to the last: nobody sees half an import,
+  // and a journal found while the lock is free is one whose import died.
+  Hold hold(*this, LockMode::Exclusive, Hold::Numbering::kAny);
+  if (!hold.ok()) return false;
+
+  const fs::path journalPath = dat / kImportJournalName;
+  ImportJournal j;
+  j.staging = "import-new-" + RandomHex(8);
+  j.backup = "import-old-" + RandomHex(8);
+  const fs::path staging = dat / j.staging, backup = dat / j.backup;
+  auto abandon = [&] {
+    RemoveTree(staging);
+    RemoveTree(backup);
+    DeleteFileIfExists(journalPath);
+    fault_ = StoreFault::kFailed;
+    return false;
+  };
 
   // 1. Copy the new store and documents beside the program's files. Nothing
   //    of the program's is touched yet.
-  const fs::path staging = CreateFreshFolder(dat / "import-new");
-  if (staging.empty()) return false;
-  struct RemoveFolder {
-    fs::path path;
-    ~RemoveFolder() {
-      std::error_code ec;
-      if (!path.empty()) fs::remove_all(path, ec);
-    }
-  } removeStaging{staging};
-  if (!CopyWholeFile(sourceStore, staging / storeName)) return false;
-  std::vector<std::string> newDocs;
+  if (!WriteWholeFileAtomic(journalPath, JournalText(j))) return abandon();
+  if (!CreateDirectories(staging / kCommentFolderName) || !CreateDirectories(backup / kCommentFolderName))
+    return abandon();
+  // The named store file is taken wherever it points; the new store keeps
+  // the old one's permissions.
+  if (!CopyFileOverwrite(sourceStore, staging / storeName, FileModeOr(storePath_))) return abandon();
   if (DirectoryExists(source / kCommentFolderName)) {
-    newDocs = ListFiles(source / kCommentFolderName, rtf);
-    for (const std::string& name : newDocs) {
-      if (!CopyWholeFile(source / kCommentFolderName / name, staging / kCommentFolderName / name))
-        return false;
+    // Only the set's own documents: no link to a file elsewhere, nothing
+    // larger than a document can be.
+    for (const std::string& name : ListNames(source / kCommentFolderName, rtf)) {
+      switch (CopyRegularFile(source / kCommentFolderName / name, staging / kCommentFolderName / name,
+                              kMaxDocumentBytes)) {
+        case CopyResult::Copied: j.newDocs.push_back(name); break;
+        case CopyResult::NotAFile:
+        case CopyResult::TooLarge:
+          if (skipped) skipped->push_back(name);
+          break;
+        case CopyResult::Failed: return abandon();
+      }
     }
   }
 
-  // 2. Move the program's store and documents into a backup folder, then
-  //    the new ones into place. Every move is remembered so that a failure
-  //    can put everything back.
-  StoreFile lock(storePath_, O_RDONLY, LOCK_EX);
-  if (!lock.ok() && FileExists(storePath_)) return false;  // in use elsewhere
-  const fs::path backup = CreateFreshFolder(dat / "import-backup");
-  if (backup.empty() || !CreateDirectories(backup / kCommentFolderName)) return false;
-  std::vector<std::pair<fs::path, fs::path>> moves;
-  auto moveFile = [&moves](const fs::path& from, const fs::path& to) {
-    if (!RenameFile(from, to)) return false;
-    moves.emplace_back(from, to);
-    return true;
-  };
-  bool ok = !FileExists(storePath_) || moveFile(storePath_, backup / storeName);
-  for (const std::string& name : ListFiles(docs, rtf)) {
-    if (!ok) break;
-    ok = moveFile(docs / name, backup / kCommentFolderName / name);
-  }
-  if (ok) ok = moveFile(staging / storeName, storePath_);
-  for (const std::string& name : newDocs) {
-    if (!ok) break;
-    ok = moveFile(staging / kCommentFolderName / name, docs / name);
-  }
-
-  bool restored = true;
+  // 2. Move the program's store and documents into the backup folder, then
+  //    the new ones into place, as the journal lists them.
+  j.oldStore = PathTaken(storePath_);
+  j.oldDocs = ListFiles(docs, rtf);
+  // Every new document's name must be free once the old ones are out:
+  // something else there (a folder of that name) would stop the import
+  // halfway.
+  const std::set<std::string> leaving(j.oldDocs.begin(), j.oldDocs.end());
+  for (const std::string& name : j.newDocs)
+    if (leaving.count(name) == 0 && PathTaken(docs / name)) return abandon();
+  j.state = ImportJournal::State::kForward;
+  if (!WriteWholeFileAtomic(journalPath, JournalText(j)) || !NewStamp()) return abandon();
+  const std::vector<Move> moves = JournalMoves(j, dat, docs, storeName);
+  bool ok = MovesForward(moves);
   if (!ok) {
-    for (auto it = moves.rbegin(); it != moves.rend(); ++it)
-      restored = RenameFile(it->second, it->first) && restored;
+    j.state = ImportJournal::State::kBack;
+    WriteWholeFileAtomic(journalPath, JournalText(j));
+    if (!MovesBack(moves)) {
+      // The journal stays: the next operation tries again.
+      fault_ = StoreFault::kFailed;
+      return false;
+    }
   }
   SyncFile(dat);
   SyncFile(docs);
-  // The backup goes only when it is no longer needed: after a successful
-  // import, or after a failed one whose files all went back.
-  if (restored) {
-    std::error_code ec;
-    fs::remove_all(backup, ec);
-  }
+
+  // 3. The backup goes only when it is no longer needed.
+  FinishImport(dat, j);
+  stamp_ = ReadStamp();
+  if (!ok) fault_ = StoreFault::kFailed;
   return ok;
 }
 
 bool MDataBase::ClearStore() {
   if (storePath_.empty()) return false;
+  Hold hold(*this, LockMode::Exclusive, Hold::Numbering::kAny);
+  if (!hold.ok() || !NewStamp()) return false;
   bool ok = DeleteFileIfExists(storePath_);
   for (const std::string& name : ListFiles(CommentFolder(), std::string("*") + kCommentExtension))
     ok = DeleteFileIfExists(CommentFolder() / name) && ok;
+  stamp_ = ReadStamp();
   return ok;
 }
 
 bool MDataBase::CompactStore() {
   // Held alone for the whole rewrite, so that no append can slip in and be
   // lost with the old file.
-  StoreFile in(storePath_, O_RDONLY, LOCK_EX);
-  if (!in.ok()) return false;
-  const fs::path dat = fs::path(folder_) / "dat";
+  Hold hold(*this, LockMode::Exclusive, Hold::Numbering::kAny);
+  RecordFile in;
+  if (!hold.ok() || !in.Open(storePath_, RecordFile::Mode::Read)) return false;
+  const fs::path dat = DatFolder();
   const fs::path temp = dat / kCompactTempName;
-  int out = ::open(temp.c_str(), O_WRONLY | O_CREAT | O_TRUNC | O_CLOEXEC, 0644);
-  if (out < 0) return false;
+  // Whatever has the temporary file's name goes first (a link is removed,
+  // not followed), and the file is made anew: nothing planted there is
+  // written through.
+  RecordFile out;
+  if (!DeleteFileIfExists(temp) || !out.Open(temp, RecordFile::Mode::CreateNew, FileModeOr(storePath_))) return false;
   int kept = 0;
-  int64_t written = 0;
-  bool ok = ForEachRecord(in.fd(), WholeRecords(in.Size()), [&](int, const CaseRecord& r) {
+  std::vector<CaseRecord> chunk;
+  chunk.reserve(kChunkRecords);
+  auto flush = [&] {
+    const bool written = chunk.empty() ||
+                         out.WriteAt(OffsetOf(kept - static_cast<int>(chunk.size())), chunk.data(),
+                                     chunk.size() * sizeof(CaseRecord));
+    chunk.clear();
+    return written;
+  };
+  bool ok = ForEachRecord(in, WholeRecords(in.Size()), [&](int, const CaseRecord& r) {
     if (r.isDeleted == 1) return true;
-    CaseRecord copy = r;
-    copy.slot = kept++;
-    if (!WriteAt(out, written, &copy, sizeof copy)) return false;
-    written += kRecordBytes;
-    return true;
+    chunk.push_back(r);
+    chunk.back().slot = kept++;
+    return chunk.size() < static_cast<std::size_t>(kChunkRecords) || flush();
   });
-  ok = ok && ::fsync(out) == 0;
-  ok = (::close(out) == 0) && ok;
-  // The store is replaced in one step, and only by a complete, flushed file.
-  if (!ok || !RenameFile(temp, storePath_)) {
+  ok = ok && flush() && out.Sync();
+  ok = out.Close() && ok;
+  // The store is replaced in one step, and only by a complete, flushed file;
+  // the new numbering's stamp is written first, so that nobody takes the
+  // new slots for the old ones.
+  if (!ok || !NewStamp() || !RenameFile(temp, storePath_)) {
     DeleteFileIfExists(temp);
+    fault_ = StoreFault::kFailed;
     return false;
   }
   SyncFile(dat);
+  stamp_ = ReadStamp();
   return true;
 }
+
+// ---- comment documents
 
 fs::path MDataBase::CommentPath(const CaseRecord& record) const {
   const std::string name = record.CommentNameUtf8();
@@ -424,6 +883,11 @@ fs::path MDataBase::CommentPath(const CaseRecord& record) const {
 }
 
 bool MDataBase::ChooseCommentName(CaseRecord* record) const {
+  Hold hold(*this, LockMode::Shared, Hold::Numbering::kAny);
+  return hold.ok() && ChooseCommentNameHeld(record);
+}
+
+bool MDataBase::ChooseCommentNameHeld(CaseRecord* record) const {
   if (folder_.empty()) return false;
   const std::string base = CommentBaseName(*record);
   if (base.empty()) return false;
@@ -440,7 +904,7 @@ bool MDataBase::ChooseCommentName(CaseRecord* record) const {
   const std::string ext = kCommentExtension;
   for (const std::string& file : ListFiles(docs, "*" + ext)) note(FoldedDocumentName(file));
   std::string chosen = lumtar::ChooseCommentName(*record, [&](const std::string& gbk) {
-    return used.count(FoldedName(gbk)) > 0 || Taken(docs / (GbkToUtf8(gbk) + ext));
+    return used.count(FoldedName(gbk)) > 0 || PathTaken(docs / (GbkToUtf8(gbk) + ext));
   });
   if (chosen.empty()) return false;
   std::memset(record->commentName, 0, sizeof record->commentName);
@@ -448,15 +912,25 @@ bool MDataBase::ChooseCommentName(CaseRecord* record) const {
   return true;
 }
 
-bool MDataBase::CommentShared(const CaseRecord& record) const {
-  if (record.commentName[0] == '\0') return false;
-  const std::string name = FoldedName(FieldText(record.commentName, sizeof record.commentName));
+int MDataBase::LiveUsersHeld(const CaseRecord& record) const {
+  if (record.commentName[0] == '\0') return 0;
+  const std::string name = FoldedCommentName(record);
   int users = 0;
   ForEachLiveCommentName(storePath_, [&](const std::string& folded) { users += folded == name; });
-  return users > 1;
+  return users;
+}
+
+bool MDataBase::CommentShared(const CaseRecord& record) const {
+  Hold hold(*this, LockMode::Shared, Hold::Numbering::kAny);
+  return hold.ok() && LiveUsersHeld(record) > 1;
 }
 
 void MDataBase::DeleteComments(const std::vector<fs::path>& documents) const {
+  Hold hold(*this, LockMode::Exclusive, Hold::Numbering::kAny);
+  if (hold.ok()) DeleteCommentsHeld(documents);
+}
+
+void MDataBase::DeleteCommentsHeld(const std::vector<fs::path>& documents) const {
   std::set<std::string, std::less<>> wanted, used;
   for (const fs::path& doc : documents)
     if (!doc.empty()) wanted.insert(FoldedDocumentName(doc));

@@ -2,22 +2,40 @@
 // CaseRecords, and the comment documents in Lumtar_f beside dat.
 //
 // A record's position in the file (its slot) is the case's identifier; it
-// never changes except by CompactStore. Deleting a case only sets its flag.
-// Bytes after the last whole record (an interrupted write) are ignored by
-// every reader and overwritten by the next append.
+// never changes except by CompactStore and ImportStore. Deleting a case only
+// sets its flag. Bytes after the last whole record (an interrupted write)
+// are ignored by every reader and overwritten by the next append.
 //
-// Every operation opens the file for its own duration, except a scan
-// (BeginScan … EndScan), which keeps it open for reading. Writers hold the
-// file exclusively, so a second program instance on the same folder fails
-// its writes instead of overwriting the first one's records. Writes are
-// flushed to disk before the operation returns. Nothing here shows a message.
+// Several programs may work on one store (a second window, lumtar-cli).
+// Every operation holds the store's lock (on the dat folder) for its own
+// length: readers share it, a writer holds it alone and waits a few seconds
+// for others to finish. A scan (BeginScan … EndScan) keeps a reader's lock.
+//
+// Slots are only meaningful in the numbering they were read in. Each
+// renumbering (compaction, import, clearing) writes a new stamp into
+// dat/Lumtar.gen; a store object remembers the stamp of the numbering its
+// caller knows (from Open, or Adopt), and every operation that takes or
+// gives slots refuses to work on another numbering (LastFault() is then
+// kChanged) until the caller adopts the new one. The cases a window shows
+// can therefore never be confused with the cases that now sit in their
+// slots.
+//
+// An import is journalled in dat/Lumtar.journal, so that one cut short at
+// any instant (a crash, kill -9, power loss) is finished or undone from what
+// is on disk by the next operation of any program on the store: the user
+// finds either the old cases or the new ones, each with its documents.
+//
+// Writes are flushed to disk before the operation returns. Nothing here
+// shows a message.
 #pragma once
 
+#include <cstdint>
 #include <filesystem>
 #include <string>
 #include <vector>
 
 #include "caserecord.h"
+#include "files.h"
 #include "searchcriteria.h"
 
 namespace lumtar {
@@ -26,6 +44,8 @@ namespace lumtar {
 inline constexpr const char* kStoreNames[] = {"Lumtar"};
 inline constexpr const char* kExportFolderName = "Lumtar_导出数据";
 inline constexpr const char* kCompactTempName = "ming.bak";
+inline constexpr const char* kStoreStampName = "Lumtar.gen";
+inline constexpr const char* kImportJournalName = "Lumtar.journal";
 
 // Texts of the actions on the whole store (menu "文件" and lumtar-cli).
 inline constexpr int kMinRecordsToCompact = 2000;
@@ -36,6 +56,36 @@ inline constexpr const char* kNoImportFolderMessage = "没有导入的数据文�
 inline constexpr const char* kImportDoneMessage = "成功导入，请重启软件！";
 inline constexpr const char* kTooFewToCompactMessage = "命例数据过少，无需整理！";
 inline constexpr const char* kCompactDoneMessage = "整理数据完成，需重启软件！";
+// Why a store operation did not happen, as the window and the tool say it.
+inline constexpr const char* kStoreChangedMessage =
+    "命例文件已被另一个程序整理、导入或修改，这次操作没有执行。";
+inline constexpr const char* kStoreBusyMessage = "命例文件正被另一个程序使用，请稍后再试。";
+inline constexpr const char* kStoreFailedMessage = "命例文件无法读取或写入。";
+
+// Why the last operation of a store object failed.
+enum class StoreFault {
+  kNone,
+  kChanged,  // another program renumbered the slots, or changed the case
+  kBusy,     // another program held the store for the whole wait
+  kFailed,   // a file could not be read or written
+};
+// The message of a fault (empty for none).
+const char* StoreFaultMessage(StoreFault fault);
+// What an import says of the documents it left out (names as in the set).
+std::string SkippedDocumentsText(const std::vector<std::string>& names);
+
+// A case as it was read for viewing: where it stood, the record's bytes and
+// the comment document's. Saving it back first makes sure both are still
+// what was read, so that nothing another program wrote in the meantime is
+// overwritten.
+struct ViewedCase {
+  enum class Document { kNone, kRead, kTooLarge, kUnreadable };
+  int slot = -1;
+  std::string stamp;  // the numbering the slot belongs to
+  CaseRecord record;
+  Document document = Document::kNone;
+  uint64_t documentHash = 0;
+};
 
 class MDataBase {
  public:
@@ -44,15 +94,24 @@ class MDataBase {
   MDataBase(const MDataBase&) = delete;
   MDataBase& operator=(const MDataBase&) = delete;
 
-  // Binds the store to dat/<store name>.dat in the program folder. Creates
-  // the folders dat and Lumtar_f when they are missing, and an empty store
-  // file when there is none.
-  void Open(const std::string& programFolder, int storeIndex = 0);
+  enum class OpenMode {
+    kCreate,    // creates dat, Lumtar_f and an empty store when missing
+    kExisting,  // creates nothing (readers: a missing store holds no cases)
+  };
+  // Binds the store to dat/<store name>.dat in the program folder. Finishes
+  // or undoes an interrupted import, removes temporary files left by a
+  // crash, and adopts the store's numbering. False for an empty folder.
+  bool Open(const std::string& programFolder, int storeIndex = 0, OpenMode mode = OpenMode::kCreate);
 
   const std::string& Folder() const { return folder_; }        // ends with '/'
   const std::string& StorePath() const { return storePath_; }
   std::string StoreFileName() const;                           // "Lumtar.dat"
   std::filesystem::path CommentFolder() const;                 // <folder>Lumtar_f/
+
+  StoreFault LastFault() const { return fault_; }
+  // Takes the store's present numbering as the caller's: after kChanged,
+  // once the caller has dropped every slot it held.
+  void Adopt();
 
   // Whole records in the file; deleted ones count, a partial tail does not.
   int RecordCount() const;
@@ -73,8 +132,8 @@ class MDataBase {
   // caller's.
   bool MarkDeleted(int slot);
 
-  // A scan keeps the store open so that the case tree can read many slots,
-  // in any order, without opening the file for each one.
+  // A scan keeps the store open (and its lock shared) so that the case tree
+  // can read many slots, in any order, without opening the file for each.
   bool BeginScan();
   bool ReadScanned(int slot, CaseRecord* out);
   void EndScan();
@@ -84,17 +143,47 @@ class MDataBase {
   // holds what was found before the failure).
   bool SearchRecords(const SearchCriteria& criteria, std::vector<int>* slots) const;
 
+  // ---- whole cases, each in one hold of the store
+
+  // Reads a live case for viewing with its comment document's bytes (up to
+  // kMaxDocumentBytes; beyond is kTooLarge).
+  bool ReadCase(int slot, ViewedCase* viewed, std::string* document) const;
+  // Saves a viewed case back: the record at viewed->slot and the document's
+  // bytes. Refused (kChanged) when the record or the document is no longer
+  // what was read. The document goes to a new name of the case's own when
+  // the old one was unreadable, had no usable name or is named by another
+  // live case as well; `record` then carries the new name. A failure
+  // changes nothing: the document is written beside its old version first
+  // and put in place only after the record; if that fails, the old record
+  // is written back. On success *viewed holds what is now stored.
+  bool SaveCase(ViewedCase* viewed, CaseRecord* record, const std::string& document);
+  // Stores a new case: chooses its comment name, writes the document, then
+  // appends the record (the document is removed again if that fails).
+  // record->slot is the new slot.
+  bool AddCase(CaseRecord* record, const std::string& document);
+  // Marks the cases deleted and removes their documents, except a document
+  // another live case still names. `deleted` gets the slots marked.
+  bool DeleteCases(const std::vector<int>& slots, std::vector<int>* deleted = nullptr);
+  // Files the live cases of these slots under another class.
+  bool SetClassName(const std::vector<int>& slots, const std::string& classNameUtf8);
+
+  // ---- the store as a whole
+
   // Copies the store file as "Lumtar.dat" and every comment document into
   // Lumtar_f of the target folder (created when missing), replacing files of
   // the same names and leaving other files there alone.
   bool ExportStore(const std::string& targetFolder) const;
   // Replaces the store and the comment documents with those of an exported
-  // set: the folder's Lumtar.dat (its name in any letter case) and the
-  // documents of its Lumtar_f, if any. The new files are first copied beside
-  // the program's; the old store and documents are then moved to a backup
-  // folder in dat, the new ones moved in, and the backup removed. On any
-  // failure the old store and documents are put back and false returned.
-  bool ImportStore(const std::string& sourceFolder);
+  // set: the store file named (by default the folder's Lumtar.dat, its name
+  // in any letter case) and the documents of its Lumtar_f, if any. Only
+  // regular files up to kMaxDocumentBytes are taken as documents, never a
+  // link to a file elsewhere; `skipped` gets the names of those left out.
+  // The new files are first copied beside the program's; the old store and
+  // documents are then moved to a backup folder in dat, the new ones moved
+  // in, and the backup removed, each step journalled. On any failure the
+  // old store and documents are put back and false returned.
+  bool ImportStore(const std::string& sourceFolder, const std::string& storeFileName = {},
+                   std::vector<std::string>* skipped = nullptr);
   // Deletes the store file and every comment document. Import does not need
   // it: ImportStore replaces both itself, safely.
   bool ClearStore();
@@ -126,12 +215,29 @@ class MDataBase {
   void DeleteComments(const std::vector<std::filesystem::path>& documents) const;
 
  private:
+  class Hold;
+  friend class Hold;
+
+  std::filesystem::path DatFolder() const;
+  std::string ReadStamp() const;
+  // These change files only, so that any operation can run them.
+  bool NewStamp() const;
+  bool RecoverImport() const;
+  void RemoveLeftovers() const;
+  int AppendHeld(CaseRecord* record) const;
+  bool ChooseCommentNameHeld(CaseRecord* record) const;
+  int LiveUsersHeld(const CaseRecord& record) const;
+  void DeleteCommentsHeld(const std::vector<std::filesystem::path>& documents) const;
+
   std::string folder_;
   std::string storePath_;
   int storeIndex_ = 0;
-  CaseRecord buffer_;     // scratch record of MarkDeleted
-  int scanHandle_ = -1;   // descriptor of a running scan
-  int scanCount_ = 0;     // whole records when the scan began
+  std::string stamp_;          // the numbering the caller's slots belong to
+  mutable StoreFault fault_ = StoreFault::kNone;
+  CaseRecord buffer_;          // scratch record of MarkDeleted
+  RecordFile scanFile_;        // the file of a running scan
+  FolderLock scanLock_;
+  int scanCount_ = 0;          // whole records when the scan began
 };
 
 }  // namespace lumtar

@@ -31,19 +31,28 @@ std::string Plain(std::string text) {
   return text;
 }
 
-void OpenStore(MDataBase* db) {
+// Opens the program folder's store. Only an import creates the store and its
+// folders; the other commands read or change a store that is there.
+void OpenStore(MDataBase* db, MDataBase::OpenMode mode = MDataBase::OpenMode::kExisting) {
   const std::string dir = ProgramDir();
   if (!DirectoryExists(dir)) throw CommandError("program folder not found: " + dir);
-  db->Open(dir, 0);
+  if (!db->Open(dir, 0, mode)) throw CommandError(StoreFaultMessage(db->LastFault()));
+}
+
+// The message of a failed store operation: why, when the store says so.
+[[noreturn]] void StoreFailed(const MDataBase& db, const std::string& what) {
+  if (db.LastFault() == StoreFault::kBusy || db.LastFault() == StoreFault::kChanged)
+    throw CommandError(StoreFaultMessage(db.LastFault()));
+  throw CommandError(what);
 }
 
 // Searches with the criteria and prints the live matches in slot order.
 void ListMatches(MDataBase& db, const SearchCriteria& criteria) {
   if (db.RecordCount() == 0) throw CommandError(kNoRecordsMessage);
   std::vector<int> slots;
-  if (!db.SearchRecords(criteria, &slots)) throw CommandError("cannot read " + db.StorePath());
+  if (!db.SearchRecords(criteria, &slots)) StoreFailed(db, "cannot read " + db.StorePath());
   if (slots.empty()) throw CommandError(kNothingFoundMessage);
-  if (!db.BeginScan()) throw CommandError("cannot read " + db.StorePath());
+  if (!db.BeginScan()) StoreFailed(db, "cannot read " + db.StorePath());
   for (int slot : slots) {
     CaseRecord r;
     if (db.ReadScanned(slot, &r)) std::cout << CaseLine(r) << '\n';
@@ -91,13 +100,16 @@ void RunSearch(const SearchOptions& o) {
 }
 
 void RunExport(const std::string& dirArg) {
+  // An empty text names no folder (it would be taken as the root).
+  if (dirArg.empty()) throw UsageError("the export folder must not be empty");
   MDataBase db;
   OpenStore(&db);
+  if (!FileExists(db.StorePath())) throw CommandError("no case store at " + db.StorePath());
   std::string dir = dirArg;
-  if (dir.empty() || dir.back() != '/') dir += '/';
+  if (dir.back() != '/') dir += '/';
   const std::string path = dir + kExportFolderName + "/";
   if (!CreateDirectories(path)) throw CommandError("cannot create " + path);
-  if (!db.ExportStore(path)) throw CommandError("export into " + path + " failed");
+  if (!db.ExportStore(path)) StoreFailed(db, "export into " + path + " failed");
   std::cout << kExportDonePrefix << path << kExportDoneSuffix << '\n';
 }
 
@@ -109,17 +121,20 @@ void RunImport(const std::string& file) {
   std::string folder = p.has_parent_path() ? p.parent_path().string() + "/" : "./";
   if (!DirectoryExists(folder + kCommentFolderName)) throw CommandError(kNoImportFolderMessage);
   MDataBase db;
-  OpenStore(&db);
-  if (!db.ImportStore(folder))
-    throw CommandError("import failed; the case store and comment documents are unchanged");
+  OpenStore(&db, MDataBase::OpenMode::kCreate);
+  // The file named, whatever other letter cases of its name the folder has.
+  std::vector<std::string> skipped;
+  if (!db.ImportStore(folder, p.filename().string(), &skipped))
+    StoreFailed(db, "import failed; the case store and comment documents are unchanged");
   std::cout << kImportDoneMessage << '\n';
+  if (!skipped.empty()) std::cerr << SkippedDocumentsText(skipped) << '\n';
 }
 
 void RunCompact() {
   MDataBase db;
   OpenStore(&db);
   if (db.RecordCount() < kMinRecordsToCompact) throw CommandError(kTooFewToCompactMessage);
-  if (!db.CompactStore()) throw CommandError("compaction failed; the case store is unchanged");
+  if (!db.CompactStore()) StoreFailed(db, "compaction failed; the case store is unchanged");
   std::cout << kCompactDoneMessage << '\n';
 }
 

@@ -22,12 +22,14 @@
 #include <string>
 #include <string_view>
 
+#include "files.h"
+
 class QTextDocument;
 
 namespace lumtar {
 
 // Limits against hostile files; beyond them reading fails.
-inline constexpr std::size_t kRtfMaxBytes = 64u << 20;
+inline constexpr std::size_t kRtfMaxBytes = kMaxDocumentBytes;
 inline constexpr int kRtfMaxDepth = 512;
 // Paragraphs plus formatting runs: a document of more pieces would take
 // seconds and hundreds of megabytes to build.

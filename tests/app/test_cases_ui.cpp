@@ -23,12 +23,14 @@
 #include <algorithm>
 #include <cstring>
 #include <functional>
+#include <map>
 #include <memory>
 #include <string>
 #include <tuple>
 #include <vector>
 
 #include "answeredboxes.h"
+#include "clirun.h"
 #include "caseicons.h"
 #include "database.h"
 #include "dateinputs.h"
@@ -1105,6 +1107,112 @@ class CasesUiTest : public QObject {
     QCOMPARE(DocumentText(*dir_ / ("Lumtar_f/" + back.CommentNameUtf8() + ".rtf")),
              QStringLiteral("整理前写下的评语"));
     QTest::qWait(20);
+  }
+
+  // The store: P0 … P2499 with every fifth slot deleted. While the
+  // window views P1751, lumtar-cli compacts the store; saving the case back
+  // and deleting it by its old slot are refused, the tree is read again,
+  // and every case is still there once.
+  void anotherProgramCompactingLeavesNoCaseToTheOldSlots() {
+    std::vector<std::string> names;
+    for (int i = 0; i < 2500; ++i) names.push_back("P" + std::to_string(i));
+    std::vector<CaseRecord> records;
+    std::vector<int> deleted;
+    for (int i = 0; i < 2500; ++i) {
+      records.push_back(MakeRecord({names[i].c_str(), "亲友", 1900 + i % 200}));
+      if (i % 5 == 0) deleted.push_back(i);
+    }
+    const std::string compact = std::string(LUMTAR_PROGRAM_DIR) + "/lumtar-cli cases compact --program-dir '" +
+                                dir_->str() + "' >/dev/null 2>&1";
+    auto liveNames = [&] {
+      MDataBase store;
+      store.Open(dir_->str(), 0);
+      std::map<std::string, int> live;
+      for (int slot = 0; slot < store.RecordCount(); ++slot) {
+        CaseRecord r;
+        if (store.ReadRecord(slot, &r)) ++live[r.NameUtf8()];
+      }
+      return live;
+    };
+    const QString changed = QString::fromUtf8(kStoreChangedMessage);
+
+    // Saving back.
+    WriteStore(dir_->path(), records, deleted);
+    Boxes boxes;
+    auto w = Start();
+    QVERIFY(w);
+    View(*w, QStringLiteral("P1751"));
+    QCOMPARE(w->loadedSlot, 1751);
+    QCOMPARE(test::RunCommandLine(compact).status, 0);
+    EditComment(*w, QStringLiteral("P1751的评语"));
+    boxes.Clear();
+    w->SbtoSaveClick();
+    QCOMPARE(boxes.seen.size(), size_t(2));
+    QVERIFY(boxes.seen[1].text.startsWith(changed));
+    QCOMPARE(boxes.seen[1].icon, MsgIcon::Error);
+    std::map<std::string, int> live = liveNames();
+    QCOMPARE(live.size(), size_t(2000));
+    QCOMPARE(live["P2189"], 1);
+    QCOMPARE(live["P1751"], 1);
+    QVERIFY(!FileExists(*dir_ / "Lumtar_f/P1751_205103071030.rtf"));
+    // The window left the case, kept the comment in the editor and shows
+    // the store as it is now.
+    QVERIFY(!w->caseLoaded);
+    QCOMPARE(w->RedtPingYu->toPlainText(), QStringLiteral("P1751的评语"));
+    QCOMPARE(CaseNamed(*w, QStringLiteral("P1751"))->text(0), QStringLiteral("P1751  公2051-3-7|1400"));
+
+    // Deleting by a node of the old tree.
+    w->skipCloseSequence = true;
+    w.reset();
+    DeleteFileIfExists(*dir_ / "dat/Lumtar.gen");
+    WriteStore(dir_->path(), records, deleted);
+    w = Start();
+    QVERIFY(w);
+    Select(*w, CaseNamed(*w, QStringLiteral("P1751")));
+    QCOMPARE(test::RunCommandLine(compact).status, 0);
+    boxes.Clear();
+    w->pop_deleteClick();
+    QCOMPARE(boxes.seen.size(), size_t(2));
+    QVERIFY(boxes.seen[1].text.startsWith(changed));
+    live = liveNames();
+    QCOMPARE(live.size(), size_t(2000));
+    QCOMPARE(live["P2189"], 1);
+    QCOMPARE(live["P1751"], 1);
+  }
+
+  // Two windows on one store view the same case; the second saves a new
+  // comment. The first one's save is refused: the second one's comment is
+  // not written over, and the first one's stays in its editor.
+  void twoWindowsOnOneCaseLoseNoComment() {
+    CaseRecord r = MakeRecord({"张三", "亲友", 1990});
+    r.SetCommentName("张三_199003071030");
+    WriteStore(dir_->path(), {r});
+    SaveDocument(*dir_ / "Lumtar_f/张三_199003071030.rtf", QStringLiteral("原来的评语"));
+    Boxes boxes;
+    auto first = Start();
+    auto second = Start();
+    QVERIFY(first && second);
+    View(*first, QStringLiteral("张三"));
+    View(*second, QStringLiteral("张三"));
+    EditComment(*second, QStringLiteral("第二个窗口的评语"));
+    second->SbtoSaveClick();
+    QCOMPARE(DocumentText(*dir_ / "Lumtar_f/张三_199003071030.rtf"), QStringLiteral("第二个窗口的评语"));
+    EditComment(*first, QStringLiteral("第一个窗口的评语"));
+    boxes.Clear();
+    first->SbtoSaveClick();
+    QCOMPARE(boxes.seen.size(), size_t(2));
+    QVERIFY(boxes.seen[1].text.startsWith(QString::fromUtf8(kStoreChangedMessage)));
+    QCOMPARE(DocumentText(*dir_ / "Lumtar_f/张三_199003071030.rtf"), QStringLiteral("第二个窗口的评语"));
+    QCOMPARE(first->RedtPingYu->toPlainText(), QStringLiteral("第一个窗口的评语"));
+    QCOMPARE(StoredCount(dir_->path()), 1);
+    // Viewed again, the case saves from the first window too.
+    View(*first, QStringLiteral("张三"));
+    EditComment(*first, QStringLiteral("再写的评语"));
+    boxes.Clear();
+    first->SbtoSaveClick();
+    QCOMPARE(boxes.Texts(), (QStringList{"要修改“张三”这条记录吗？", "已保存编辑后的命例。"}));
+    QCOMPARE(DocumentText(*dir_ / "Lumtar_f/张三_199003071030.rtf"), QStringLiteral("再写的评语"));
+    first->skipCloseSequence = second->skipCloseSequence = true;
   }
 
   void exportThenImportIntoAFreshProgramFolder() {

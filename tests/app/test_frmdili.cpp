@@ -8,6 +8,7 @@
 #include <vector>
 
 #include "files.h"
+#include "filesteps.h"
 #include "frmdili.h"
 #include "gbk.h"
 #include "inifile.h"
@@ -223,13 +224,14 @@ class FrmDiLiTest : public QObject {
 
   void failedWriteIsNotReportedAsDone() {
     const std::string before = Bytes(ini_);
-    // The writer goes through a file beside the target; a folder in its way
-    // makes the write fail even for a privileged user.
-    std::filesystem::create_directories(*dir_ / "dili.ini.tmp~/x");
+    // The write's first step fails, as on a full disk (a privileged user
+    // passes every permission test).
     TFrmDiLi d(nullptr, Path());
     SetBoxes(d, "119", "20", "26", "6");
     Boxes boxes(true);
+    SetFileStepTraps(0, 1);
     d.BtoEdit->click();
+    SetFileStepTraps(0, 0);
     QCOMPARE(boxes.seen.size(), size_t(2));
     QVERIFY(boxes.seen[1].text != QStringLiteral("完成"));
     QVERIFY(boxes.seen[1].icon == MsgIcon::Error);
