@@ -5,6 +5,8 @@
 #define SI_IMPLEMENTATION
 #include <SimpleIni.h>
 
+#include <sys/stat.h>
+
 #include <cerrno>
 #include <climits>
 #include <cstdlib>
@@ -17,6 +19,25 @@ namespace {
 
 using Ini = CSimpleIniA;  // case-insensitive names
 
+long parses = 0;
+
+// What tells one state of a file from another: its identity, size and times.
+struct Identity {
+  dev_t device = 0;
+  ino_t inode = 0;
+  off_t size = 0;
+  long long modified = 0, changed = 0;  // nanoseconds
+  bool operator==(const Identity&) const = default;
+};
+
+bool IdentityOf(const std::filesystem::path& path, Identity* id) {
+  struct stat st;
+  if (::stat(path.c_str(), &st) != 0) return false;
+  *id = {st.st_dev, st.st_ino, st.st_size, st.st_mtim.tv_sec * 1000000000LL + st.st_mtim.tv_nsec,
+         st.st_ctim.tv_sec * 1000000000LL + st.st_ctim.tv_nsec};
+  return true;
+}
+
 void Setup(Ini& ini) {
   ini.SetUnicode(false);
   ini.SetMultiKey(false);
@@ -25,36 +46,82 @@ void Setup(Ini& ini) {
   ini.SetQuotes(false);
 }
 
-bool Load(const std::filesystem::path& path, Ini& ini) {
-  Setup(ini);
+// The text as the file holds it: CRLF line ends and one blank line between
+// sections, however many the parser's output had. One pass.
+std::string FileText(const std::string& text) {
+  std::string crlf;
+  crlf.reserve(text.size() + text.size() / 16);
+  int newlines = 0;
+  for (std::size_t i = 0; i < text.size(); ++i) {
+    const char c = text[i];
+    if (c == '\r' && i + 1 < text.size() && text[i + 1] == '\n') continue;
+    if (c == '\n') {
+      if (++newlines > 2) continue;
+      crlf += "\r\n";
+    } else {
+      newlines = 0;
+      crlf += c;
+    }
+  }
+  return crlf;
+}
+
+}  // namespace
+
+struct IniFile::Parsed {
+  Ini ini;
+  Identity identity;
+  Parsed() { Setup(ini); }
+};
+
+IniFile::IniFile(std::filesystem::path path) : path_(std::move(path)) {}
+IniFile::~IniFile() = default;
+
+long IniFile::Parses() { return parses; }
+
+bool IniFile::TooLarge() const {
+  std::error_code ec;
+  return std::filesystem::is_regular_file(path_, ec) && std::filesystem::file_size(path_, ec) > kIniMaxBytes &&
+         !ec;
+}
+
+std::shared_ptr<IniFile::Parsed> IniFile::Load(bool* writable) const {
+  if (writable) *writable = true;
+  Identity id;
+  const bool exists = IdentityOf(path_, &id);
+  if (cache_ && exists && cache_->identity == id) return cache_;
+  cache_.reset();
   std::string bytes;
-  if (!ReadWholeFile(path, &bytes)) return false;
+  const ReadResult read = ReadFile(path_, &bytes, kIniMaxBytes);
+  if (read != ReadResult::Read) {
+    // A missing file starts empty, and one too large to be a settings file
+    // is replaced; anything else at the path is left alone.
+    if (writable) *writable = read == ReadResult::Missing || read == ReadResult::TooLarge;
+    return nullptr;
+  }
+  auto parsed = std::make_shared<Parsed>();
+  parsed->identity = id;
   // Files are GBK; one saved as UTF-8 with a byte-order mark is accepted too.
   std::string text;
   if (bytes.size() >= 3 && bytes.compare(0, 3, "\xEF\xBB\xBF") == 0)
     text = bytes.substr(3);
   else
     text = GbkToUtf8(bytes);
-  return ini.LoadData(text.data(), text.size()) >= 0;
+  ++parses;
+  if (parsed->ini.LoadData(text.data(), text.size()) < 0) return nullptr;
+  cache_ = parsed;
+  return parsed;
 }
 
-bool Save(const std::filesystem::path& path, const Ini& ini) {
+bool IniFile::Store(const std::shared_ptr<Parsed>& parsed) {
   std::string text;
-  if (ini.Save(text, false) < 0) return false;
-  // One blank line between sections, as the original files have.
-  for (size_t pos; (pos = text.find("\n\n\n")) != std::string::npos;) text.erase(pos, 1);
-  std::string crlf;
-  crlf.reserve(text.size() + text.size() / 16);
-  for (size_t i = 0; i < text.size(); ++i) {
-    if (text[i] == '\n' && (i == 0 || text[i - 1] != '\r')) crlf += '\r';
-    crlf += text[i];
-  }
-  return WriteWholeFileAtomic(path, Utf8ToGbk(crlf));
+  cache_.reset();
+  if (parsed->ini.Save(text, false) < 0) return false;
+  if (!WriteWholeFileAtomic(path_, Utf8ToGbk(FileText(text)))) return false;
+  // The file is now what this object holds.
+  if (IdentityOf(path_, &parsed->identity)) cache_ = parsed;
+  return true;
 }
-
-}  // namespace
-
-IniFile::IniFile(std::filesystem::path path) : path_(std::move(path)) {}
 
 bool IniFile::ParseInteger(const std::string& text, int* value) {
   size_t b = 0, e = text.size();
@@ -74,9 +141,9 @@ bool IniFile::ParseInteger(const std::string& text, int* value) {
 }
 
 int IniFile::ReadInteger(const std::string& section, const std::string& key, int def) const {
-  Ini ini;
-  if (!Load(path_, ini)) return def;
-  const char* v = ini.GetValue(section.c_str(), key.c_str(), nullptr);
+  const auto parsed = Load();
+  if (!parsed) return def;
+  const char* v = parsed->ini.GetValue(section.c_str(), key.c_str(), nullptr);
   int out;
   if (v == nullptr || !ParseInteger(v, &out)) return def;
   return out;
@@ -84,9 +151,9 @@ int IniFile::ReadInteger(const std::string& section, const std::string& key, int
 
 std::string IniFile::ReadString(const std::string& section, const std::string& key,
                                 const std::string& def) const {
-  Ini ini;
-  if (!Load(path_, ini)) return def;
-  const char* v = ini.GetValue(section.c_str(), key.c_str(), nullptr);
+  const auto parsed = Load();
+  if (!parsed) return def;
+  const char* v = parsed->ini.GetValue(section.c_str(), key.c_str(), nullptr);
   return v ? std::string(v) : def;
 }
 
@@ -96,18 +163,21 @@ bool IniFile::ReadBool(const std::string& section, const std::string& key, bool 
 
 bool IniFile::WriteString(const std::string& section, const std::string& key,
                           const std::string& value) {
-  Ini ini;
-  Load(path_, ini);  // a missing file starts empty
-  if (ini.SetValue(section.c_str(), key.c_str(), value.c_str()) < 0) return false;
-  return Save(path_, ini);
+  return WriteStrings({{section, key, value}});
 }
 
 bool IniFile::WriteStrings(const std::vector<Value>& values) {
-  Ini ini;
-  Load(path_, ini);  // a missing file starts empty
-  for (const Value& v : values)
-    if (ini.SetValue(v.section.c_str(), v.key.c_str(), v.text.c_str()) < 0) return false;
-  return Save(path_, ini);
+  bool writable = false;
+  std::shared_ptr<Parsed> parsed = Load(&writable);
+  if (!writable) return false;
+  if (!parsed) parsed = std::make_shared<Parsed>();  // starts empty
+  for (const Value& v : values) {
+    if (parsed->ini.SetValue(v.section.c_str(), v.key.c_str(), v.text.c_str()) < 0) {
+      cache_.reset();
+      return false;
+    }
+  }
+  return Store(parsed);
 }
 
 bool IniFile::WriteInteger(const std::string& section, const std::string& key, int value) {
@@ -127,8 +197,9 @@ std::vector<std::string> IniFile::ReadSection(const std::string& section) const 
 std::vector<std::pair<std::string, std::string>> IniFile::ReadSectionValues(
     const std::string& section) const {
   std::vector<std::pair<std::string, std::string>> out;
-  Ini ini;
-  if (!Load(path_, ini)) return out;
+  const auto parsed = Load();
+  if (!parsed) return out;
+  const Ini& ini = parsed->ini;
   Ini::TNamesDepend keys;
   if (!ini.GetAllKeys(section.c_str(), keys)) return out;
   keys.sort(Ini::Entry::LoadOrder());
@@ -141,10 +212,10 @@ std::vector<std::pair<std::string, std::string>> IniFile::ReadSectionValues(
 
 std::vector<std::string> IniFile::ReadSections() const {
   std::vector<std::string> out;
-  Ini ini;
-  if (!Load(path_, ini)) return out;
+  const auto parsed = Load();
+  if (!parsed) return out;
   Ini::TNamesDepend sections;
-  ini.GetAllSections(sections);
+  parsed->ini.GetAllSections(sections);
   sections.sort(Ini::Entry::LoadOrder());
   for (const auto& s : sections)
     if (s.pItem[0] != '\0') out.emplace_back(s.pItem);
@@ -152,29 +223,27 @@ std::vector<std::string> IniFile::ReadSections() const {
 }
 
 bool IniFile::SectionExists(const std::string& section) const {
-  Ini ini;
-  if (!Load(path_, ini)) return false;
-  return ini.GetSection(section.c_str()) != nullptr;
+  const auto parsed = Load();
+  return parsed && parsed->ini.GetSection(section.c_str()) != nullptr;
 }
 
 bool IniFile::ValueExists(const std::string& section, const std::string& key) const {
-  Ini ini;
-  if (!Load(path_, ini)) return false;
-  return ini.GetValue(section.c_str(), key.c_str(), nullptr) != nullptr;
+  const auto parsed = Load();
+  return parsed && parsed->ini.GetValue(section.c_str(), key.c_str(), nullptr) != nullptr;
 }
 
 bool IniFile::EraseSection(const std::string& section) {
-  Ini ini;
-  if (!Load(path_, ini)) return false;
-  if (!ini.Delete(section.c_str(), nullptr)) return true;
-  return Save(path_, ini);
+  const auto parsed = Load();
+  if (!parsed) return false;
+  if (!parsed->ini.Delete(section.c_str(), nullptr)) return true;
+  return Store(parsed);
 }
 
 bool IniFile::DeleteKey(const std::string& section, const std::string& key) {
-  Ini ini;
-  if (!Load(path_, ini)) return false;
-  if (!ini.Delete(section.c_str(), key.c_str())) return true;
-  return Save(path_, ini);
+  const auto parsed = Load();
+  if (!parsed) return false;
+  if (!parsed->ini.Delete(section.c_str(), key.c_str())) return true;
+  return Store(parsed);
 }
 
 }  // namespace lumtar

@@ -1,23 +1,42 @@
 // INI files by section and key, the way the original program used them.
 //
 // The file on disk is GBK with CRLF line ends; names and values cross this
-// interface as UTF-8. Every call goes to the file: reads open and parse it,
-// writes update it at once (creating file, section and key as needed).
-// Section and key names compare ASCII case-insensitively.
+// interface as UTF-8. Every call goes to the file: reads see what is on disk
+// now, writes update it at once (creating file, section and key as needed).
+// An object parses the file once and keeps it while the file stays as it
+// was (same size, time and identity), so many reads of one operation cost
+// one parse. Section and key names compare ASCII case-insensitively.
+//
+// A folder or a pipe where the file is expected, or a file larger than
+// kIniMaxBytes (no settings file of the program comes near it), reads as a
+// missing file. A write then replaces a file that was too large with the
+// keys written (TooLarge tells the window to say so first) but never puts a
+// file in the place of anything else or of a file it could not read.
 #pragma once
 
+#include <cstdint>
 #include <filesystem>
+#include <memory>
 #include <string>
 #include <utility>
 #include <vector>
 
 namespace lumtar {
 
+inline constexpr std::uintmax_t kIniMaxBytes = 1u << 20;
+
 class IniFile {
  public:
   explicit IniFile(std::filesystem::path path);
+  ~IniFile();
+  IniFile(const IniFile&) = delete;
+  IniFile& operator=(const IniFile&) = delete;
 
   const std::filesystem::path& Path() const { return path_; }
+  // The file is there but larger than kIniMaxBytes, so not read.
+  bool TooLarge() const;
+  // Files parsed so far by all objects (for tests).
+  static long Parses();
 
   // A missing file, section or key, or a value that is no decimal integer,
   // gives the default.
@@ -58,7 +77,14 @@ class IniFile {
   static bool ParseInteger(const std::string& text, int* value);
 
  private:
+  struct Parsed;
+  // The file parsed, or null when it cannot be read; `writable` tells
+  // whether a write may replace what is at the path.
+  std::shared_ptr<Parsed> Load(bool* writable = nullptr) const;
+  bool Store(const std::shared_ptr<Parsed>& parsed);
+
   std::filesystem::path path_;
+  mutable std::shared_ptr<Parsed> cache_;
 };
 
 }  // namespace lumtar

@@ -1,5 +1,7 @@
 #include <gtest/gtest.h>
 
+#include <sys/stat.h>
+
 #include "files.h"
 #include "gbk.h"
 #include "inifile.h"
@@ -84,4 +86,81 @@ TEST(IniFile, SeveralWritesInOneUpdateLeaveWhatSingleWritesLeave) {
   // A missing file is created.
   ASSERT_TRUE(IniFile(dir / "new" / "x.ini").WriteStrings(values));
   EXPECT_EQ(IniFile(dir / "new" / "x.ini").ReadString("classes", "2", ""), "名人");
+}
+
+// A folder or a pipe where the file is expected reads as a missing file, at
+// once; a write does not replace it.
+TEST(IniFile, OddFilesReadAsMissing) {
+  test::TempDir dir;
+  ASSERT_TRUE(CreateDirectories(dir / "set.ini"));
+  ASSERT_EQ(::mkfifo((dir / "pipe.ini").c_str(), 0600), 0);
+  for (const char* name : {"set.ini", "pipe.ini"}) {
+    IniFile ini(dir / name);
+    EXPECT_EQ(ini.ReadInteger("lumtar", "npos", 3), 3) << name;
+    EXPECT_EQ(ini.ReadString("lumtar", "x", "d"), "d") << name;
+    EXPECT_TRUE(ini.ReadSections().empty()) << name;
+    EXPECT_FALSE(ini.WriteInteger("lumtar", "npos", 5)) << name;
+    EXPECT_FALSE(ini.WriteStrings({{"a", "b", "c"}})) << name;
+  }
+  EXPECT_TRUE(DirectoryExists(dir / "set.ini"));
+  EXPECT_EQ(std::filesystem::status(dir / "pipe.ini").type(), std::filesystem::file_type::fifo);
+}
+
+// A file beyond kIniMaxBytes is not parsed: it reads as missing, says so,
+// and the next write replaces it with the keys written.
+TEST(IniFile, AnAbsurdFileIsNotReadAndAWriteTruncatesIt) {
+  test::TempDir dir;
+  std::string huge = "[lumtar]\r\nnpos=5\r\n";
+  while (huge.size() <= kIniMaxBytes) huge += "[s" + std::to_string(huge.size()) + "]\r\nk=v\r\n";
+  ASSERT_TRUE(WriteWholeFileAtomic(dir / "set.ini", huge));
+  IniFile ini(dir / "set.ini");
+  EXPECT_TRUE(ini.TooLarge());
+  EXPECT_EQ(ini.ReadInteger("lumtar", "npos", 3), 3);
+  ASSERT_TRUE(ini.WriteInteger("lumtar", "guidao", 1));
+  EXPECT_FALSE(ini.TooLarge());
+  std::string bytes;
+  ASSERT_TRUE(ReadWholeFile(dir / "set.ini", &bytes));
+  EXPECT_EQ(bytes, "[lumtar]\r\nguidao=1\r\n");
+  EXPECT_FALSE(IniFile(dir / "none.ini").TooLarge());
+}
+
+// Many reads through one object parse the file once, until it changes.
+TEST(IniFile, ReadsParseTheFileOnce) {
+  test::TempDir dir;
+  ASSERT_TRUE(WriteWholeFileAtomic(dir / "a.ini", "[s]\r\na=1\r\nb=2\r\n"));
+  const IniFile ini(dir / "a.ini");
+  const long before = IniFile::Parses();
+  int sum = 0;
+  for (int i = 0; i < 10; ++i) sum += ini.ReadInteger("s", "a", 0) + ini.ReadInteger("s", "b", 0);
+  EXPECT_EQ(ini.ReadSection("s").size(), 2u);
+  EXPECT_EQ(sum, 30);
+  EXPECT_EQ(IniFile::Parses() - before, 1);
+  // Another program changes the file: the next read sees it.
+  ASSERT_TRUE(WriteWholeFileAtomic(dir / "a.ini", "[s]\r\na=7\r\n"));
+  EXPECT_EQ(ini.ReadInteger("s", "a", 0), 7);
+  EXPECT_EQ(ini.ReadInteger("s", "b", 0), 0);
+  // Its own write too, without another parse.
+  IniFile writer(dir / "a.ini");
+  ASSERT_TRUE(writer.WriteInteger("s", "b", 9));
+  const long afterWrite = IniFile::Parses();
+  EXPECT_EQ(writer.ReadInteger("s", "b", 0), 9);
+  EXPECT_EQ(IniFile::Parses(), afterWrite);
+  EXPECT_EQ(ini.ReadInteger("s", "b", 0), 9);
+}
+
+// Many sections, blank lines between them as the file had them or not: one
+// blank line between sections after a write.
+TEST(IniFile, ManySectionsKeepOneBlankLineBetween) {
+  test::TempDir dir;
+  std::string text;
+  for (int i = 0; i < 20000; ++i) text += "[s" + std::to_string(i) + "]\r\nk=" + std::to_string(i) + "\r\n\r\n\r\n";
+  ASSERT_TRUE(WriteWholeFileAtomic(dir / "a.ini", text));
+  IniFile ini(dir / "a.ini");
+  ASSERT_TRUE(ini.WriteString("s19999", "k", "last"));
+  std::string bytes;
+  ASSERT_TRUE(ReadWholeFile(dir / "a.ini", &bytes));
+  std::string expected;
+  for (int i = 0; i < 20000; ++i)
+    expected += (i ? "\r\n" : "") + std::string("[s") + std::to_string(i) + "]\r\nk=" + (i == 19999 ? "last" : std::to_string(i)) + "\r\n";
+  EXPECT_EQ(bytes, expected);
 }
