@@ -17,21 +17,21 @@ std::vector<CommandInstaller>& Installers() {
 Date ParseDate(const std::string& text) {
   static const std::regex re(R"(^(-?\d{1,5})-(\d{1,2})-(\d{1,2})$)");
   std::smatch m;
-  if (!std::regex_match(text, m, re)) throw UsageError("bad date '" + text + "', expected YYYY-MM-DD");
+  if (!std::regex_match(text, m, re)) throw UsageError("bad date '" + Shown(text) + "', expected YYYY-MM-DD");
   return {std::stoi(m[1]), std::stoi(m[2]), std::stoi(m[3])};
 }
 
 Time ParseTime(const std::string& text) {
   static const std::regex re(R"(^(\d{1,2}):(\d{1,2})$)");
   std::smatch m;
-  if (!std::regex_match(text, m, re)) throw UsageError("bad time '" + text + "', expected HH:MM");
+  if (!std::regex_match(text, m, re)) throw UsageError("bad time '" + Shown(text) + "', expected HH:MM");
   return {std::stoi(m[1]), std::stoi(m[2])};
 }
 
 double ParseDegreesMinutes(const std::string& text) {
   static const std::regex re(R"(^(-?)(\d{1,3})(?::(\d{1,2}))?$)");
   std::smatch m;
-  if (!std::regex_match(text, m, re)) throw UsageError("bad coordinate '" + text + "', expected D:M");
+  if (!std::regex_match(text, m, re)) throw UsageError("bad coordinate '" + Shown(text) + "', expected D:M");
   double v = std::stoi(m[2]) + (m[3].matched ? std::stoi(m[3]) / 60.0 : 0.0);
   return m[1].length() ? -v : v;
 }
@@ -49,6 +49,15 @@ std::vector<std::string> ExpandInputs(const std::vector<std::string>& args) {
     return lines;
   }
   return args;
+}
+
+std::string Shown(const std::string& input) {
+  constexpr std::size_t kShownBytes = 60;
+  if (input.size() <= kShownBytes) return input;
+  // Cut at the start of a UTF-8 character.
+  std::size_t cut = kShownBytes;
+  while (cut > 0 && (static_cast<unsigned char>(input[cut]) & 0xC0) == 0x80) --cut;
+  return input.substr(0, cut) + "…(" + std::to_string(input.size()) + " bytes)";
 }
 
 std::string Fixed(double v, int decimals) {
@@ -70,7 +79,11 @@ std::string Tsv(const std::vector<std::string>& fields) {
 
 void AddProgramDirOption(CLI::App* cmd) {
   cmd->add_option_function<std::string>(
-      "--program-dir", [](const std::string& dir) { SetProgramDir(dir); },
+      "--program-dir",
+      [](const std::string& dir) {
+        // An empty text names no folder (it would be taken as the root).
+        if (!SetProgramDir(dir)) throw UsageError("--program-dir must name a folder");
+      },
       "program folder (default: the tool's own folder)");
 }
 

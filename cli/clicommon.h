@@ -40,6 +40,10 @@ double ParseDegreesMinutes(const std::string& text);
 // lines skipped, blanks around a line dropped) when the only argument is "-".
 std::vector<std::string> ExpandInputs(const std::vector<std::string>& args);
 
+// An input as an error message quotes it: cut to its first characters,
+// so that a huge argument or input line is not echoed whole.
+std::string Shown(const std::string& input);
+
 // Formats a double with a fixed number of decimals ('.' as the point).
 std::string Fixed(double v, int decimals);
 

@@ -53,8 +53,9 @@ double ParseJulianDay(const std::string& text) {
   const double jd = std::strtod(s, &end);
   if (text.empty() || end == s || *end != '\0' || errno == ERANGE || !std::isfinite(jd) ||
       text.find_first_of("xXpPnNiI") != std::string::npos)
-    throw CommandError("bad Julian day '" + text + "'");
-  if (jd < kFirstJulianDay || jd > kLastJulianDay) throw CommandError("Julian day out of range 0..5373484.5: " + text);
+    throw CommandError("bad Julian day '" + Shown(text) + "'");
+  if (jd < kFirstJulianDay || jd > kLastJulianDay)
+    throw CommandError("Julian day out of range 0..5373484.5: " + Shown(text));
   return jd;
 }
 
@@ -83,7 +84,7 @@ void RunEphemeris(const std::vector<std::string>& args) {
 void RunPositions(const std::string& dateText, const std::string& timeText, int nodes) {
   const Date d = ParseDate(dateText);
   const Time time = ParseTime(timeText);
-  if (time.hour > 23 || time.minute > 59) throw UsageError("bad time '" + timeText + "', expected HH:MM");
+  if (time.hour > 23 || time.minute > 59) throw UsageError("bad time '" + Shown(timeText) + "', expected HH:MM");
   if (nodes != 0 && nodes != 1) throw UsageError("--nodes takes 0 or 1");
   // A real calendar date (Julian before 1582-10-15) that the service's
   // 16-bit fields hold.

@@ -49,7 +49,7 @@ DateTime CivilDate(MYiDateEx& date, const std::string& text) {
   const Date d = ParseDate(text);
   CheckYear(d.year);
   const DateTime t{static_cast<int16_t>(d.year), static_cast<int16_t>(d.month), static_cast<int16_t>(d.day), 0, 0};
-  if (!date.IsValidSolarDate(t)) throw CommandError("no such date: " + text);
+  if (!date.IsValidSolarDate(t)) throw CommandError("no such date: " + Shown(text));
   return t;
 }
 
@@ -89,7 +89,7 @@ void RunLunar(const std::vector<std::string>& args, const std::string& to) {
     const DateTime last = CivilDate(date, to);
     const double lastJd = date.JulianDayOf(last);
     if (date.JulianDayOf(t) > lastJd) throw UsageError("--to date before the starting date");
-    while (date.JulianDayOf(t) <= lastJd) {
+    while (date.JulianDayOf(t) <= lastJd && std::cout) {
       std::cout << LunarLine(date, eras, t) << '\n';
       date.AddOneDay(t);
     }
@@ -133,7 +133,7 @@ void RunTerms(int from, int to) {
   CheckYear(to);
   if (to < from) throw UsageError("--to year before the first year");
   MYiDateEx date;
-  for (int year = from; year <= to; ++year) {
+  for (int year = from; year <= to && std::cout; ++year) {
     for (const calendar::SolarTermEntry& e : date.YearSolarTerms(year)) {
       if (e.moment.year == calendar::kEndOfTermsYear) break;
       std::cout << Tsv({MomentText(e.moment), std::to_string(e.index), calendar::kSolarTermNames[e.index]}) << '\n';
@@ -145,7 +145,7 @@ void RunPillars(const std::string& dateText, const std::string& timeText) {
   MYiDateEx date;
   DateTime t = CivilDate(date, dateText);
   const Time time = ParseTime(timeText);
-  if (time.hour > 23 || time.minute > 59) throw UsageError("bad time '" + timeText + "', expected HH:MM");
+  if (time.hour > 23 || time.minute > 59) throw UsageError("bad time '" + Shown(timeText) + "', expected HH:MM");
   t.hour = static_cast<int16_t>(time.hour);
   t.minute = static_cast<int16_t>(time.minute);
   const calendar::FourPillarIndexes p = date.FourPillars(t, t);
@@ -193,7 +193,10 @@ const RegisterCommands registerCalendar([](CLI::App& app) {
     CLI::App* cmd = app.add_subcommand("eras", "the reign eras of an astronomical year");
     auto year = std::make_shared<int>(0);
     cmd->add_option("year", *year, "YEAR")->required();
-    cmd->callback([year] { std::cout << calendar::obb_class().EraNamesOfYear(*year) << '\n'; });
+    cmd->callback([year] {
+      CheckYear(*year);
+      std::cout << calendar::obb_class().EraNamesOfYear(*year) << '\n';
+    });
   }
 });
 

@@ -13,6 +13,7 @@
 #include <iostream>
 #include <limits>
 #include <memory>
+#include <set>
 
 #include "analysisreport.h"
 #include "analysisview.h"
@@ -244,9 +245,28 @@ json ClockJson(const BirthClock& c) {
               {"ambiguous", c.ambiguous}};
 }
 
+// A settings file named but not read is said on standard error: the chart
+// is then computed with the default settings, as the program does.
+void WarnOfUnreadSettings(const std::string& path) {
+  // Once a file, however many charts a batch computes with it.
+  static std::set<std::string> warned;
+  if (!warned.insert(path).second) return;
+  std::string bytes;
+  const char* why = nullptr;
+  switch (ReadFile(path, &bytes, kIniMaxBytes)) {
+    case ReadResult::Read: return;
+    case ReadResult::Missing: why = "not found"; break;
+    case ReadResult::NotAFile: why = "not a file"; break;
+    case ReadResult::TooLarge: why = "larger than a settings file can be"; break;
+    case ReadResult::Failed: why = "cannot be read"; break;
+  }
+  std::cerr << "lumtar-cli: settings file " << path << " " << why << "; using the default settings\n";
+}
+
 void ComputeChart(CVoVirer& engine, const ChartOptions& o) {
   // Set on every chart: an engine that serves many requests (batch) takes
   // nothing over from the request before.
+  if (!o.settings.empty()) WarnOfUnreadSettings(o.settings);
   engine.SetSettingsPath(o.settings);
   engine.SetAnalysis(o.analysis.empty() && o.pdf.empty() ? std::function<void(CVoVirer&)>()
                                                          : [](CVoVirer& e) { BuildAnalysis(e); });

@@ -1,11 +1,29 @@
 // lumtar-cli: charts and calendar facts from the command line, over the same
 // engine as the desktop program.
+#include <cerrno>
 #include <clocale>
+#include <cstring>
 #include <iostream>
 #include <string_view>
 
 #include "clicommon.h"
 #include "datafolders.h"
+
+namespace {
+
+// Standard output is flushed; output that could not be written (a full
+// disk, a closed or full pipe) is a failure, not a success.
+int Finish(int status) {
+  errno = 0;
+  std::cout.flush();
+  if (std::cout) return status;
+  const int error = errno;
+  std::cerr << "lumtar-cli: cannot write the output" << (error ? std::string(": ") + std::strerror(error) : "")
+            << "\n";
+  return 1;
+}
+
+}  // namespace
 
 int main(int argc, char** argv) {
   std::setlocale(LC_NUMERIC, "C");
@@ -28,20 +46,19 @@ int main(int argc, char** argv) {
   } catch (const CLI::CallForAllHelp& e) {
     return app.exit(e);
   } catch (const CLI::ParseError& e) {
-    std::cerr << usage << "\n" << e.what() << "\n";
+    std::cerr << usage << "\n" << lumtar::cli::Shown(e.what()) << "\n";
     return 2;
   } catch (const lumtar::cli::UsageError& e) {
     std::cerr << usage << "\n" << e.what() << "\n";
     return 2;
   } catch (const lumtar::cli::CommandError& e) {
-    std::cout.flush();
+    Finish(1);
     std::cerr << e.what() << "\n";
     return 1;
   } catch (const std::exception& e) {
-    std::cout.flush();
+    Finish(1);
     std::cerr << e.what() << "\n";
     return 1;
   }
-  std::cout.flush();
-  return 0;
+  return Finish(0);
 }

@@ -16,6 +16,8 @@ using CliRun = test::CommandRun;
 
 class ChartCli : public ::testing::Test {
  protected:
+  // Settings of the test's own, every key at its default.
+  void SetUp() override { ASSERT_TRUE(WriteWholeFileAtomic(dir / "set.ini", "")); }
   CliRun Cli(const std::string& args) {
     const std::string cmd =
         std::string(LUMTAR_CLI) + " chart " + args + " --settings '" + (dir / "set.ini").string() + "'";

@@ -21,6 +21,8 @@ using CliRun = test::CommandRun;
 
 class PictureCli : public ::testing::Test {
  protected:
+  // Settings of the test's own, every key at its default.
+  void SetUp() override { ASSERT_TRUE(WriteWholeFileAtomic(dir / "set.ini", "")); }
   // Runs the tool with no display and no platform named, as in a script.
   CliRun Cli(const std::string& command, const std::string& args) {
     const std::string cmd = "env -u QT_QPA_PLATFORM -u DISPLAY -u WAYLAND_DISPLAY " + std::string(LUMTAR_CLI) + " " +
