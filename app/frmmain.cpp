@@ -6,10 +6,12 @@
 #include <QComboBox>
 #include <QFile>
 #include <QFileInfo>
+#include <QGuiApplication>
 #include <QHBoxLayout>
 #include <QMenu>
 #include <QMenuBar>
 #include <QPainter>
+#include <QScreen>
 #include <QScrollArea>
 #include <QSplitter>
 #include <QTabWidget>
@@ -25,6 +27,7 @@
 #include "analysisview.h"
 #include "caseclasses.h"
 #include "chartdraw.h"
+#include "chartrequest.h"
 #include "database.h"
 #include "editordialogs.h"
 #include "datafolders.h"
@@ -35,6 +38,7 @@
 #include "inifile.h"
 #include "msgbox.h"
 #include "picturebox.h"
+#include "places.h"
 #include "skin.h"
 #include "vovirer.h"
 #include "widgets.h"
@@ -237,6 +241,23 @@ void TFrmMain::FormShow() {
   DataBase->Open(ProgramDir(), 0);
   FillTree(StartUpSlots());
   PlaceChanged();
+  ReportAbsurdSettingsFiles();
+}
+
+void TFrmMain::ReportAbsurdSettingsFiles() {
+  // Files far larger than any the program writes (made by hand, or
+  // damaged) were read as missing: say so once, rather than take minutes
+  // over every read.
+  QStringList names;
+  for (const char* file : {kMainSettingsRelativePath, kSettingsRelativePath, kPlacesRelativePath})
+    if (IniFile(ProgramPath(file)).TooLarge()) names << QString::fromUtf8(file);
+  if (names.isEmpty()) return;
+  ShowMessage(this,
+              QStringLiteral("文件 %1 过大（超过%2MB），不是本软件写的设置文件，没有读取，按默认设置使用；"
+                             "保存设置时将重写。")
+                  .arg(names.join(QStringLiteral("、")))
+                  .arg(kIniMaxBytes >> 20),
+              QStringLiteral("注意"), MsgIcon::Warning);
 }
 
 void TFrmMain::ReadSettings() {
@@ -264,6 +285,7 @@ void TFrmMain::ReadSettings() {
   int bar = menuBar()->heightForWidth(clientWidth);
   if (bar <= 0) bar = menuBar()->sizeHint().height();
   resize(clientWidth, extent(ini.ReadInteger(kWinPos, "height", 400)) + bar);
+  FitToScreen();
   switch (ini.ReadInteger(kWinPos, "state", 0)) {
     case 1: setWindowState(windowState() | Qt::WindowMinimized); break;
     case 2: setWindowState(windowState() | Qt::WindowMaximized); break;
@@ -279,6 +301,23 @@ void TFrmMain::ReadSettings() {
 
   SetTreeWidth(ini.ReadInteger(kWinPos, "treewid", 180));
   SetCommentHeight(ini.ReadInteger(kWinPos, "pinghei", 80));
+}
+
+void TFrmMain::FitToScreen() {
+  // The screen the stored position lies on, or the main one: a window
+  // larger than it (a hand-edited 30000 × 30000 took gigabytes) or outside
+  // every screen is brought onto it.
+  QScreen* screen = QGuiApplication::screenAt(geometry().topLeft());
+  if (!screen) screen = QGuiApplication::primaryScreen();
+  if (!screen) return;
+  const QRect area = screen->availableGeometry();
+  // The frame as far as it is known (not before the window is first on
+  // screen): the window with its frame fits the screen.
+  const QSize frame = frameGeometry().size() - size();
+  const QSize size = this->size().boundedTo(area.size() - frame);
+  if (size != this->size()) resize(size);
+  move(std::clamp(x(), area.left(), area.right() + 1 - size.width() - frame.width()),
+       std::clamp(y(), area.top(), area.bottom() + 1 - size.height() - frame.height()));
 }
 
 void TFrmMain::SetTreeWidth(int width) {

@@ -407,6 +407,9 @@ class TFrmMain : public QMainWindow {
   void BuildInputPanel();
   void BuildEraInputs(QVBoxLayout* box);
   void ReadSettings();
+  // Keeps the restored window on the screen and no larger than it.
+  void FitToScreen();
+  void ReportAbsurdSettingsFiles();
   void SetTreeWidth(int width);
   void SetCommentHeight(int height);
 

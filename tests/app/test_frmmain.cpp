@@ -7,7 +7,9 @@
 #include <QComboBox>
 #include <QCompleter>
 #include <QDateTime>
+#include <QGuiApplication>
 #include <QInputMethodEvent>
+#include <QScreen>
 #include <QLineEdit>
 #include <QMenu>
 #include <QPushButton>
@@ -236,14 +238,14 @@ class FrmMainTest : public QObject {
 
   void storedSettingsAreRestoredWithTheirMinima() {
     WriteSettings(
-        "[winpos]\r\nleft=30\r\ntop=40\r\nwidth=900\r\nheight=700\r\nstate=0\r\ntreewid=5\r\npinghei=0\r\n"
+        "[winpos]\r\nleft=30\r\ntop=40\r\nwidth=700\r\nheight=480\r\nstate=0\r\ntreewid=5\r\npinghei=0\r\n"
         "sheng=1\r\nshi=999\r\n[minggao]\r\nfname=黑体\r\nfsize=9\r\nbcolor=255\r\n"
         "[classes]\r\ncount=2\r\n1=亲友\r\n2=名人\r\n");
     Boxes boxes;
     auto w = Start();
     QVERIFY(w);
     QCOMPARE(w->pos(), QPoint(30, 40));
-    QCOMPARE(w->centralWidget()->size(), QSize(900, 700));
+    QCOMPARE(w->centralWidget()->size(), QSize(700, 480));
     QCOMPARE(w->Tree->width(), 30);
     QCOMPARE(w->RedtPingYu->height(), 20);
     QCOMPARE(w->cbodiZ->currentText(), QStringLiteral("北京市"));
@@ -260,7 +262,7 @@ class FrmMainTest : public QObject {
     QVERIFY(w->close());
     QCOMPARE(Values(xminit_, {"winpos/treewid", "winpos/pinghei", "winpos/width", "winpos/height",
                               "winpos/sheng", "winpos/shi", "minggao/fname", "classes/count", "classes/2"}),
-             QStringLiteral("winpos/treewid=30\nwinpos/pinghei=20\nwinpos/width=900\nwinpos/height=700\n"
+             QStringLiteral("winpos/treewid=30\nwinpos/pinghei=20\nwinpos/width=700\nwinpos/height=480\n"
                             "winpos/sheng=1\nwinpos/shi=0\nminggao/fname=黑体\nclasses/count=2\nclasses/2=名人"));
   }
 
@@ -353,6 +355,71 @@ class FrmMainTest : public QObject {
     QCOMPARE(again->cbodiC->currentIndex(), 1);
   }
 
+  // A hand-edited geometry far beyond the screen (30000 × 30000 took
+  // gigabytes) or off every screen brings the window onto the screen, no
+  // larger than it.
+  void aStoredGeometryBeyondTheScreenIsBroughtOntoIt_data() {
+    QTest::addColumn<QString>("winpos");
+    QTest::newRow("huge") << "left=0\r\ntop=0\r\nwidth=30000\r\nheight=30000";
+    QTest::newRow("far away") << "left=29000\r\ntop=-29000\r\nwidth=400\r\nheight=400";
+    QTest::newRow("both") << "left=-30000\r\ntop=30000\r\nwidth=30000\r\nheight=2000";
+  }
+  void aStoredGeometryBeyondTheScreenIsBroughtOntoIt() {
+    QFETCH(QString, winpos);
+    WriteSettings(("[winpos]\r\n" + winpos + "\r\nstate=0\r\n").toUtf8().constData());
+    Boxes boxes;
+    auto w = Start();
+    QVERIFY(w);
+    const QRect screen = QGuiApplication::primaryScreen()->availableGeometry();
+    QVERIFY2(screen.contains(w->geometry()),
+             qPrintable(QStringLiteral("%1,%2 %3x%4 on %5x%6")
+                            .arg(w->x())
+                            .arg(w->y())
+                            .arg(w->width())
+                            .arg(w->height())
+                            .arg(screen.width())
+                            .arg(screen.height())));
+    QVERIFY(w->width() > 100 && w->height() > 100);
+  }
+
+  // Folders where the settings files are expected read as missing files:
+  // the program comes up with the defaults, charts, and closes.
+  void foldersWhereSettingsFilesAreExpectedReadAsDefaults() {
+    DeleteFileIfExists(*dir_ / "dat/dili.ini");
+    for (const char* name : {"dat/set.ini", "dat/xminit.ini", "dat/dili.ini"}) QVERIFY(CreateDirectories(*dir_ / name));
+    Boxes boxes;
+    auto w = Start();
+    QVERIFY(w);
+    QCOMPARE(w->pos(), QPoint(10, 10));
+    QCOMPARE(w->Tree->width(), 180);
+    FillBirth(*w);
+    w->BtnpaiClick();
+    QCOMPARE(w->natalChartShown, uint8_t(1));
+    QVERIFY(w->close());
+    for (const char* name : {"dat/set.ini", "dat/xminit.ini", "dat/dili.ini"}) QVERIFY(DirectoryExists(*dir_ / name));
+  }
+
+  // Settings files far larger than any the program writes are not read;
+  // the window says so once and starts with the defaults.
+  void absurdSettingsFilesAreNotRead() {
+    std::string huge = "[winpos]\r\nleft=200\r\n";
+    while (huge.size() <= kIniMaxBytes) huge += "[s" + std::to_string(huge.size()) + "]\r\nk=v\r\n";
+    QVERIFY(WriteWholeFileAtomic(xminit_, huge));
+    QVERIFY(WriteWholeFileAtomic(*dir_ / "dat/set.ini", huge));
+    Boxes boxes;
+    auto w = Start();
+    QVERIFY(w);
+    QCOMPARE(w->pos(), QPoint(10, 10));
+    QCOMPARE(boxes.seen.size(), size_t(1));
+    QVERIFY(boxes.seen[0].text.contains(QStringLiteral("dat/xminit.ini")));
+    QVERIFY(boxes.seen[0].text.contains(QStringLiteral("dat/set.ini")));
+    QVERIFY(!boxes.seen[0].text.contains(QStringLiteral("dat/dili.ini")));
+    // Closing writes a settings file of the usual size in its place.
+    QVERIFY(w->close());
+    QVERIFY(std::filesystem::file_size(xminit_) < 2000);
+    QCOMPARE(IniFile(xminit_).ReadInteger("winpos", "left", 0), 10);
+  }
+
   void closingMaximisedKeepsTheNormalGeometry() {
     WriteSettings("[winpos]\r\nleft=50\r\ntop=60\r\nwidth=700\r\nheight=500\r\nstate=0\r\n");
     Boxes boxes;
@@ -376,17 +443,18 @@ class FrmMainTest : public QObject {
   void theClientSizeSurvivesRestarts_data() { test::AddSkinRows(); }
   void theClientSizeSurvivesRestarts() {
     QFETCH(QString, skin);
-    WriteSettings("[winpos]\r\nleft=40\r\ntop=30\r\nwidth=850\r\nheight=600\r\nstate=0\r\n");
+    // A size the test screen (800 × 800) holds: larger ones are brought onto it.
+    WriteSettings("[winpos]\r\nleft=40\r\ntop=30\r\nwidth=700\r\nheight=600\r\nstate=0\r\n");
     test::UseShippedSkin(dir_->path(), skin);
     Boxes boxes;
     for (int start = 0; start < 3; ++start) {
       auto w = Start();
       QVERIFY(w);
-      QCOMPARE(w->centralWidget()->size(), QSize(850, 600));
+      QCOMPARE(w->centralWidget()->size(), QSize(700, 600));
       w->mnuF_exit->trigger();
       QVERIFY(!w->isVisible());
       QCOMPARE(Values(xminit_, {"winpos/width", "winpos/height"}),
-               QStringLiteral("winpos/width=850\nwinpos/height=600"));
+               QStringLiteral("winpos/width=700\nwinpos/height=600"));
     }
     // The standard look again for the other tests.
     IniFile(xminit_).WriteInteger("window", "skined", 0);
