@@ -559,7 +559,7 @@ void TFrmMain::pop_viewClick() {
     return;
   }
   const int year = YearOfText(EdtYear->text());
-  if (year < kInputFirstYear || year > kInputLastYear) {
+  if (!InputYearTakes(year, Rdonl->isChecked())) {
     LeaveViewedCase();
     ShowMessage(this, QStringLiteral("年份必须在619-2100年之间"), QStringLiteral("年份错误"), MsgIcon::Warning);
     EdtYear->setFocus();

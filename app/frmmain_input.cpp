@@ -411,7 +411,7 @@ void TFrmMain::BtnpaiClick() {
     return;
   }
   const int year = YearOfText(EdtYear->text());
-  if (year < kInputFirstYear || year > kInputLastYear) {
+  if (!InputYearTakes(year, Rdonl->isChecked())) {
     ShowMessage(this, QString::fromUtf8(kInputYearMessage), QStringLiteral("年份错误"), MsgIcon::Warning);
     EdtYear->setFocus();
     return;

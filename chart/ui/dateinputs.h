@@ -36,6 +36,12 @@ int YearOfText(const QString& text);
 inline constexpr int kInputFirstYear = 619;
 inline constexpr int kInputLastYear = 2100;
 inline constexpr const char* kInputYearMessage = "年份最大范围619-2100";
+// True when a chart may be asked for the year: 619..2100, and also the
+// lunar year 618, whose 十二月 from its eleventh day lies in 619 (武德元年;
+// the chart refuses the days before 619-01-01).
+inline bool InputYearTakes(int year, bool lunar) {
+  return (year >= kInputFirstYear || (lunar && year == kInputFirstYear - 1)) && year <= kInputLastYear;
+}
 
 // An up-down control: the arrows of a spin box without its text, stepping a
 // position within a range, without wrapping, and reporting each click. The

@@ -747,6 +747,39 @@ class FrmMainTest : public QObject {
     QCOMPARE(w->EdtYear->text(), QStringLiteral("1260"));
   }
 
+  // 武德元年 is the lunar year 618, whose 十二月 reaches into 619: its
+  // days from 十二月十一日 (619-01-01) chart, the day before is refused as
+  // out of range, and a civil 618 stays a wrong year.
+  void theFirstEraYearChartsWhereItsDaysLieIn619() {
+    Boxes boxes;
+    auto w = Start();
+    QVERIFY(w);
+    FillBirth(*w);
+    w->CboEra->lineEdit()->setFocus();
+    CommitText(w->CboEra->lineEdit(), QStringLiteral("武德"));
+    QTest::keyClick(w->CboEra->lineEdit(), Qt::Key_Return);
+    QCOMPARE(w->CboEra->currentText(), QStringLiteral("唐 武德 618-626"));
+    QCOMPARE(w->EdtYear->text(), QStringLiteral("618"));
+    QVERIFY(w->Rdonl->isChecked());
+    ChooseFromList(w->cbom, QStringLiteral("12月"));
+    ChooseFromList(w->cbod, QStringLiteral("11日"));
+    w->BtnpaiClick();
+    QVERIFY2(boxes.seen.empty(), qPrintable(boxes.Seen().join(QLatin1Char('\n'))));
+    QCOMPARE(w->natalChartShown, uint8_t(1));
+    QCOMPARE(w->VoVirer->model.beijingMoment, (DateTime{619, 1, 1, 10, 30}));
+
+    ChooseFromList(w->cbod, QStringLiteral("10日"));
+    w->BtnpaiClick();
+    QCOMPARE(boxes.Seen(), QStringList{QStringLiteral("错误|") + QString::fromUtf8(kYearOutOfRange) + "|error"});
+    QCOMPARE(w->natalChartShown, uint8_t(0));
+
+    boxes.seen.clear();
+    w->Rdogl->setChecked(true);
+    w->EdtYear->setText(QStringLiteral("618"));
+    w->BtnpaiClick();
+    QCOMPARE(boxes.Seen(), QStringList{QStringLiteral("年份错误|年份最大范围619-2100|warning")});
+  }
+
   void aNameKeepsToItsTenBytes() {
     Boxes boxes;
     auto w = Start();
