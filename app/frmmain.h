@@ -410,6 +410,9 @@ class TFrmMain : public QMainWindow {
   // Keeps the restored window on the screen and no larger than it.
   void FitToScreen();
   void ReportAbsurdSettingsFiles();
+  // Says that a document read had `count` paragraphs too long to lay out
+  // whole, shown cut into pieces.
+  void ReportCutParagraphs(int count);
   void SetTreeWidth(int width);
   void SetCommentHeight(int height);
 

@@ -575,13 +575,17 @@ void TFrmMain::pop_viewClick() {
     RedtPingYu->clear();
     QString error = viewed.document == ViewedCase::Document::kTooLarge ? QStringLiteral("文件过大")
                                                                         : QStringLiteral("无法读取文件");
-    if (viewed.document != ViewedCase::Document::kRead || !ReadRtf(document, RedtPingYu->document(), &error)) {
+    int cut = 0;
+    if (viewed.document != ViewedCase::Document::kRead ||
+        !ReadRtf(document, RedtPingYu->document(), &error, &cut)) {
       // Saving back would replace a document that could not be read with
       // the empty editor; the case gets a new document instead.
       loadedCommentPath.clear();
       viewedCase.document = ViewedCase::Document::kUnreadable;
       ShowMessage(this, QStringLiteral("评语文件无法读取，保存时不会覆盖它：") + error, QStringLiteral("错误"),
                   MsgIcon::Error);
+    } else if (cut > 0) {
+      ReportCutParagraphs(cut);
     }
   }
 

@@ -277,13 +277,23 @@ void TFrmMain::DuanImportClick() {
   // A plain-text file takes the page's font and size, black, no style; a
   // file that cannot be read leaves the page as it was.
   QTextDocument* page = RedtDuan->document();
-  if (!LoadRichOrPlainFile(PathOf(answer.fileName), page)) {
+  int cut = 0;
+  if (!LoadRichOrPlainFile(PathOf(answer.fileName), page, nullptr, &cut)) {
     ShowMessage(this, QStringLiteral("导入文件出错,请重试一次"), QStringLiteral("重试一次"), MsgIcon::Error);
     return;
   }
   BlackenAutomaticText(page);
   page->clearUndoRedoStacks();
   RedtDuan->moveCursor(QTextCursor::Start);
+  if (cut > 0) ReportCutParagraphs(cut);
+}
+
+void TFrmMain::ReportCutParagraphs(int count) {
+  ShowMessage(this,
+              QStringLiteral("文中有%1个段落超过%2字，已分成几段显示（文字都在）；保存时按分开的段落写入。")
+                  .arg(count)
+                  .arg(kLongestParagraph),
+              QStringLiteral("注意"), MsgIcon::Warning);
 }
 
 void TFrmMain::mnuO_mgDefaultClick() {

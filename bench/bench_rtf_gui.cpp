@@ -1,5 +1,7 @@
 // Writing and reading an analysis page as RTF: about 24 000 characters in
-// 600 paragraphs, with coloured bold headings.
+// 600 paragraphs, with coloured bold headings. Viewing a comment document of
+// one long run without a break opportunity: read and laid out at the
+// comment editor's width.
 #include <benchmark/benchmark.h>
 
 #include <QGuiApplication>
@@ -46,6 +48,36 @@ void BM_ReadRtf(benchmark::State& state) {
   for (auto _ : state) benchmark::DoNotOptimize(lumtar::ReadRtf(rtf, &doc));
 }
 BENCHMARK(BM_ReadRtf)->Unit(benchmark::kMillisecond);
+
+std::string LongRunRtf(qsizetype length) {
+  QTextDocument source;
+  QTextCursor(&source).insertText(QString(length, u'a'));
+  return lumtar::WriteRtf(source);
+}
+
+// Reading alone: the editor lays out what it shows first and the rest
+// piece by piece while the window answers.
+void BM_ReadLongRun(benchmark::State& state) {
+  const std::string rtf = LongRunRtf(state.range(0));
+  for (auto _ : state) {
+    QTextDocument doc;
+    benchmark::DoNotOptimize(lumtar::ReadRtf(rtf, &doc));
+  }
+}
+BENCHMARK(BM_ReadLongRun)->Arg(100000)->Arg(1000000)->Arg(50000000)->Unit(benchmark::kMillisecond);
+
+// Reading and laying out the whole document.
+void BM_ViewLongRun(benchmark::State& state) {
+  const std::string rtf = LongRunRtf(state.range(0));
+  for (auto _ : state) {
+    QTextDocument doc;
+    doc.setDefaultFont(lumtar::SongTiPointFont(12));
+    lumtar::ReadRtf(rtf, &doc);
+    doc.setTextWidth(600);
+    benchmark::DoNotOptimize(doc.size());
+  }
+}
+BENCHMARK(BM_ViewLongRun)->Arg(100000)->Arg(1000000)->Arg(10000000)->Unit(benchmark::kMillisecond);
 
 }  // namespace
 

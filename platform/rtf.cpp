@@ -3,6 +3,7 @@
 #include <QColor>
 #include <QFont>
 #include <QTextBlock>
+#include <QTextBoundaryFinder>
 #include <QTextCursor>
 #include <QTextDocument>
 #include <QTextFrame>
@@ -712,6 +713,96 @@ QTextBlockFormat BlockFormatOf(const Paragraph& p) {
   return f;
 }
 
+// Where a paragraph longer than kLongestParagraph is cut: each piece at most
+// that long, ending at the last break opportunity in its second half, or at
+// the limit when there is none there (never inside a surrogate pair).
+std::vector<qsizetype> ParagraphCuts(const QString& text) {
+  std::vector<qsizetype> cuts;
+  if (text.size() <= kLongestParagraph) return cuts;
+  QTextBoundaryFinder finder(QTextBoundaryFinder::Line, text);
+  qsizetype start = 0;
+  while (text.size() - start > kLongestParagraph) {
+    // Looked for position by position: the finder's own search for the
+    // previous boundary would run back to the start of the text.
+    qsizetype cut = start + kLongestParagraph;
+    qsizetype at = cut;
+    for (; at > start + kLongestParagraph / 2; --at) {
+      finder.setPosition(at);
+      if (finder.isAtBoundary()) break;
+    }
+    if (at > start + kLongestParagraph / 2) cut = at;
+    else if (text[cut].isLowSurrogate()) --cut;
+    cuts.push_back(cut);
+    start = cut;
+  }
+  return cuts;
+}
+
+// Cuts the model's overlong paragraphs into paragraphs of the same
+// alignment, the runs split where the cuts fall. Returns how many were cut.
+int CutLongParagraphs(Model* m) {
+  int cutCount = 0;
+  std::vector<Paragraph> out;
+  out.reserve(m->paragraphs.size());
+  for (Paragraph& p : m->paragraphs) {
+    qsizetype length = 0;
+    for (const Run& r : p.runs) length += r.text.size();
+    if (length <= kLongestParagraph) {
+      out.push_back(std::move(p));
+      continue;
+    }
+    ++cutCount;
+    QString text;
+    text.reserve(length);
+    for (const Run& r : p.runs) text += r.text;
+    const std::vector<qsizetype> cuts = ParagraphCuts(text);
+    text.clear();
+    Paragraph piece{p.align, {}, p.endChr};
+    qsizetype position = 0;  // of the run's start in the paragraph
+    size_t next = 0;
+    for (Run& r : p.runs) {
+      const qsizetype size = r.text.size();
+      qsizetype from = 0;
+      while (next < cuts.size() && cuts[next] < position + size) {
+        const qsizetype at = cuts[next++] - position;
+        if (at > from) piece.runs.push_back({r.text.mid(from, at - from), r.chr});
+        out.push_back(std::move(piece));
+        piece = Paragraph{p.align, {}, p.endChr};
+        from = at;
+      }
+      if (from < size) piece.runs.push_back({from == 0 ? std::move(r.text) : r.text.mid(from), r.chr});
+      position += size;
+    }
+    out.push_back(std::move(piece));
+  }
+  m->paragraphs = std::move(out);
+  return cutCount;
+}
+
+// Plain text cut the same way: a line break at every cut of an overlong line.
+QString CutLongLines(const QString& text, int* cutCount) {
+  QString out;
+  qsizetype lineStart = 0;
+  *cutCount = 0;
+  while (lineStart <= text.size()) {
+    qsizetype end = text.indexOf(u'\n', lineStart);
+    if (end < 0) end = text.size();
+    const QString line = text.mid(lineStart, end - lineStart);
+    qsizetype from = 0;
+    const std::vector<qsizetype> cuts = ParagraphCuts(line);
+    if (!cuts.empty()) ++*cutCount;
+    for (qsizetype cut : cuts) {
+      out += QStringView(line).mid(from, cut - from);
+      out += u'\n';
+      from = cut;
+    }
+    out += QStringView(line).mid(from);
+    if (end < text.size()) out += u'\n';
+    lineStart = end + 1;
+  }
+  return out;
+}
+
 void FillDocument(const Model& m, QTextDocument* doc) {
   const bool undo = doc->isUndoRedoEnabled();
   doc->setUndoRedoEnabled(false);
@@ -976,13 +1067,15 @@ bool LooksLikeRtf(std::string_view bytes) {
   return bytes.substr(i, 5) == "{\\rtf";
 }
 
-bool ReadRtf(std::string_view rtf, QTextDocument* doc, QString* error) {
+bool ReadRtf(std::string_view rtf, QTextDocument* doc, QString* error, int* cutParagraphs) {
   Model model;
   Reader reader(rtf);
   if (!reader.Parse(&model)) {
     if (error) *error = reader.error();
     return false;
   }
+  const int cut = CutLongParagraphs(&model);
+  if (cutParagraphs) *cutParagraphs = cut;
   FillDocument(model, doc);
   return true;
 }
@@ -998,15 +1091,18 @@ bool SaveRtfFile(const std::filesystem::path& path, const QTextDocument& doc) {
   return WriteWholeFileAtomic(path, WriteRtf(doc));
 }
 
-bool LoadRichOrPlainFile(const std::filesystem::path& path, QTextDocument* doc, QString* error) {
+bool LoadRichOrPlainFile(const std::filesystem::path& path, QTextDocument* doc, QString* error,
+                         int* cutParagraphs) {
   std::string bytes;
   if (!ReadLimitedFile(path, &bytes, error)) return false;
-  if (LooksLikeRtf(bytes)) return ReadRtf(bytes, doc, error);
-  const QString text = DecodeTextFile(bytes);
+  if (LooksLikeRtf(bytes)) return ReadRtf(bytes, doc, error, cutParagraphs);
+  int cut = 0;
+  const QString text = CutLongLines(DecodeTextFile(bytes), &cut);
   if (static_cast<size_t>(text.count(u'\n')) >= kRtfMaxPieces) {
     if (error) *error = QStringLiteral("文件过大");
     return false;
   }
+  if (cutParagraphs) *cutParagraphs = cut;
   doc->setPlainText(text);
   return true;
 }

@@ -34,6 +34,12 @@ inline constexpr int kRtfMaxDepth = 512;
 // Paragraphs plus formatting runs: a document of more pieces would take
 // seconds and hundreds of megabytes to build.
 inline constexpr std::size_t kRtfMaxPieces = 200000;
+// The longest paragraph a document is given when read. The editor lays a
+// paragraph out as a whole, and one long run without a break opportunity
+// costs it time growing with the square of its length (100 kB took more than
+// a second, 1 MB minutes): a longer paragraph is cut into pieces at most this
+// long, at a break opportunity where there is one.
+inline constexpr qsizetype kLongestParagraph = 4096;
 
 // True when the bytes start like an RTF file ("{\rtf").
 bool LooksLikeRtf(std::string_view bytes);
@@ -43,8 +49,11 @@ bool LooksLikeRtf(std::string_view bytes);
 // outside 32 bits, \bin data past the end, beyond kRtfMaxBytes or
 // kRtfMaxPieces) the document is left
 // exactly as it was and `error`, when given, says why. The undo history is
-// cleared; the modified mark is left to the caller.
-bool ReadRtf(std::string_view rtf, QTextDocument* doc, QString* error = nullptr);
+// cleared; the modified mark is left to the caller. `cutParagraphs`, when
+// given, receives how many paragraphs were longer than kLongestParagraph and
+// cut (the text is all kept; saving writes the pieces as paragraphs).
+bool ReadRtf(std::string_view rtf, QTextDocument* doc, QString* error = nullptr,
+             int* cutParagraphs = nullptr);
 
 // The document as RTF bytes.
 std::string WriteRtf(const QTextDocument& doc);
@@ -56,9 +65,10 @@ bool SaveRtfFile(const std::filesystem::path& path, const QTextDocument& doc);
 
 // Loads a file the way the analysis page imports one: RTF when the file
 // starts like RTF, otherwise plain text (see textio.h; at most kRtfMaxPieces
-// lines). The plain text takes the document's default format. The document
-// is unchanged on failure.
+// lines). The plain text takes the document's default format, its lines
+// longer than kLongestParagraph cut as in ReadRtf. The document is unchanged
+// on failure.
 bool LoadRichOrPlainFile(const std::filesystem::path& path, QTextDocument* doc,
-                         QString* error = nullptr);
+                         QString* error = nullptr, int* cutParagraphs = nullptr);
 
 }  // namespace lumtar

@@ -1180,6 +1180,30 @@ class CasesUiTest : public QObject {
     QCOMPARE(live["P1751"], 1);
   }
 
+  // A comment of one long run without a break opportunity (which the editor
+  // would take minutes to lay out whole) is shown cut into paragraphs, with
+  // a word why; its text is all there, and saved back all there.
+  void aCommentOfOneLongRunIsShownCut() {
+    CaseRecord r = MakeRecord({"张三", "亲友", 1990});
+    r.SetCommentName("张三_199003071030");
+    WriteStore(dir_->path(), {r});
+    const QString run(300000, u'a');
+    SaveDocument(*dir_ / "Lumtar_f/张三_199003071030.rtf", run);
+    Boxes boxes;
+    auto w = Start();
+    QVERIFY(w);
+    View(*w, QStringLiteral("张三"));
+    QCOMPARE(boxes.Texts(),
+             QStringList{QStringLiteral("文中有1个段落超过4096字，已分成几段显示（文字都在）；保存时按分开的段落写入。")});
+    QCOMPARE(w->RedtPingYu->document()->blockCount(), 74);
+    QCOMPARE(w->RedtPingYu->toPlainText().remove(u'\n'), run);
+    boxes.Clear();
+    w->SbtoSaveClick();
+    QCOMPARE(boxes.Texts().last(), QStringLiteral("已保存编辑后的命例。"));
+    QCOMPARE(DocumentText(*dir_ / "Lumtar_f/张三_199003071030.rtf").remove(u'\n'), run);
+    w->skipCloseSequence = true;
+  }
+
   // Two windows on one store view the same case; the second saves a new
   // comment. The first one's save is refused: the second one's comment is
   // not written over, and the first one's stays in its editor.

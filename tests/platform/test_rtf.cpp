@@ -462,6 +462,74 @@ TEST(Rtf, ImportTakesRichOrPlainByContent) {
   EXPECT_EQ(doc.toPlainText(), "断语\nline 2");
 }
 
+// A paragraph longer than the editor lays out quickly comes out cut into
+// pieces, every character kept and in order, at a break opportunity where
+// there is one; a paragraph of the limit stays whole.
+TEST(Rtf, OverlongParagraphsAreCutTheirTextKept) {
+  const qsizetype n = kLongestParagraph;
+  QString words;
+  while (words.size() < 3 * n) words += QStringLiteral("word ");
+  QString han;
+  for (int i = 0; han.size() < 3 * n; ++i) han += QChar(0x4E00 + i % 300);
+  // Letters of two UTF-16 units without a break between them, the limit
+  // falling inside a pair.
+  QString astral = QStringLiteral("a");
+  while (astral.size() < 2 * n + 1) astral += QString::fromUcs4(U"\U0001D400", 1);
+  struct Case {
+    const char* what;
+    QString text;
+    int blocks;  // the paragraph comes out as this many
+  };
+  const std::vector<Case> cases = {
+      {"limit", QString(n, u'a'), 1},
+      {"run without a break", QString(300000, u'a'), static_cast<int>((300000 + n - 1) / n)},
+      {"words", words, 4},
+      {"Han characters", han, 3},
+      {"surrogate pairs", astral, 3},
+  };
+  test::TempDir dir;
+  for (const Case& c : cases) {
+    SCOPED_TRACE(c.what);
+    QTextDocument source;
+    Build(&source, {{{{QStringLiteral("前"), Fmt(kSong, 12)}}}, {{{c.text, Fmt(kSong, 12)}}}});
+    const std::string rtf = WriteRtf(source);
+    ASSERT_TRUE(WriteWholeFileAtomic(dir / "plain.txt", "head\n" + c.text.toStdString()));
+    for (bool plain : {false, true}) {
+      QTextDocument doc;
+      int cut = -1;
+      ASSERT_TRUE(plain ? LoadRichOrPlainFile(dir / "plain.txt", &doc, nullptr, &cut)
+                        : ReadRtf(rtf, &doc, nullptr, &cut));
+      EXPECT_EQ(cut, c.blocks > 1 ? 1 : 0);
+      ASSERT_EQ(doc.blockCount(), 1 + c.blocks);
+      QString joined;
+      for (QTextBlock b = doc.begin().next(); b.isValid(); b = b.next()) {
+        const QString t = b.text();
+        EXPECT_LE(t.size(), n);
+        EXPECT_FALSE(t.isEmpty());
+        EXPECT_FALSE(t.front().isLowSurrogate());
+        // A cut in text with break opportunities falls on one.
+        if (c.text == words && b.next().isValid()) {
+          EXPECT_TRUE(t.endsWith(u' '));
+        }
+        joined += t;
+      }
+      EXPECT_EQ(joined, c.text);
+    }
+  }
+
+  // Formatting stays with its characters across a cut.
+  QTextDocument mixed;
+  Build(&mixed, {{{{QString(n - 10, u'a'), Fmt(kSong, 12)},
+                   {QString(20, u'b'), Fmt(kSong, 12, "b")},
+                   {QString(10, u'c'), Fmt(kSong, 12)}}}});
+  QTextDocument doc;
+  ASSERT_TRUE(ReadRtf(WriteRtf(mixed), &doc));
+  EXPECT_EQ(Describe(doc), (std::vector<Block>{
+                               {0, {Span(QString(n - 10, u'a'), kSong, 12), Span(QString(10, u'b'), kSong, 12, "b")}},
+                               {0, {Span(QString(10, u'b'), kSong, 12, "b"), Span(QString(10, u'c'), kSong, 12)}},
+                           }));
+}
+
 // QTextDocument needs a GUI application for its fonts; the tests run on the
 // offscreen platform, also when CTest only lists them.
 int main(int argc, char** argv) {
