@@ -45,8 +45,13 @@ std::string UserDataFolder() {
 }
 
 // Copies the shipped INI files of dat/ the user lacks, and brings new
-// places of the shipped place list into the user's.
+// places of the shipped place list into the user's. Programs starting at
+// once take turns on the user's folder, so that none copies a file over
+// one another has begun to use, nor adds the same places twice.
 void SeedUserFolder(const DataFolders& f) {
+  FolderLock lock;
+  // A folder held longer than the wait is filled all the same.
+  lock.Acquire(f.data, FolderLock::Mode::Exclusive);
   const fs::path shippedDat = fs::path(f.shipped) / "dat";
   const fs::path userDat = fs::path(f.data) / "dat";
   const fs::path previous = fs::path(f.data) / kPreviousPlaces;

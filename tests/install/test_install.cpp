@@ -14,12 +14,14 @@
 
 #include <memory>
 #include <set>
+#include <vector>
 #include <string>
 
 #include "answeredboxes.h"
 #include "datafolders.h"
 #include "files.h"
 #include "frmmain.h"
+#include "gbk.h"
 #include "inifile.h"
 #include "mainwindow.h"
 #include "tempdir.h"
@@ -220,6 +222,82 @@ class InstallTest : public QObject {
     QCOMPARE(storeAfter, store);
     QCOMPARE(IniFile(UserFolder() / "dat/set.ini").ReadInteger("lumtar", "guidao", 0), 1);
     QVERIFY(FileExists(UserFolder() / "Lumtar_f" / comments[0]));
+  }
+
+  // Programs started at the same moment on one user's folder: a first start,
+  // then the first start after an upgrade brought a new place. Every file
+  // is the shipped one, the new place arrives once, and the user's own
+  // place stays.
+  void programsStartingAtOnceShareTheUsersFolder() {
+    const fs::path home = dir_->path() / "home3";
+    const fs::path user = home / ".local/share/Lumtar";
+    CreateDirectories(home);
+    auto startAtOnce = [&] {
+      std::vector<std::unique_ptr<QProcess>> programs;
+      QProcessEnvironment env = QProcessEnvironment::systemEnvironment();
+      env.insert(QStringLiteral("HOME"), QString::fromStdString(home.string()));
+      env.remove(QStringLiteral("XDG_DATA_HOME"));
+      env.insert(QStringLiteral("QT_QPA_PLATFORM"), QStringLiteral("offscreen"));
+      env.insert(QStringLiteral("LUMTAR_STARTUP_TIMING"), QStringLiteral("quit"));
+      for (int i = 0; i < 4; ++i) {
+        programs.push_back(std::make_unique<QProcess>());
+        programs.back()->setProcessEnvironment(env);
+        if (i % 2 == 0)
+          programs.back()->start(QString::fromStdString((prefix_ / "bin/Lumtar").string()), {});
+        else
+          programs.back()->start(QString::fromStdString((prefix_ / "bin/lumtar-cli").string()),
+                                 {QStringLiteral("places"), QStringLiteral("search"), QStringLiteral("福州")});
+      }
+      bool allWell = true;
+      for (auto& p : programs) {
+        if (!p->waitForFinished(120000)) {
+          p->kill();
+          p->waitForFinished();
+        }
+        allWell = allWell && p->exitStatus() == QProcess::NormalExit && p->exitCode() == 0;
+      }
+      return allWell;
+    };
+    QVERIFY(startAtOnce());
+    for (const char* file : {"dat/set.ini", "dat/xminit.ini", "dat/dili.ini", ".shipped/dili.ini"}) {
+      std::string shipped, seeded;
+      QVERIFY(ReadWholeFile(prefix_ / "share/lumtar" / (std::string(file) == ".shipped/dili.ini" ? "dat/dili.ini" : file),
+                            &shipped));
+      QVERIFY2(ReadWholeFile(user / file, &seeded), file);
+      QVERIFY2(seeded == shipped, file);
+    }
+
+    // The user had a place list without the shipped list's first place,
+    // and a place of their own.
+    std::string section, key, value;
+    {
+      const IniFile shipped(prefix_ / "share/lumtar/dat/dili.ini");
+      section = shipped.ReadSections().front();
+      key = shipped.ReadSection(section).front();
+      value = shipped.ReadString(section, key, "");
+    }
+    for (const fs::path& older : {user / "dat/dili.ini", user / ".shipped/dili.ini"})
+      QVERIFY(IniFile(older).DeleteKey(section, key));
+    QVERIFY(IniFile(user / "dat/dili.ini").WriteString(section, "MyTown", "100:1*20:2"));
+    QVERIFY(startAtOnce());
+    const IniFile mine(user / "dat/dili.ini");
+    QCOMPARE(mine.ReadString(section, key, ""), value);
+    QCOMPARE(mine.ReadString(section, "MyTown", ""), std::string("100:1*20:2"));
+    std::string bytes;
+    QVERIFY(ReadWholeFile(user / "dat/dili.ini", &bytes));
+    bytes = GbkToUtf8(bytes);
+    size_t times = 0;
+    for (size_t at = 0; (at = bytes.find("\n" + key + "=", at)) != std::string::npos; ++at) ++times;
+    QCOMPARE(times, size_t(1));
+    std::string shipped, taken;
+    QVERIFY(ReadWholeFile(prefix_ / "share/lumtar/dat/dili.ini", &shipped));
+    QVERIFY(ReadWholeFile(user / ".shipped/dili.ini", &taken));
+    QVERIFY(taken == shipped);
+    // Nothing but the user's files: no temporary file left behind.
+    const std::set<std::string> expected{"dat",      "dat/set.ini", "dat/xminit.ini", "dat/dili.ini", "dat/Lumtar.dat",
+                                         "Lumtar_f", "skins",       ".shipped",       ".shipped/dili.ini"};
+    const std::set<std::string> found = Tree(user);
+    QCOMPARE(found, expected);
   }
 
   // The installed executables copied into a writable folder with dat/ keep
