@@ -88,7 +88,7 @@ std::string ChartLine(CVoVirer& engine, const std::string& line) {
   try {
     json request = json::parse(line, nullptr, false);
     if (line.find_first_not_of(" \t") == std::string::npos) throw UsageError("empty line");
-    if (request.is_discarded()) throw UsageError("not JSON: " + line);
+    if (request.is_discarded()) throw UsageError("not JSON: " + Shown(line));
     bool annual = false;
     std::vector<std::string> args = ArgumentsOf(request, &annual);
     // The options of the command the line stands for, as that command reads
@@ -110,6 +110,9 @@ std::string ChartLine(CVoVirer& engine, const std::string& line) {
     return json{{"error", "no help in a batch line"}}.dump();
   } catch (const CLI::CallForAllHelp&) {
     return json{{"error", "no help in a batch line"}}.dump();
+  } catch (const CLI::ParseError& e) {
+    // The parser quotes the values it refuses, however long.
+    return json{{"error", Shown(e.what())}}.dump(-1, ' ', false, json::error_handler_t::replace);
   } catch (const std::exception& e) {
     return json{{"error", e.what()}}.dump(-1, ' ', false, json::error_handler_t::replace);
   }

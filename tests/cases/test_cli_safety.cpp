@@ -8,6 +8,7 @@
 #include <sys/wait.h>
 #include <unistd.h>
 
+#include <algorithm>
 #include <cstdio>
 #include <cstdlib>
 
@@ -218,4 +219,11 @@ TEST_F(CliSafety, FailuresAreNotReportedAsSuccess) {
     EXPECT_NE(r.status, 0) << args.substr(0, 20);
     EXPECT_LT(r.err.size(), 1000u) << args.substr(0, 20);
   }
+  // A batch answers a huge line with a short error and goes on.
+  ASSERT_TRUE(WriteWholeFileAtomic(dir / "lines.txt", std::string(1 << 20, 'x') + "\n{\"date\": \"" +
+                                                          huge.substr(0, 100000) + "\", \"time\": \"10:30\"}\n"));
+  r = Cli("batch -", "<'" + (dir / "lines.txt").string() + "' >'" + (dir / "out.txt").string() + "'");
+  EXPECT_EQ(r.status, 0);
+  EXPECT_EQ(std::count(r.out.begin(), r.out.end(), '\n'), 2) << r.out.substr(0, 200);
+  EXPECT_LT(r.out.size(), 1000u) << r.out.substr(0, 200);
 }
