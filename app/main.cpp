@@ -19,6 +19,7 @@
 #include "datafolders.h"
 #include "files.h"
 #include "frmmain.h"
+#include "guardedapp.h"
 #include "msgbox.h"
 #include "widgets.h"
 
@@ -85,7 +86,7 @@ int main(int argc, char** argv) {
   QElapsedTimer sinceMain;
   sinceMain.start();
   CaseStore();
-  QApplication app(argc, argv);
+  lumtar::GuardedApplication app(argc, argv);
   QApplication::setApplicationName(QStringLiteral("Lumtar"));
   QApplication::setDesktopFileName(QStringLiteral("org.lumtar.Lumtar"));
   QApplication::setWindowIcon(
