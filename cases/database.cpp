@@ -3,6 +3,7 @@
 #include <algorithm>
 #include <climits>
 #include <cstring>
+#include <functional>
 #include <iterator>
 #include <random>
 #include <set>
@@ -123,6 +124,28 @@ void RestoreRecords(RecordFile& f, const std::vector<std::pair<int, CaseRecord>>
   bool ok = true;
   for (const auto& [slot, record] : records) ok = WriteSlot(f, slot, record) && ok;
   if (ok) f.Sync();
+}
+
+// Changes the records of `slots` that `take` accepts, all of them or none:
+// on a failure part of the way the records changed are written back.
+// `before` receives the slots changed with their records as they were.
+bool ChangeRecords(RecordFile& f, const std::vector<int>& slots, const std::function<bool(const CaseRecord&)>& take,
+                   const std::function<void(CaseRecord*)>& change, std::vector<std::pair<int, CaseRecord>>* before) {
+  const int count = WholeRecords(f.Size());
+  bool ok = true;
+  for (int slot : slots) {
+    CaseRecord r;
+    if (slot < 0 || slot >= count || !ReadSlot(f, slot, &r) || !take(r)) continue;
+    before->emplace_back(slot, r);
+    change(&r);
+    if (!WriteSlot(f, slot, r)) {
+      ok = false;
+      break;
+    }
+  }
+  ok = f.Sync() && ok;
+  if (!ok) RestoreRecords(f, *before);
+  return ok;
 }
 
 // ---- the import journal
@@ -655,24 +678,11 @@ bool MDataBase::DeleteCases(const std::vector<int>& slots, std::vector<int>* del
   Hold hold(*this, LockMode::Exclusive, Hold::Numbering::kKnown);
   RecordFile f;
   if (!hold.ok() || !f.Open(storePath_, RecordFile::Mode::ReadWrite)) return false;
-  const int count = WholeRecords(f.Size());
   std::vector<std::pair<int, CaseRecord>> before;
-  bool ok = true;
-  for (int slot : slots) {
-    CaseRecord r;
-    if (slot < 0 || slot >= count || !ReadSlot(f, slot, &r)) continue;
-    before.emplace_back(slot, r);
-    r.isDeleted = 1;
-    // The records first: when the store cannot be written the cases stay
-    // whole, documents included.
-    if (!WriteSlot(f, slot, r)) {
-      ok = false;
-      break;
-    }
-  }
-  ok = f.Sync() && ok;
-  if (!ok) {
-    RestoreRecords(f, before);
+  // The records first: when the store cannot be written the cases stay
+  // whole, documents included.
+  if (!ChangeRecords(
+          f, slots, [](const CaseRecord&) { return true; }, [](CaseRecord* r) { r->isDeleted = 1; }, &before)) {
     fault_ = StoreFault::kFailed;
     return false;
   }
@@ -691,25 +701,14 @@ bool MDataBase::SetClassName(const std::vector<int>& slots, const std::string& c
   Hold hold(*this, LockMode::Exclusive, Hold::Numbering::kKnown);
   RecordFile f;
   if (!hold.ok() || !f.Open(storePath_, RecordFile::Mode::ReadWrite)) return false;
-  const int count = WholeRecords(f.Size());
   std::vector<std::pair<int, CaseRecord>> before;
-  bool ok = true;
-  for (int slot : slots) {
-    CaseRecord r;
-    if (slot < 0 || slot >= count || !ReadSlot(f, slot, &r) || r.isDeleted != 0) continue;
-    before.emplace_back(slot, r);
-    r.SetClassName(classNameUtf8);
-    if (!WriteSlot(f, slot, r)) {
-      ok = false;
-      break;
-    }
-  }
-  ok = f.Sync() && ok;
-  if (!ok) {
-    RestoreRecords(f, before);
+  if (!ChangeRecords(
+          f, slots, [](const CaseRecord& r) { return r.isDeleted == 0; },
+          [&classNameUtf8](CaseRecord* r) { r->SetClassName(classNameUtf8); }, &before)) {
     fault_ = StoreFault::kFailed;
+    return false;
   }
-  return ok;
+  return true;
 }
 
 // ---- the store as a whole
