@@ -16,6 +16,7 @@ PACKAGES=(
   desktop-file-utils appstream lintian
   libqpdf-dev poppler-utils
   tzdata libicu-dev python3-icu
+  libopencc-dev
 )
 
 missing=()

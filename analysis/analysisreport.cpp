@@ -2,6 +2,7 @@
 
 #include "charttables.h"
 #include "mastrocalc.h"
+#include "script.h"
 #include "versecatalogue.h"
 
 namespace lumtar {
@@ -29,7 +30,7 @@ const char* AspectMark(int aspect) {
 constexpr const char* kAspectLegend = "(30度=守,60度=辅,90度=关,120度=拱,180度=对)\r\n\r\n";
 
 void AppendHeading(std::string& text, const char* heading) {
-  text += heading;
+  text += InScript(heading);
   text += "：";
   text += kCrLf;
 }
@@ -48,12 +49,12 @@ void AppendAscendantSection(const ChartModel& m, std::string& text) {
   const int a = BranchOf(ascendant);
 
   const int mansionLord = MansionLordOf(MansionOf(ascendant));
-  text += "★命度主：";
+  text += InScript("★命度主：");
   text += VerseText(MansionVerseBase(mansionLord) + MansionOf(places[mansionLord]));
   text += "\r\n\r\n";
 
   const int palaceLord = PalaceLordOf(a);
-  text += "★命宫主：";
+  text += InScript("★命宫主：");
   text += VerseText(KeepVerseId(palaceLord, BranchOf(places[palaceLord])));
   text += "\r\n\r\n";
 
@@ -121,19 +122,19 @@ void AppendLordSection(const ChartModel& m, std::string& text) {
 void AppendAspectSection(const ChartModel& m, std::string& text) {
   std::string buffer;
   for (int x = 0; x < kChartBodyCount; ++x) {
-    buffer += astro::kChartBodyNames[x];
+    buffer += InScript(astro::kChartBodyNames[x]);
     buffer += "：";
     for (int y = 0; y < kChartBodyCount; ++y) {
       if (y == x) continue;
       const char* mark = AspectMark(AspectOf(m.places[x].longitude, m.places[y].longitude, m.settings.aspectOrb));
       if (!mark) continue;
-      buffer += "与";
-      buffer += astro::kChartBodyShortNames[y];
-      buffer += mark;
+      buffer += InScript("与");
+      buffer += InScript(astro::kChartBodyShortNames[y]);
+      buffer += InScript(mark);
     }
     buffer += kCrLf;
   }
-  buffer += kAspectLegend;
+  buffer += InScript(kAspectLegend);
   text += buffer;
 }
 

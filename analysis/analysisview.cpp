@@ -9,6 +9,7 @@
 #include <QTextEdit>
 
 #include "analysisreport.h"
+#include "script.h"
 #include "vovirer.h"
 
 namespace lumtar {
@@ -50,7 +51,7 @@ void WriteAnalysisDocument(const std::string& analysisText, QTextDocument* doc) 
   heading.setFontWeight(QFont::Bold);
   int from = 0;
   for (const char* h : kAnalysisHeadings) {
-    QTextCursor found = doc->find(QString::fromUtf8(h), from, QTextDocument::FindCaseSensitively);
+    QTextCursor found = doc->find(QString::fromUtf8(InScript(h)), from, QTextDocument::FindCaseSensitively);
     if (found.isNull()) continue;
     from = found.selectionStart();
     found.movePosition(QTextCursor::NextCharacter, QTextCursor::KeepAnchor);  // the colon

@@ -1,5 +1,9 @@
 # Turns the verse catalogue into a C++ source that holds it as one string, so
-# that the program needs no file at run time. Arguments: IN, OUT.
+# that the program needs no file at run time. Arguments: IN, OUT, and NAME,
+# the name of the string (kVerseCatalogueText when not given).
+if(NOT NAME)
+  set(NAME kVerseCatalogueText)
+endif()
 file(READ "${IN}" content)
 string(FIND "${content}" ")verses\"" clash)
 if(NOT clash EQUAL -1)
@@ -22,12 +26,12 @@ while(pos LESS total)
   math(EXPR pos "${pos} + ${len}")
 endwhile()
 file(WRITE "${OUT}.tmp"
-"// Generated from analysis/verses.txt by analysis/embed.cmake.
+"// Generated from ${IN} by analysis/embed.cmake.
 #include <string_view>
 
 namespace lumtar::detail {
-extern const std::string_view kVerseCatalogueText;
-const std::string_view kVerseCatalogueText =
+extern const std::string_view ${NAME};
+const std::string_view ${NAME} =
 ${pieces};
 }  // namespace lumtar::detail
 ")

@@ -3,9 +3,13 @@
 #include <string_view>
 #include <vector>
 
+#include "script.h"
+
 namespace lumtar {
 namespace detail {
 extern const std::string_view kVerseCatalogueText;
+// The same in traditional characters, written at build time (tools/script).
+extern const std::string_view kVerseCatalogueTextTraditional;
 }  // namespace detail
 
 namespace {
@@ -43,7 +47,12 @@ int ParseIndex(std::string_view s) {
 
 class VerseCatalogue {
  public:
+  // The catalogue of the chosen script, each read when first needed.
   static const VerseCatalogue& Instance() {
+    if (TraditionalScript()) {
+      static const VerseCatalogue traditional(detail::kVerseCatalogueTextTraditional);
+      return traditional;
+    }
     static const VerseCatalogue catalogue(detail::kVerseCatalogueText);
     return catalogue;
   }

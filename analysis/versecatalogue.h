@@ -5,7 +5,8 @@
 //    opening with its own title (body, place and verb);
 //  - the body-and-lord table (BodyLordVerses): 174 short judgements keyed by
 //    body indices, each carrying its own leading "★" and trailing "\r\n".
-// Texts are UTF-8 with their embedded "\r\n" line breaks.
+// Texts are UTF-8 with their embedded "\r\n" line breaks, in the chosen script
+// (a second catalogue in traditional characters is written at build time).
 //
 // Index orders: bodies 0 日 1 月 2 水 3 金 4 火 5 木 6 土 7 罗 8 计 9 气 10 孛
 // (only 0..6 can be lords); mansions 0 轸 1 角 … 27 翼; branches 0 亥 1 子 …

@@ -16,6 +16,7 @@
 #include "inifile.h"
 #include "msgbox.h"
 #include "places.h"
+#include "scriptui.h"
 #include "widgets.h"
 
 namespace lumtar {
@@ -106,6 +107,7 @@ TFrmDiLi::TFrmDiLi(QWidget* parent, const QString& iniPath) : QDialog(parent) {
     QSignalBlocker block(CboSheng);
     for (int i = 0; i < kEditableProvinceCount; ++i)
       CboSheng->addItem(QString::fromUtf8(ProvinceNames[static_cast<size_t>(i)]));
+    ShowEntriesInScript(CboSheng);
     CboSheng->setCurrentIndex(0);
   }
   CboShengClick();
@@ -131,6 +133,7 @@ void TFrmDiLi::CboShengClick() {
     CboShi->clear();
     for (const std::string& city : ReadCityNames(*ini_, province))
       CboShi->addItem(QString::fromStdString(city));
+    ShowEntriesInScript(CboShi);
     if (CboShi->count() > 0) CboShi->setCurrentIndex(0);
   }
   if (CboShi->count() > 0) CboShiClick();
@@ -140,7 +143,7 @@ void TFrmDiLi::CboShiClick() {
   int province = CboSheng->currentIndex();
   if (province < 0 || CboShi->currentIndex() < 0) return;
   CityValuePieces p =
-      SplitCityValue(ReadCityValue(*ini_, province, CboShi->currentText().toStdString()));
+      SplitCityValue(ReadCityValue(*ini_, province, CurrentEntryText(CboShi).toStdString()));
   ShowPiece(LedtJingDu, kDegreesLimitJing, p.longitudeDegrees);
   ShowPiece(LedtJingFen, kOtherLimit, p.longitudeMinutes);
   ShowPiece(LedtWeiDu, kOtherLimit, p.latitudeDegrees);
@@ -150,8 +153,8 @@ void TFrmDiLi::CboShiClick() {
 void TFrmDiLi::BtoEditClick() {
   int province = CboSheng->currentIndex();
   if (province < 0 || CboShi->currentIndex() < 0) return;
-  const QString provinceName = CboSheng->currentText();
-  const QString city = CboShi->currentText();
+  const QString provinceName = CurrentEntryText(CboSheng);
+  const QString city = CurrentEntryText(CboShi);
   if (!AskYesNo(this, QStringLiteral("确定要修改：%1%2 的经纬度数据吗？").arg(provinceName, city),
                 QStringLiteral("注意了"), MsgIcon::Warning, true))
     return;

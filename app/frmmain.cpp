@@ -1,6 +1,7 @@
 #include "frmmain.h"
 
 #include <QAction>
+#include <QActionGroup>
 #include <QApplication>
 #include <QCloseEvent>
 #include <QComboBox>
@@ -35,10 +36,12 @@
 #include "frmdili.h"
 #include "frmsetcan.h"
 #include "frmtxthelp.h"
+#include "frmwnl.h"
 #include "inifile.h"
 #include "msgbox.h"
 #include "picturebox.h"
 #include "places.h"
+#include "scriptui.h"
 #include "skin.h"
 #include "vovirer.h"
 #include "widgets.h"
@@ -182,6 +185,15 @@ void TFrmMain::BuildMenus() {
   mnuO_setcan = mnuOptions->addAction(QStringLiteral("排盘设置"));
   mnuOptions->addSeparator();
   mnuO_skin = mnuOptions->addMenu(QStringLiteral("界面风格"));
+  mnuOptions->addSeparator();
+  mnuO_jianti = mnuOptions->addAction(QStringLiteral("简体"));
+  mnuO_fanti = mnuOptions->addAction(QStringLiteral("繁體"));
+  auto* scripts = new QActionGroup(this);
+  for (QAction* a : {mnuO_jianti, mnuO_fanti}) {
+    a->setCheckable(true);
+    scripts->addAction(a);
+  }
+  (TraditionalScript() ? mnuO_fanti : mnuO_jianti)->setChecked(true);
 
   mnuHelp = bar->addMenu(QStringLiteral("帮助(&H)"));
   mnuH_help = mnuHelp->addAction(QStringLiteral("软件帮助"));
@@ -199,6 +211,40 @@ void TFrmMain::BuildMenus() {
   connect(mnuO_mgColor, &QAction::triggered, this, [this] { mnuO_mgColorClick(); });
   connect(mnuO_setcan, &QAction::triggered, this, [this] { mnuSetCanClick(); });
   connect(mnuH_help, &QAction::triggered, this, [this] { mnuH_helpClick(); });
+  connect(mnuO_jianti, &QAction::triggered, this, [this] { ScriptItemClick(false); });
+  connect(mnuO_fanti, &QAction::triggered, this, [this] { ScriptItemClick(true); });
+}
+
+// ---- script of the texts
+
+void TFrmMain::ScriptItemClick(bool traditional) {
+  (traditional ? mnuO_fanti : mnuO_jianti)->setChecked(true);
+  const Script script = traditional ? Script::Traditional : Script::Simplified;
+  if (script == CurrentScript()) return;
+  if (XmInit) WriteScriptSetting(*XmInit, script);
+  // The analysis page follows only while it holds the analysis as it was
+  // written, in the script it was written in.
+  bool analysisAsWritten = false;
+  if (VoVirer && VoVirer->model.chartMode >= 0) {
+    QString written = QString::fromStdString(AnalysisReport(VoVirer->model));
+    written.replace(QStringLiteral("\r\n"), QStringLiteral("\n"));
+    analysisAsWritten = RedtDuan->toPlainText() == written;
+  }
+  ApplyScript(script);
+  ShowEngineTextsInScript(analysisAsWritten);
+}
+
+void TFrmMain::ShowEngineTextsInScript(bool analysisAsWritten) {
+  if (VoVirer) {
+    VoVirer->Repaint();
+    if (analysisAsWritten) {
+      BuildAnalysis(*VoVirer);
+      ShowAnalysis(*VoVirer, RedtDuan);
+    }
+  }
+  RefreshCaseNodeTexts();
+  UpdateClockIndicator();
+  if (auto* calendar = qobject_cast<TFrmWnl*>(FrmWnl.data())) calendar->DrawMonth();
 }
 
 // ---- start

@@ -150,6 +150,8 @@ class TFrmMain : public QMainWindow {
   QAction* mnuO_mgColor = nullptr;    // 背景色设置
   QAction* mnuO_setcan = nullptr;     // 排盘设置
   QMenu* mnuO_skin = nullptr;       // 界面风格, one entry per skin, then 系统默认
+  QAction* mnuO_jianti = nullptr;   // 简体: simplified characters
+  QAction* mnuO_fanti = nullptr;    // 繁體: traditional characters
   QMenu* mnuHelp = nullptr;
   QAction* mnuH_help = nullptr;     // 软件帮助
 
@@ -288,6 +290,16 @@ class TFrmMain : public QMainWindow {
   // the page's own: under a skin's style sheet a widget's palette is not
   // drawn. Taken again whenever the look changes.
   void ApplyAnalysisSheet();
+
+  // ---- script of the texts (简体 / 繁體)
+  // Chooses the script: kept in dat/xminit.ini and shown at once, in the
+  // window's texts, the chart, the analysis page as written (not one the
+  // person edited or imported), the case tree and the calendar window.
+  void ScriptItemClick(bool traditional);
+  // The texts of the engine shown again in the script now chosen.
+  void ShowEngineTextsInScript(bool analysisAsWritten);
+  // The case nodes' texts taken again from their records.
+  void RefreshCaseNodeTexts();
 
   // ---- skins
   void BuildSkinMenu();

@@ -306,6 +306,18 @@ void TFrmMain::OpenFewFoundCases() {
     if (root->child(i)->childCount() > 0) root->child(i)->setExpanded(true);
 }
 
+void TFrmMain::RefreshCaseNodeTexts() {
+  QTreeWidgetItem* root = Tree->topLevelItemCount() ? Tree->topLevelItem(0) : nullptr;
+  if (!root) return;
+  CaseRecord r;
+  for (int c = 0; c < root->childCount(); ++c)
+    for (int k = 0; k < root->child(c)->childCount(); ++k) {
+      QTreeWidgetItem* node = root->child(c)->child(k);
+      const int slot = SlotOfCaseText(node->text(0));
+      if (slot >= 0 && DataBase->ReadRecord(slot, &r)) node->setText(0, CaseNodeText(r));
+    }
+}
+
 QTreeWidgetItem* TFrmMain::ClassNode(const QString& name) const {
   QTreeWidgetItem* root = Tree->topLevelItem(0);
   if (!root) return nullptr;

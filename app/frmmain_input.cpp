@@ -33,6 +33,7 @@
 #include "inifile.h"
 #include "msgbox.h"
 #include "picturebox.h"
+#include "scriptui.h"
 #include "vovirer.h"
 #include "widgets.h"
 
@@ -338,7 +339,10 @@ void TFrmMain::FillInputLists() {
   ShowCurrentTime(inputs);
   Cboshiqu->setCurrentIndex(kDefaultTimeZoneIndex);
   for (const char* name : ProvinceNames) cbodiZ->addItem(QString::fromUtf8(name));
-  for (QComboBox* list : {Cboshiqu, cbodiZ}) FitPopupToItems(list);
+  for (QComboBox* list : {Cboshiqu, cbodiZ}) {
+    ShowEntriesInScript(list);
+    FitPopupToItems(list);
+  }
 }
 
 void TFrmMain::SbtoNowClick() {
@@ -359,6 +363,7 @@ void TFrmMain::cbodiZClick() {
   std::string error;
   const bool ok = ReadProvinceCities(IniFile(ProgramPath(kPlacesRelativePath)), province, &cities, &error);
   for (const std::string& name : cities.names) cbodiC->addItem(QString::fromStdString(name));
+  ShowEntriesInScript(cbodiC);
   FitPopupToItems(cbodiC);
   if (!ok) {
     // A malformed value: the cities before it stay listed, none of them
@@ -474,9 +479,10 @@ void TFrmMain::EdtPlaceEdited() {
   }
   placeResults = Places().Search(text.toStdString(), kPlaceResults);
   for (size_t i = 0; i < placeResults.size(); ++i) {
-    auto* item = new QStandardItem(QString::fromStdString(placeResults[i].Label()));
+    auto* item = new QStandardItem(QString::fromStdString(TextInScript(placeResults[i].Label())));
     item->setData(static_cast<int>(i), kPlaceRole);
-    item->setToolTip(QString::fromStdString(placeResults[i].PlaceName() + "  " + placeResults[i].timeZone));
+    item->setToolTip(QString::fromStdString(PlaceNameInScript(placeResults[i].PlaceName()) + "  " +
+                                            placeResults[i].timeZone));
     placeModel->appendRow(item);
   }
   if (placeResults.empty()) {
@@ -519,7 +525,7 @@ PanelPlace TFrmMain::CurrentPlace() {
   const bool read = ReadCoordinates(ledtjing->text().toStdString(), ledtwei->text().toStdString(), &lon, &lat) ==
                     CoordinateError::None;
   const double latitude = lat, longitude = lon;
-  return PlaceOfPanel(province, haveCity ? cbodiC->currentText().toStdString() : std::string(),
+  return PlaceOfPanel(province, haveCity ? CurrentEntryText(cbodiC).toStdString() : std::string(),
                       haveCity ? cities.latitudes[static_cast<size_t>(city)] : 0,
                       haveCity ? cities.longitudes[static_cast<size_t>(city)] : 0,
                       pickedPlace ? &*pickedPlace : nullptr, read ? &latitude : nullptr, read ? &longitude : nullptr,
@@ -528,7 +534,7 @@ PanelPlace TFrmMain::CurrentPlace() {
 
 void TFrmMain::PlaceChanged() {
   const QString zone = QString::fromStdString(CurrentPlace().timeZone);
-  if (zone != localZone || Cboshiqu->itemText(kLocalTimeZoneIndex) != LocalZoneItemText(zone)) {
+  if (zone != localZone || EntryText(Cboshiqu, kLocalTimeZoneIndex) != LocalZoneItemText(zone)) {
     localZone = zone;
     Cboshiqu->setItemText(kLocalTimeZoneIndex, LocalZoneItemText(zone));
     Cboshiqu->setItemData(kLocalTimeZoneIndex, LocalZoneItemText(zone), Qt::ToolTipRole);

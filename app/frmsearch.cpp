@@ -17,6 +17,7 @@
 #include "database.h"
 #include "msgbox.h"
 #include "places.h"
+#include "scriptui.h"
 #include "searchcriteria.h"
 #include "widgets.h"
 
@@ -97,6 +98,7 @@ TFrmSearch::TFrmSearch(SearchCriteria& criteria, MDataBase& store, const IniFile
   cbodiZ->setMaxVisibleItems(25);
   cbodiZ->addItem(QStringLiteral(" "));
   for (const char* name : ProvinceNames) cbodiZ->addItem(QString::fromUtf8(name));
+  ShowEntriesInScript(cbodiZ);
   cbodiZ->setToolTip(QStringLiteral("省份"));
 
   LedtY1 = new QLineEdit(this);

@@ -6,6 +6,7 @@
 #include <QTextBrowser>
 #include <QVBoxLayout>
 
+#include "scriptui.h"
 #include "widgets.h"
 
 namespace lumtar {
@@ -115,7 +116,7 @@ TFrmTxtHelp::TFrmTxtHelp(QWidget* parent) : QDialog(parent) {
     auto* page = new QTextBrowser(this);
     page->setOpenLinks(false);
     page->setReadOnly(true);
-    page->setHtml(html);
+    page->setHtml(ShownText(html));
     return page;
   };
   MemoUse = makePage(HelpUsageText());

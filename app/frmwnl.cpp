@@ -18,6 +18,7 @@
 
 #include "calendarservices.h"
 #include "msgbox.h"
+#include "scriptui.h"
 #include "widgets.h"
 
 namespace lumtar {
@@ -454,7 +455,7 @@ void TFrmWnl::DrawMonth() {
                     .arg(e.moment.hour)
                     .arg(e.moment.minute);
   }
-  memjie1->setPlainText(termText);
+  memjie1->setPlainText(ShownText(termText));
   FitTermBox();
 
   const bool october1582 = IsOctober1582(selected.year, selected.month);
@@ -477,7 +478,7 @@ void TFrmWnl::DrawMonth() {
     cell.dayPoints = term ? 10 : 14;
     if (term) {
       c.SetFont(cell.dayPoints, kTermRed);
-      label += QLatin1Char(' ') + QString::fromUtf8(calendar::kSolarTermNames[term->index]);
+      label += QLatin1Char(' ') + QString::fromUtf8(InScript(calendar::kSolarTermNames[term->index]));
     } else {
       c.SetFont(cell.dayPoints, kDayBlue);
     }
@@ -543,7 +544,7 @@ void TFrmWnl::FitTermBox() {
 void TFrmWnl::ShowPillars() {
   using calendar::kBranchNames;
   using calendar::kStemNames;
-  labtitle->setText(QStringLiteral("%1年%2月").arg(HistoricalYear(selected.year)).arg(selected.month));
+  labtitle->setText(ShownText(QStringLiteral("%1年%2月").arg(HistoricalYear(selected.year)).arg(selected.month)));
 
   calendar::MYiDateEx& date = CalendarDateService();
   const calendar::FourPillarIndexes pillars = date.FourPillars(selected, selected);
@@ -551,15 +552,15 @@ void TFrmWnl::ShowPillars() {
   const int pillarYear =
       ((selected.year + 6897) % 60 + 60) % 60 == pillars.year ? selected.year : selected.year - 1;
   labxiao->setText(QString::fromStdString(CalendarEraService().EraNamesOfYear(pillarYear)) +
-                   QStringLiteral("  【%1年】").arg(QString::fromUtf8(calendar::kAnimalNames[pillars.year % 12])));
+                   ShownText(QStringLiteral("  【%1年】").arg(QString::fromUtf8(calendar::kAnimalNames[pillars.year % 12]))));
   labxiao->setCursorPosition(0);
 
   auto name = [](int index) {
     return QString::fromUtf8(kStemNames[index % 10]) + QString::fromUtf8(kBranchNames[index % 12]);
   };
-  memgz->setPlainText(name(pillars.year) + QStringLiteral("年\n") + name(pillars.month) +
-                      QStringLiteral("月\n") + name(pillars.day) + QStringLiteral("日\n") +
-                      name(pillars.hour) + QStringLiteral("时"));
+  memgz->setPlainText(ShownText(name(pillars.year) + QStringLiteral("年\n") + name(pillars.month) +
+                                QStringLiteral("月\n") + name(pillars.day) + QStringLiteral("日\n") +
+                                name(pillars.hour) + QStringLiteral("时")));
 }
 
 // ---------------------------------------------------------------- events

@@ -1,8 +1,5 @@
 #include <QApplication>
 #include <QElapsedTimer>
-#include <QLibraryInfo>
-#include <QLocale>
-#include <QTranslator>
 #include <QEvent>
 #include <QIcon>
 #include <QStringList>
@@ -20,7 +17,9 @@
 #include "files.h"
 #include "frmmain.h"
 #include "guardedapp.h"
+#include "inifile.h"
 #include "msgbox.h"
+#include "scriptui.h"
 #include "widgets.h"
 
 namespace {
@@ -91,11 +90,6 @@ int main(int argc, char** argv) {
   QApplication::setDesktopFileName(QStringLiteral("org.lumtar.Lumtar"));
   QApplication::setWindowIcon(
       QIcon::fromTheme(QStringLiteral("org.lumtar.Lumtar"), QIcon(QStringLiteral(":/lumtar/org.lumtar.Lumtar.svg"))));
-  // The standard dialogs (files, colours, printing) speak Chinese too.
-  QTranslator qtChinese;
-  if (qtChinese.load(QLocale(QLocale::Chinese, QLocale::China), QStringLiteral("qtbase"), QStringLiteral("_"),
-                     QLibraryInfo::path(QLibraryInfo::TranslationsPath)))
-    QApplication::installTranslator(&qtChinese);
   try {
     // The program folder: the one named with --program-dir (portable), or
     // that of the executable's layout (datafolders.h).
@@ -108,6 +102,9 @@ int main(int argc, char** argv) {
     } else {
       lumtar::UseDataFolders(QCoreApplication::applicationDirPath().toStdString());
     }
+    // The script of every text, as last chosen (dat/xminit.ini); the
+    // standard dialogs (files, colours, printing) speak the same Chinese.
+    lumtar::ApplyScript(lumtar::ReadScriptSetting(lumtar::IniFile(lumtar::ProgramPath(lumtar::kMainSettingsRelativePath))));
     lumtar::InstallFontSubstitutions();
     QApplication::setFont(lumtar::SongTiPixelFont(14));
     lumtar::TFrmMain window(&CaseStore());

@@ -1,7 +1,8 @@
 // The chart picture: a natal chart computed and drawn into the 880 × 700
-// picture, the same with its analysis, the painting alone, an annual
-// overlay (which redraws the whole picture), the picture painted again at a
-// screen's density, and the PDF report of a chart with a long analysis.
+// picture, the same with its analysis, the painting alone (these two also
+// under traditional characters), an annual overlay (which redraws the whole
+// picture), the picture painted again at a screen's density, and the PDF
+// report of a chart with a long analysis.
 #include <benchmark/benchmark.h>
 
 #include <QGuiApplication>
@@ -15,6 +16,7 @@
 #include "analysisview.h"
 #include "chartdraw.h"
 #include "report.h"
+#include "script.h"
 #include "vovirer.h"
 
 using namespace lumtar;
@@ -62,6 +64,22 @@ void BM_PaintNatal(benchmark::State& state) {
   }
 }
 BENCHMARK(BM_PaintNatal)->Unit(benchmark::kMillisecond);
+
+// The same two under traditional characters (选项 → 繁體): the names, the
+// header and the analysis taken from the traditional tables.
+void BM_NatalComputedDrawnAndAnalysedTraditional(benchmark::State& state) {
+  SetScript(Script::Traditional);
+  RunNatal(state, true);
+  SetScript(Script::Simplified);
+}
+BENCHMARK(BM_NatalComputedDrawnAndAnalysedTraditional)->Unit(benchmark::kMillisecond);
+
+void BM_PaintNatalTraditional(benchmark::State& state) {
+  SetScript(Script::Traditional);
+  BM_PaintNatal(state);
+  SetScript(Script::Simplified);
+}
+BENCHMARK(BM_PaintNatalTraditional)->Unit(benchmark::kMillisecond);
 
 void BM_AnnualOverlay(benchmark::State& state) {
   QImage picture = NewChartPicture();

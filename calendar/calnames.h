@@ -11,6 +11,8 @@
 
 #include <string>
 
+#include "script.h"
+
 namespace lumtar::calendar {
 
 inline constexpr const char* kStemNames[10] = {"癸", "甲", "乙", "丙", "丁", "戊", "己", "庚", "辛", "壬"};
@@ -26,9 +28,10 @@ inline constexpr const char* kSolarTermNames[24] = {
 inline int StemOf(int index) { return ((index % 60 + 60) % 60) % 10; }
 inline int BranchOf(int index) { return ((index % 60 + 60) % 60) % 12; }
 
-// The two-character name of a sexagenary index, e.g. 1 -> 甲子, 0 -> 癸亥.
+// The two-character name of a sexagenary index as shown, e.g. 1 -> 甲子,
+// 0 -> 癸亥, in the chosen script.
 inline std::string SexagenaryName(int index) {
-  return std::string(kStemNames[StemOf(index)]) + kBranchNames[BranchOf(index)];
+  return std::string(InScript(kStemNames[StemOf(index)])) + InScript(kBranchNames[BranchOf(index)]);
 }
 
 }  // namespace lumtar::calendar

@@ -9,6 +9,7 @@
 #include "gbk.h"
 #include "moon.h"
 #include "planets.h"
+#include "script.h"
 #include "timescale.h"
 
 namespace lumtar::calendar {
@@ -343,15 +344,15 @@ std::string obb_class::EraNamesOfYear(int year) const {
   for (const EraRow& row : kEraTable) {
     if (!(row.firstYear <= year && year < row.firstYear + row.yearCount)) continue;
     text += text.empty() ? "[" : "；[";
-    text += GbkFieldToUtf8(row.dynasty, sizeof row.dynasty);
+    text += InScript(GbkFieldToUtf8(row.dynasty, sizeof row.dynasty));
     text += "] ";
-    text += GbkFieldToUtf8(row.title, sizeof row.title);
+    text += InScript(GbkFieldToUtf8(row.title, sizeof row.title));
     text += ' ';
-    text += GbkFieldToUtf8(row.personalName, sizeof row.personalName);
+    text += InScript(GbkFieldToUtf8(row.personalName, sizeof row.personalName));
     text += ' ';
-    text += GbkFieldToUtf8(row.eraName, sizeof row.eraName);
+    text += InScript(GbkFieldToUtf8(row.eraName, sizeof row.eraName));
     text += std::to_string(year - row.firstYear + row.yearOffset + 1);
-    text += "年";
+    text += InScript("年");
   }
   return text;
 }

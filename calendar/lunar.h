@@ -143,6 +143,7 @@ class obb_class {
  public:
   // The reign eras of an astronomical year, e.g. for 2000
   // "[当代] 中国  公历纪元2000年"; rows covering the same year are joined by "；".
+  // In the chosen script.
   std::string EraNamesOfYear(int year) const;
 };
 

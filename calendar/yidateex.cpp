@@ -5,6 +5,7 @@
 
 #include "planets.h"
 #include "precession.h"
+#include "script.h"
 
 namespace lumtar::calendar {
 
@@ -289,13 +290,13 @@ const char* MYiDateEx::ChineseNumeral(int16_t n) {
 }
 
 std::string LunarMonthText(int month, bool leap) {
-  std::string text = leap ? "闰" : "";
-  text += month == 1 ? "正" : NumeralText(month);
-  return text + "月";
+  std::string text = leap ? InScript("闰") : "";
+  text += month == 1 ? InScript("正") : NumeralText(month);
+  return text + InScript("月");
 }
 
 std::string LunarDayText(int day) {
-  return day >= 1 && day <= 10 ? "初" + NumeralText(day) : NumeralText(day);
+  return day >= 1 && day <= 10 ? InScript("初") + NumeralText(day) : NumeralText(day);
 }
 
 }  // namespace lumtar::calendar

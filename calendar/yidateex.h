@@ -111,7 +111,8 @@ class MYiDateEx : public SSQ_class {
 };
 
 // Display forms used by the chart header and the calendar window: 正月, 二月
-// ... 十二月 (闰 before a leap month); 初一 .. 初十, 十一 .. 三十.
+// ... 十二月 (闰 before a leap month); 初一 .. 初十, 十一 .. 三十; in the chosen
+// script.
 std::string LunarMonthText(int month, bool leap);
 std::string LunarDayText(int day);
 

@@ -7,6 +7,7 @@
 
 #include "birthclock.h"
 #include "gbk.h"
+#include "script.h"
 
 namespace lumtar {
 namespace {
@@ -139,8 +140,8 @@ void CopyCaseClockToRequest(const CaseRecord& record, ChartRequest* request) {
 }
 
 std::string CaseDateText(const CaseRecord& r) {
-  std::string text = r.isLunar == 1 ? "农" : "公";
-  if (r.isLunar == 1 && r.isLeapMonth == 1) text += "闰";
+  std::string text = InScript(r.isLunar == 1 ? "农" : "公");
+  if (r.isLunar == 1 && r.isLeapMonth == 1) text += InScript("闰");
   int year = r.year <= 0 ? r.year - 1 : r.year;
   char buf[48];
   std::snprintf(buf, sizeof buf, "%d-%d-%d", year, r.month, r.day);

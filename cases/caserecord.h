@@ -125,7 +125,8 @@ void ClearReservedBytes(CaseRecord* record);
 void CopyCaseClockToRequest(const CaseRecord& record, ChartRequest* request);
 
 // The date as the case tree shows it: "公1990-3-7", "农1990-3-7" or
-// "农闰1990-4-1"; a year of 0 or less is shown as year - 1.
+// "农闰1990-4-1" (in the chosen script); a year of 0 or less is shown as
+// year - 1.
 std::string CaseDateText(const CaseRecord& record);
 // The text of a case node: name, two spaces, the date text, "|" and the
 // slot, e.g. "张三  公1990-3-7|17".

@@ -13,6 +13,7 @@
 #include <vector>
 
 #include "chartrequest.h"
+#include "script.h"
 
 namespace lumtar {
 
@@ -166,7 +167,7 @@ std::string ClockText(const BirthClock& c) {
   if (c.zone.empty() || IsListClock(c)) return TimeZoneText(NearestWholeHourZone(c.UtcOffset()));
   std::string text = c.zone + " " + UtcOffsetText(c.standardOffset);
   if (c.dstOffset != 0) text += " 夏令时 已减" + DurationText(c.dstOffset);
-  return text;
+  return TextInScript(text);
 }
 
 int ZoneCount() { return static_cast<int>(std::size(kZoneNames)); }

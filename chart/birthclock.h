@@ -64,7 +64,7 @@ std::string DurationText(int seconds);
 // The clock as the chart header and the annual line state it: the list
 // text ("东八区") for a list clock, otherwise the zone with its standard
 // offset, and the daylight-saving hour taken off ("Asia/Singapore UTC+7:30",
-// "America/New_York UTC-5 夏令时 已减1小时").
+// "America/New_York UTC-5 夏令时 已减1小时"), in the chosen script.
 std::string ClockText(const BirthClock& clock);
 
 // The IANA zone list: a case stores its zone as a position in it, counted

@@ -13,6 +13,7 @@
 
 #include "chartheader.h"
 #include "chartlayout.h"
+#include "script.h"
 
 namespace lumtar {
 
@@ -33,7 +34,11 @@ const QColor kBlack(0, 0, 0);
 
 QColor FromBgr(uint32_t bgr) { return QColor(bgr & 0xFF, (bgr >> 8) & 0xFF, (bgr >> 16) & 0xFF); }
 
-QString Q(std::string_view s) { return QString::fromUtf8(s.data(), static_cast<qsizetype>(s.size())); }
+// A name of the engine's vocabulary as shown, in the chosen script.
+QString Q(std::string_view s) {
+  s = InScript(s);
+  return QString::fromUtf8(s.data(), static_cast<qsizetype>(s.size()));
+}
 
 // The colour of a body's label: 日 月 red, 水 金 火 木 土 blue, 罗 计 气 孛
 // green, 天 海 冥 orange.

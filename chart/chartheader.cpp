@@ -5,6 +5,7 @@
 #include <cstdio>
 
 #include "eras.h"
+#include "script.h"
 #include "vovirer.h"
 
 namespace lumtar {
@@ -20,10 +21,11 @@ std::string Format(const char* format, ...) {
   return buf;
 }
 
-std::string Str(std::string_view v) { return std::string(v); }
+// A name of the engine's vocabulary as shown, in the chosen script.
+std::string Str(std::string_view v) { return std::string(InScript(v)); }
 
-const char* Stem(int sexagenary) { return calendar::kStemNames[calendar::StemOf(sexagenary)]; }
-const char* Branch(int b) { return calendar::kBranchNames[((b % 12) + 12) % 12]; }
+const char* Stem(int sexagenary) { return InScript(calendar::kStemNames[calendar::StemOf(sexagenary)]); }
+const char* Branch(int b) { return InScript(calendar::kBranchNames[((b % 12) + 12) % 12]); }
 
 // Whole degrees and whole minutes of a chart value.
 std::string DegMin(const char* format, const char* name, double v) {
@@ -33,13 +35,14 @@ std::string DegMin(const char* format, const char* name, double v) {
 }
 
 std::string MomentText(const DateTime& t) {
-  return Format("公历:%d年%d月%d日%d时%d分", t.year, t.month, t.day, t.hour, t.minute);
+  return Format(InScript("公历:%d年%d月%d日%d时%d分"), t.year, t.month, t.day, t.hour, t.minute);
 }
 
 // "命宫:" and "身宫:": mansion and degree, the mansion's lord, the sign's lord.
 std::string PalaceLine(const char* title, const BodyPlace& p) {
-  return std::string(title) + DegMin("%s%02d:%02d ", Str(MansionName(p.mansion)).c_str(), p.degreeInMansion) +
-         "度主:" + Str(BodyChar(MansionLordOf(p.mansion))) + " 宫主:" + Str(BodyChar(PalaceLordOf(p.branch)));
+  return InScript(title) + DegMin("%s%02d:%02d ", Str(MansionName(p.mansion)).c_str(), p.degreeInMansion) +
+         InScript("度主:") + Str(BodyChar(MansionLordOf(p.mansion))) + InScript(" 宫主:") +
+         Str(BodyChar(PalaceLordOf(p.branch)));
 }
 
 }  // namespace
@@ -68,55 +71,56 @@ std::vector<HeaderLine> HeaderLines(CVoVirer& engine) {
   auto add = [&](HeaderBlock block, std::string text) { lines.push_back({block, std::move(text)}); };
 
   add(HeaderBlock::Title, "Lumtar");
-  add(HeaderBlock::Title, kMakerLine);
-  add(HeaderBlock::Title, m.chartMode == 0 ? "本命盘" : "流年盘");
+  add(HeaderBlock::Title, InScript(kMakerLine));
+  add(HeaderBlock::Title, InScript(m.chartMode == 0 ? "本命盘" : "流年盘"));
 
-  add(HeaderBlock::Birth, m.settings.frame == 0 ? "星图:黄道制" : "星图:赤道制");
+  add(HeaderBlock::Birth, InScript(m.settings.frame == 0 ? "星图:黄道制" : "星图:赤道制"));
   const int z = r.timeZoneIndex;  // hours east
   // A whole-hour zone of the list as the list names it; any other clock by
   // its zone, its standard offset and the daylight-saving time taken off.
   add(HeaderBlock::Birth,
-      "时区:" + (m.clock.zone.empty() || IsListClock(m.clock) ? TimeZoneText(z >= 0 ? z : 12 - z) : ClockText(m.clock)));
+      InScript("时区:") + (m.clock.zone.empty() || IsListClock(m.clock) ? TimeZoneText(z >= 0 ? z : 12 - z) : ClockText(m.clock)));
   const DegreesMinutes lon = CoordinateDegreesMinutes(r.longitude), lat = CoordinateDegreesMinutes(r.latitude);
-  add(HeaderBlock::Birth, std::string(r.longitude >= 0 ? "东经:" : "西经:") +
-                              Format("%d:%d ", lon.degrees, lon.minutes) + (r.latitude >= 0 ? "北纬:" : "南纬:") +
+  add(HeaderBlock::Birth, std::string(InScript(r.longitude >= 0 ? "东经:" : "西经:")) +
+                              Format("%d:%d ", lon.degrees, lon.minutes) +
+                              InScript(r.latitude >= 0 ? "北纬:" : "南纬:") +
                               Format("%d:%d ", lat.degrees, lat.minutes));
-  add(HeaderBlock::Birth, "地名:" + r.PlaceNameUtf8());
+  add(HeaderBlock::Birth, InScript("地名:") + PlaceNameInScript(r.PlaceNameUtf8()));
   DateTime input;
   engine.dateService.DateTimeOf(m.inputJd, input);
-  add(HeaderBlock::Birth, MomentText(input) + "(输入时间)");
+  add(HeaderBlock::Birth, MomentText(input) + InScript("(输入时间)"));
   static const char* const kPillarTimes[3] = {"(北京时间)", "(真太阳时)", "(地方时)"};
-  add(HeaderBlock::Birth, MomentText(m.pillarMoment) + kPillarTimes[m.settings.pillarTime % 3]);
+  add(HeaderBlock::Birth, MomentText(m.pillarMoment) + InScript(kPillarTimes[m.settings.pillarTime % 3]));
 
-  std::string lunar = "农历:";
+  std::string lunar = InScript("农历:");
   lunar += engine.dateService.ChineseNumeral(m.lunarDate.year);
-  lunar += "年";
+  lunar += InScript("年");
   std::string month = m.lunarDate.month == 1
-                          ? std::string(" 正月 ")
-                          : " " + std::string(engine.dateService.ChineseNumeral(m.lunarDate.month)) + "月 ";
-  if (r.isLeapMonth) month = " 闰" + month.substr(month.find_first_not_of(' '));
+                          ? std::string(InScript(" 正月 "))
+                          : " " + std::string(engine.dateService.ChineseNumeral(m.lunarDate.month)) + InScript("月 ");
+  if (r.isLeapMonth) month = InScript(" 闰") + month.substr(month.find_first_not_of(' '));
   lunar += month;
-  if (m.lunarDate.day <= 10) lunar += "初";
+  if (m.lunarDate.day <= 10) lunar += InScript("初");
   lunar += engine.dateService.ChineseNumeral(m.lunarDate.day);
-  lunar += "日";
+  lunar += InScript("日");
   int h = m.lunarDate.hour;
   if (h % 2 != 0) h += 1;
-  lunar += Format(" %s时", Branch(h / 2 + 1));
+  lunar += Format(InScript(" %s时"), Branch(h / 2 + 1));
   add(HeaderBlock::Birth, lunar);
   // Before 1912 the lunar date as it was written then, by the era names.
   const std::string era =
       calendar::EraDateText(m.lunarDate.year, m.lunarDate.month, r.isLeapMonth != 0, m.lunarDate.day);
-  if (!era.empty()) add(HeaderBlock::Birth, "年号:" + era);
+  if (!era.empty()) add(HeaderBlock::Birth, InScript("年号:") + TextInScript(era));
 
-  add(HeaderBlock::Pillars, "姓名:" + r.NameUtf8());
+  add(HeaderBlock::Pillars, InScript("姓名:") + r.NameUtf8());
   const int pillars[4] = {m.yearPillar, m.monthPillar, m.dayPillar, m.hourPillar};
-  std::string p = r.isMale ? "乾造:" : "坤造:";
+  std::string p = InScript(r.isMale ? "乾造:" : "坤造:");
   p += Format("%s%s", Stem(pillars[0]), Branch(pillars[0])) +
        Format("(%s) ", Str(ElementName(m.nayinElement)).c_str()) +
        Format("%s%s ", Stem(pillars[1]), Branch(pillars[1])) + Format("%s%s ", Stem(pillars[2]), Branch(pillars[2])) +
        Format("%s%s", Stem(pillars[3]), Branch(pillars[3]));
   add(HeaderBlock::Pillars, p);
-  std::string voids = "空亡:";
+  std::string voids = InScript("空亡:");
   for (int i = 0; i < 4; ++i) {
     voids += Format("(%s) ", Branch(VoidBranchOf(pillars[i])));
     if (i == 0) voids += "    ";
@@ -151,17 +155,17 @@ std::vector<HeaderLine> HeaderLines(CVoVirer& engine) {
 std::vector<std::string> AnnualLines(const AnnualChart& a) {
   std::vector<std::string> lines;
   const DateTime& t = a.moment;
-  lines.push_back("流盘:" + Format("%d-%d-%d %d:%d", t.year, t.month, t.day, t.hour, t.minute) + " " +
+  lines.push_back(InScript("流盘:") + Format("%d-%d-%d %d:%d", t.year, t.month, t.day, t.hour, t.minute) + " " +
                   (a.clock.zone.empty() ? TimeZoneText(a.timeZoneIndex) : ClockText(a.clock)));
   lines.push_back(Format("%s%s(%s)  ", Stem(a.yearPillar), Branch(a.yearPillar),
                          Str(BodyChar(HuayaoBody(calendar::StemOf(a.yearPillar)))).c_str()) +
-                  Format("%d岁[内盘]", a.age));
+                  Format(InScript("%d岁[内盘]"), a.age));
   auto mark = [](const PeriodMark& p, const char* tail) {
     return Format("%s%02d%s%02d", Str(MansionName(p.mansion)).c_str(), p.degreeInMansion, Branch(p.branch),
                   p.degreeInSign) +
            tail;
   };
-  lines.push_back("行限:" + mark(a.period.start, "--") + mark(a.period.next, " "));
+  lines.push_back(InScript("行限:") + mark(a.period.start, "--") + mark(a.period.next, " "));
   return lines;
 }
 

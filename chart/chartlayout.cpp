@@ -5,6 +5,7 @@
 #include <cstdio>
 #include <numbers>
 
+#include "script.h"
 #include "vovirer.h"
 
 namespace lumtar {
@@ -144,7 +145,7 @@ std::array<PalaceRingEntry, 12> PalaceRing(int ascendantBranch, int ageOffset, b
 std::string AscendantCentreText(const ChartModel& m) {
   const BodyPlace& a = m.places[kAscendantPlace];
   char buf[64];
-  std::snprintf(buf, sizeof buf, "命%s%02d", std::string(MansionName(a.mansion)).c_str(),
+  std::snprintf(buf, sizeof buf, "%s%s%02d", InScript("命"), std::string(InScript(MansionName(a.mansion))).c_str(),
                 static_cast<int>(std::trunc(a.degreeInMansion)));
   return buf;
 }
@@ -197,7 +198,7 @@ std::string_view PalaceDescription(int palaceNumber) {
       "代表享受、嗜好、兴趣、娱乐之性向和程度",
       "代表品格、行为,父母的品质,以及意愿,自我表现力",
   };
-  return kDescriptions[Mod12(palaceNumber)];
+  return InScript(kDescriptions[Mod12(palaceNumber)]);
 }
 
 bool HoverHint(const ChartModel& m, double x, double y, std::string& hint) {
@@ -213,7 +214,7 @@ bool HoverHint(const ChartModel& m, double x, double y, std::string& hint) {
   const double theta = 360 - a;
   const int branch = Mod12(static_cast<int>(std::floor(theta / 30)) + 11);
   if (d >= kInnerRadius && d < kBranchRingOuter) {
-    hint = "宫主:" + std::string(BodyChar(PalaceLordOf(branch)));
+    hint = InScript("宫主:") + std::string(InScript(BodyChar(PalaceLordOf(branch))));
     return true;
   }
   if (d >= kBranchRingOuter && d < kPalaceRingOuter) {
@@ -223,7 +224,8 @@ bool HoverHint(const ChartModel& m, double x, double y, std::string& hint) {
   if (d >= kBodyAreaOuter && d < kMansionRingOuter) {
     double longitude = a + 30;
     if (longitude >= 360) longitude -= 360;
-    hint = "度主:" + std::string(BodyChar(MansionLordOf(FindMansion(longitude, m.mansionOrigin).mansion)));
+    hint = InScript("度主:") +
+           std::string(InScript(BodyChar(MansionLordOf(FindMansion(longitude, m.mansionOrigin).mansion))));
     return true;
   }
   return false;

@@ -131,7 +131,7 @@ struct PalaceRingEntry {
 std::array<PalaceRingEntry, 12> PalaceRing(int ascendantBranch, int ageOffset, bool male);
 
 // The 命 line of the body ring's centre: "命" with 命宫's mansion and its whole
-// degree in it.
+// degree in it, in the chosen script.
 std::string AscendantCentreText(const ChartModel& m);
 
 // ---- life periods (十步运)
@@ -171,7 +171,8 @@ PeriodPoint PeriodPointOf(int ascendantBranch, int ageOffset, int age, double ma
 
 // ---- the hint under the pointer
 
-// The description of a palace for the hint over the palace ring.
+// The description of a palace for the hint over the palace ring, in the
+// chosen script.
 std::string_view PalaceDescription(int palaceNumber);
 
 // The hint at picture pixel (x, y): "宫主:…" over the branch ring, the

@@ -6,6 +6,7 @@
 #include "files.h"
 #include "gbk.h"
 #include "inifile.h"
+#include "script.h"
 
 namespace lumtar {
 
@@ -55,10 +56,22 @@ bool SaveChartSettings(const std::string& path, const ChartSettings& s) {
 std::string TimeZoneText(int index) {
   static const char* const kNumerals[] = {"一", "二", "三", "四", "五", "六",
                                           "七", "八", "九", "十", "十一"};
-  if (index <= 0 || index >= kTimeZoneCount) return "零时区";
-  if (index < 12) return std::string("东") + kNumerals[index - 1] + "区";
-  if (index == 12) return "中十二区";
-  return std::string("西") + kNumerals[index - 13] + "区";
+  if (index <= 0 || index >= kTimeZoneCount) return InScript("零时区");
+  if (index < 12) return std::string(InScript("东")) + InScript(kNumerals[index - 1]) + InScript("区");
+  if (index == 12) return InScript("中十二区");
+  return std::string(InScript("西")) + InScript(kNumerals[index - 13]) + InScript("区");
+}
+
+std::string PlaceNameInScript(const std::string& placeName) {
+  std::string shown;
+  std::size_t from = 0;
+  while (true) {
+    const std::size_t dash = placeName.find('-', from);
+    shown += InScript(std::string_view(placeName).substr(from, dash == std::string::npos ? dash : dash - from));
+    if (dash == std::string::npos) return shown;
+    shown += '-';
+    from = dash + 1;
+  }
 }
 
 int HoursEastOfZone(int index) { return index <= 12 ? index : 12 - index; }

@@ -78,8 +78,13 @@ inline constexpr int kDefaultTimeZoneIndex = 8;
 // The zone lists' entry after the 24 whole-hour zones: the clock of the
 // place's own time zone.
 inline constexpr int kLocalTimeZoneIndex = 24;
-// "零时区", "东一区" … "东十一区", "中十二区", "西一区" … "西十一区" (UTF-8).
+// "零时区", "东一区" … "东十一区", "中十二区", "西一区" … "西十一区" (UTF-8),
+// in the chosen script.
 std::string TimeZoneText(int index);
+// A place name as stored ("province-city" of the place list, or a typed
+// name) shown in the chosen script: each part the place list knows is
+// converted, anything else kept as typed.
+std::string PlaceNameInScript(const std::string& placeName);
 // Position 0..12 is that many hours east, 13..23 is 12 minus the position.
 int HoursEastOfZone(int index);
 

@@ -9,11 +9,6 @@ namespace {
 
 using tablechars::kBodyChars;
 using tablechars::kBranchChars;
-using tablechars::kCharBytes;
-
-constexpr std::string_view NthName(std::string_view names, int i, int width) {
-  return names.substr(static_cast<std::size_t>(i) * width * kCharBytes, width * kCharBytes);
-}
 
 // Stage names padded to two characters; the one-character ones end early.
 constexpr std::string_view kStages[12] = {"长生", "沐浴", "冠带", "临官", "帝旺", "衰",
@@ -21,11 +16,13 @@ constexpr std::string_view kStages[12] = {"长生", "沐浴", "冠带", "临官"
 // 长生 of each 纳音 element: 土 申, 金 巳, 水 申, 木 亥, 火 寅.
 constexpr int kStageStart[5] = {9, 6, 9, 0, 3};
 
-constexpr std::string_view kYearCycle = "太岁天空丧门贯索五鬼月德岁破天厄白虎天德天狗病符";
+constexpr std::string_view kYearCycle[12] = {"太岁", "天空", "丧门", "贯索", "五鬼", "月德",
+                                             "岁破", "天厄", "白虎", "天德", "天狗", "病符"};
 
 // Spirits by year branch, rows 子 丑 … 亥.
-constexpr std::string_view kBranchSpiritNames =
-    "的杀咸池飞廉孤辰寡宿三刑六害劫杀亡神红鸾天喜血刃地解天哭披头黄幡豹尾";
+constexpr std::string_view kBranchSpiritNames[17] = {"的杀", "咸池", "飞廉", "孤辰", "寡宿", "三刑",
+                                                    "六害", "劫杀", "亡神", "红鸾", "天喜", "血刃",
+                                                    "地解", "天哭", "披头", "黄幡", "豹尾"};
 constexpr std::string_view kBranchSpiritRows[12] = {
     "巳酉申寅戌卯未巳亥卯酉戌未午辰辰戌",  // 子
     "丑午酉寅戌戌午寅申寅申酉未巳卯丑未",  // 丑
@@ -43,7 +40,7 @@ constexpr std::string_view kBranchSpiritRows[12] = {
 constexpr auto kBranchSpirits = tablechars::Table<12, 17>(kBranchChars, kBranchSpiritRows);
 
 // Spirits by year stem, rows 甲 乙 … 癸.
-constexpr std::string_view kStemSpiritNames = "禄勋阳刃飞刃国印天乙玉堂文昌天厨";
+constexpr std::string_view kStemSpiritNames[8] = {"禄勋", "阳刃", "飞刃", "国印", "天乙", "玉堂", "文昌", "天厨"};
 constexpr std::string_view kStemSpiritRows[10] = {
     "寅卯酉戌未丑巳巳",  // 甲
     "卯辰戌亥申子午午",  // 乙
@@ -81,14 +78,14 @@ constexpr HuayaoTitle kHuayaoTitles[8] = {{"天禄", 0}, {"天贵", 5}, {"天印
                                           {"天暗", 1}, {"天耗", 3}, {"天刑", 6}, {"天囚", 8}};
 
 // The five stem stars 伤官 禄元 催官 禄神 喜神, rows 甲 … 癸.
-constexpr std::string_view kStemStarNames = "伤官禄元催官禄神喜神";
+constexpr std::string_view kStemStarNames[5] = {"伤官", "禄元", "催官", "禄神", "喜神"};
 constexpr std::string_view kStemStarRows[10] = {"金木金木罗", "木火水木计", "月水日计气", "土日罗罗水",
                                                 "气水木土月", "水日气火土", "罗水孛金金", "计金土气木",
                                                 "火木月日孛", "孛土计月火"};
 constexpr auto kStemStars = tablechars::Table<10, 5>(kBodyChars, kStemStarRows);
 
 // The six branch stars 爵星 天马 地驿 血支 血忌 产星, rows 子 … 亥.
-constexpr std::string_view kBranchStarNames = "爵星天马地驿血支血忌产星";
+constexpr std::string_view kBranchStarNames[6] = {"爵星", "天马", "地驿", "血支", "血忌", "产星"};
 constexpr std::string_view kBranchStarRows[12] = {"土火木木日金", "水计水土土水", "木水金土土木",
                                                   "气木火木月火", "孛火木火木金", "木计水金水水",
                                                   "水水金水火木", "火木火日金火", "火火木月金金",
@@ -114,12 +111,12 @@ std::string_view StageName(int stage) { return stage >= 0 && stage < 12 ? kStage
 
 int StageBranch(int nayinElement, int stage) { return Mod(kStageStart[Mod(nayinElement, 5)] + stage, 12); }
 
-std::string_view YearCycleName(int k) { return NthName(kYearCycle, Mod(k, 12), 2); }
+std::string_view YearCycleName(int k) { return kYearCycle[Mod(k, 12)]; }
 
 std::string_view SingleSpiritName(int i) {
   if (i < 0 || i >= kSingleSpiritCount) return {};
   const int c = kSingleOrder[i];
-  return c < 100 ? NthName(kBranchSpiritNames, c, 2) : NthName(kStemSpiritNames, c - 100, 2);
+  return c < 100 ? kBranchSpiritNames[c] : kStemSpiritNames[c - 100];
 }
 
 int SingleSpiritBranch(int i, int yearPillar) {
@@ -174,9 +171,9 @@ std::vector<ChartStar> ChartStars(int yearPillar, int nayinElement, int ascendan
   add("科甲", KejiaBody(ascendantBranch));
   add("赦文", SheWenBody(ascendantBranch));
   for (const HuayaoTitle& t : kHuayaoTitles) add(t.title, HuayaoBody(ys + t.offset));
-  for (int i = 0; i < 5; ++i) add(NthName(kStemStarNames, i, 2), kStemStars[StemRow(ys)][i]);
+  for (int i = 0; i < 5; ++i) add(kStemStarNames[i], kStemStars[StemRow(ys)][i]);
   add("马元", (Mod(yb - 1, 12) / 2) % 2 == 0 ? astro::kChartJupiter : astro::kChartMercury);
-  for (int i = 0; i < 6; ++i) add(NthName(kBranchStarNames, i, 2), kBranchStars[BranchRow(yb)][i]);
+  for (int i = 0; i < 6; ++i) add(kBranchStarNames[i], kBranchStars[BranchRow(yb)][i]);
   return stars;
 }
 

@@ -2,6 +2,7 @@
 
 #include <cmath>
 
+#include "script.h"
 #include "tablechars.h"
 #include "timescale.h"
 
@@ -234,27 +235,27 @@ std::string DignityText(int body, int branch, int mansion) {
   std::string text;
   const unsigned bit = 1u << branch;
   const Dignities& d = kDignities[body];
-  if (body < kSevenGovernors && PalaceLordOf(branch) == body) text += "垣";
-  if (body < kSevenGovernors && MansionLordOf(mansion) == body) text += "殿";
-  if (d.miao & bit) text += "庙";
-  if (d.wang & bit) text += "旺";
-  if (d.xi & bit) text += "喜";
-  if (d.le & bit) text += "乐";
+  if (body < kSevenGovernors && PalaceLordOf(branch) == body) text += InScript("垣");
+  if (body < kSevenGovernors && MansionLordOf(mansion) == body) text += InScript("殿");
+  if (d.miao & bit) text += InScript("庙");
+  if (d.wang & bit) text += InScript("旺");
+  if (d.xi & bit) text += InScript("喜");
+  if (d.le & bit) text += InScript("乐");
   return text;
 }
 
 std::string BenefactorText(int lord) {
-  if (lord == astro::kChartSun) return "恩:金 用:火 仇:土 难:木";
-  if (lord == astro::kChartMoon) return "恩:金 用:木 仇:火 难:土";
+  if (lord == astro::kChartSun) return InScript("恩:金 用:火 仇:土 难:木");
+  if (lord == astro::kChartMoon) return InScript("恩:金 用:木 仇:火 难:土");
   const int e = PlanetElement(lord);
-  std::string text = "恩:";
-  text += ElementName((e + 4) % 5);
-  text += " 用:";
-  text += ElementName((e + 1) % 5);
-  text += " 仇:";
-  text += ElementName((e + 2) % 5);
-  text += " 难:";
-  text += ElementName((e + 3) % 5);
+  std::string text = InScript("恩:");
+  text += InScript(ElementName((e + 4) % 5));
+  text += InScript(" 用:");
+  text += InScript(ElementName((e + 1) % 5));
+  text += InScript(" 仇:");
+  text += InScript(ElementName((e + 2) % 5));
+  text += InScript(" 难:");
+  text += InScript(ElementName((e + 3) % 5));
   return text;
 }
 

@@ -88,11 +88,12 @@ double AscendantOf(double ramc, double latitude);
 double SunRightAscension(double sunLongitude);
 
 // Dignity text of body 0..10 standing in `branch` and `mansion`: the parts
-// 垣 殿 庙 旺 喜 乐 that hold, in this order, without separators. Empty for the
-// outer planets.
+// 垣 殿 庙 旺 喜 乐 that hold, in this order, without separators, in the chosen
+// script. Empty for the outer planets.
 std::string DignityText(int body, int branch, int mansion);
 
-// "恩:%s 用:%s 仇:%s 难:%s" for the lord of the ascendant's mansion.
+// "恩:%s 用:%s 仇:%s 难:%s" for the lord of the ascendant's mansion, in the
+// chosen script.
 std::string BenefactorText(int mansionLord);
 
 }  // namespace lumtar

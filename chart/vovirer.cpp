@@ -2,6 +2,8 @@
 
 #include <cmath>
 
+#include "script.h"
+
 namespace lumtar {
 
 namespace {
@@ -25,8 +27,16 @@ void LocatePlace(BodyPlace& p, int ascendantBranch, double mansionOrigin) {
 CVoVirer::CVoVirer() = default;
 
 bool CVoVirer::Fail(const char* message) {
-  lastError = message;
+  lastError = InScript(message);
   return false;
+}
+
+void CVoVirer::Repaint() {
+  if (!painter_ || model.chartMode < 0) return;
+  if (model.chartMode == 1)
+    painter_->PaintAnnual(*this, annual);
+  else
+    painter_->PaintNatal(*this);
 }
 
 bool CVoVirer::ComputeNatal(const ChartRequest& request) {

@@ -142,6 +142,9 @@ class CVoVirer {
   // exist, the zone is unknown or the clocks skipped that time.
   bool ReadBirthClock(const ChartRequest& request, BirthClock* clock);
 
+  // Paints the current chart (and its annual overlay) again, as after a
+  // change of the script its texts are shown in; nothing before a chart.
+  void Repaint();
   // The hint over the picture at pixel (x, y); true over the branch, palace
   // and mansion rings, a single space anywhere else and before any chart.
   bool HoverHint(double x, double y, std::string& hint) const { return lumtar::HoverHint(model, x, y, hint); }

@@ -11,6 +11,7 @@
 #include "clicommon.h"
 #include "mastrocalc.h"
 #include "planets.h"
+#include "script.h"
 
 namespace lumtar::cli {
 namespace {
@@ -100,7 +101,7 @@ void RunPositions(const std::string& dateText, const std::string& timeText, int 
   const astro::BodyPositionSet set = calc.ChartPositions(moment, static_cast<uint8_t>(nodes), true);
   for (int i = 0; i < astro::kChartBodyCount; ++i) {
     const auto& e = set.body[i];
-    std::cout << Tsv({std::to_string(i), astro::kChartBodyNames[i], Longitude(e.longitude), Fixed(e.latitude, 7),
+    std::cout << Tsv({std::to_string(i), std::string(InScript(astro::kChartBodyNames[i])), Longitude(e.longitude), Fixed(e.latitude, 7),
                       std::to_string(e.motion)})
               << '\n';
   }

@@ -15,6 +15,7 @@
 #include "batch.h"
 #include "cmd_chart.h"
 #include "files.h"
+#include "script.h"
 
 namespace lumtar::cli {
 namespace {
@@ -114,7 +115,8 @@ std::string ChartLine(CVoVirer& engine, const std::string& line) {
     // The parser quotes the values it refuses, however long.
     return json{{"error", Shown(e.what())}}.dump(-1, ' ', false, json::error_handler_t::replace);
   } catch (const std::exception& e) {
-    return json{{"error", e.what()}}.dump(-1, ' ', false, json::error_handler_t::replace);
+    return json{{"error", std::string(InScript(std::string_view(e.what())))}}.dump(-1, ' ', false,
+                                                                          json::error_handler_t::replace);
   }
 }
 

@@ -10,6 +10,7 @@
 #include "clicommon.h"
 #include "eras.h"
 #include "lunar.h"
+#include "script.h"
 #include "timescale.h"
 #include "yidateex.h"
 
@@ -136,7 +137,8 @@ void RunTerms(int from, int to) {
   for (int year = from; year <= to && std::cout; ++year) {
     for (const calendar::SolarTermEntry& e : date.YearSolarTerms(year)) {
       if (e.moment.year == calendar::kEndOfTermsYear) break;
-      std::cout << Tsv({MomentText(e.moment), std::to_string(e.index), calendar::kSolarTermNames[e.index]}) << '\n';
+      std::cout << Tsv({MomentText(e.moment), std::to_string(e.index), std::string(InScript(calendar::kSolarTermNames[e.index]))})
+                << '\n';
     }
   }
 }

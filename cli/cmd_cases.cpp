@@ -6,6 +6,7 @@
 #include "clicommon.h"
 #include "database.h"
 #include "files.h"
+#include "script.h"
 
 namespace lumtar::cli {
 namespace {
@@ -21,7 +22,7 @@ std::string OneLine(std::string text) {
 
 std::string CaseLine(const CaseRecord& r) {
   return Tsv({std::to_string(r.slot), OneLine(r.NameUtf8()), OneLine(r.ClassNameUtf8()),
-              CaseDateText(r), r.isMale == 1 ? "男" : "女", OneLine(r.PlaceNameUtf8()),
+              CaseDateText(r), InScript(r.isMale == 1 ? "男" : "女"), OneLine(PlaceNameInScript(r.PlaceNameUtf8())),
               OneLine(r.CommentNameUtf8())});
 }
 
@@ -83,7 +84,7 @@ void RunSearch(const SearchOptions& o) {
   }
   std::string message;
   if (!o.years.empty() && !SetYearRange(&c, o.years[0], o.years[1], &message))
-    throw CommandError(Plain(message));
+    throw CommandError(Plain(std::string(InScript(message))));
   // The name is taken as typed, the class trimmed, as in the search dialog.
   if (!o.name.empty()) {
     c.nameMode = o.exactName ? 2 : 1;
@@ -110,7 +111,7 @@ void RunExport(const std::string& dirArg) {
   const std::string path = dir + kExportFolderName + "/";
   if (!CreateDirectories(path)) throw CommandError("cannot create " + path);
   if (!db.ExportStore(path)) StoreFailed(db, "export into " + path + " failed");
-  std::cout << kExportDonePrefix << path << kExportDoneSuffix << '\n';
+  std::cout << InScript(kExportDonePrefix) << path << InScript(kExportDoneSuffix) << '\n';
 }
 
 void RunImport(const std::string& file) {
@@ -126,8 +127,8 @@ void RunImport(const std::string& file) {
   std::vector<std::string> skipped;
   if (!db.ImportStore(folder, p.filename().string(), &skipped))
     StoreFailed(db, "import failed; the case store and comment documents are unchanged");
-  std::cout << kImportDoneMessage << '\n';
-  if (!skipped.empty()) std::cerr << SkippedDocumentsText(skipped) << '\n';
+  std::cout << InScript(kImportDoneMessage) << '\n';
+  if (!skipped.empty()) std::cerr << TextInScript(SkippedDocumentsText(skipped)) << '\n';
 }
 
 void RunCompact() {
@@ -135,7 +136,7 @@ void RunCompact() {
   OpenStore(&db);
   if (db.RecordCount() < kMinRecordsToCompact) throw CommandError(kTooFewToCompactMessage);
   if (!db.CompactStore()) StoreFailed(db, "compaction failed; the case store is unchanged");
-  std::cout << kCompactDoneMessage << '\n';
+  std::cout << InScript(kCompactDoneMessage) << '\n';
 }
 
 const RegisterCommands registerCases([](CLI::App& app) {

@@ -27,6 +27,7 @@
 #include "jpeg.h"
 #include "places.h"
 #include "report.h"
+#include "script.h"
 #include "widgets.h"
 
 namespace lumtar::cli {
@@ -39,12 +40,15 @@ json MomentJson(const DateTime& t) {
   return json{{"year", t.year}, {"month", t.month}, {"day", t.day}, {"hour", t.hour}, {"minute", t.minute}};
 }
 
+// A name of the engine's vocabulary in the chosen script (--traditional).
+std::string Shown(std::string_view name) { return std::string(InScript(name)); }
+
 json PillarJson(int index) { return json{{"index", index}, {"name", calendar::SexagenaryName(index)}}; }
 
 std::string PlaceName(int i) {
-  if (i == kAscendantPlace) return "命宫";
-  if (i == kBodyPalacePlace) return "身宫";
-  return astro::kChartBodyNames[i];
+  if (i == kAscendantPlace) return Shown("命宫");
+  if (i == kBodyPalacePlace) return Shown("身宫");
+  return Shown(astro::kChartBodyNames[i]);
 }
 
 int16_t Int16OrOutOfRange(int v) {
@@ -59,8 +63,8 @@ json SpiritsJson(int yearPillar, int nayinElement) {
   json spirits = json::array();
   for (const SpiritLabel& l : PlaceSpirits(yearPillar, nayinElement, counters))
     spirits.push_back(json{{"branch", l.branch},
-                           {"branchName", calendar::kBranchNames[l.branch]},
-                           {"text", l.text},
+                           {"branchName", Shown(calendar::kBranchNames[l.branch])},
+                           {"text", Shown(l.text)},
                            {"shown", l.shown()},
                            {"position", l.position}});
   return spirits;
@@ -320,7 +324,7 @@ json NatalChartJson(CVoVirer& engine, const ChartRequest& entered) {
                       {"day", PillarJson(m.dayPillar)},
                       {"hour", PillarJson(m.hourPillar)}};
   j["nayinElement"] = m.nayinElement;
-  j["nayinElementName"] = ElementName(m.nayinElement);
+  j["nayinElementName"] = Shown(ElementName(m.nayinElement));
   j["mansionOrigin"] = m.mansionOrigin;
   j["ascendantLongitude"] = m.ascendantLongitude;
   json places = json::array();
@@ -331,11 +335,11 @@ json NatalChartJson(CVoVirer& engine, const ChartRequest& entered) {
                           {"longitude", p.longitude},
                           {"latitude", p.latitude},
                           {"branch", p.branch},
-                          {"branchName", calendar::kBranchNames[p.branch]},
+                          {"branchName", Shown(calendar::kBranchNames[p.branch])},
                           {"palaceNumber", p.palaceNumber},
-                          {"palaceName", PalaceName(p.palaceNumber, m.request.isMale != 0)},
+                          {"palaceName", Shown(PalaceName(p.palaceNumber, m.request.isMale != 0))},
                           {"mansion", p.mansion},
-                          {"mansionName", MansionName(p.mansion)},
+                          {"mansionName", Shown(MansionName(p.mansion))},
                           {"degreeInSign", p.degreeInSign},
                           {"degreeInMansion", p.degreeInMansion},
                           {"motion", p.motion}});
@@ -344,12 +348,12 @@ json NatalChartJson(CVoVirer& engine, const ChartRequest& entered) {
   j["ageOffset"] = m.ageOffset;
   json dignities = json::array();
   for (int k = 0; k < kRatedBodyCount; ++k)
-    dignities.push_back(json{{"index", k}, {"name", astro::kChartBodyShortNames[k]}, {"text", engine.DignityText(k)}});
+    dignities.push_back(json{{"index", k}, {"name", Shown(astro::kChartBodyShortNames[k])}, {"text", engine.DignityText(k)}});
   j["dignities"] = dignities;
   j["benefactor"] = engine.BenefactorText();
   json stars = json::object();
   for (const ChartStar& s : ChartStars(m.yearPillar, m.nayinElement, m.places[kAscendantPlace].branch))
-    stars[std::string(s.title)] = BodyChar(s.body);
+    stars[Shown(s.title)] = Shown(BodyChar(s.body));
   j["chartStars"] = stars;
   j["spirits"] = SpiritsJson(m.yearPillar, m.nayinElement);
   json header = json::array();
@@ -384,10 +388,10 @@ const RegisterCommands registerChart([](CLI::App& app) {
 json MarkJson(const PeriodMark& p) {
   return json{{"longitude", p.longitude},
               {"mansion", p.mansion},
-              {"mansionName", MansionName(p.mansion)},
+              {"mansionName", Shown(MansionName(p.mansion))},
               {"degreeInMansion", p.degreeInMansion},
               {"branch", p.branch},
-              {"branchName", calendar::kBranchNames[p.branch]},
+              {"branchName", Shown(calendar::kBranchNames[p.branch])},
               {"degreeInSign", p.degreeInSign}};
 }
 
@@ -416,7 +420,7 @@ json AnnualJson(const CVoVirer& engine) {
   json bodies = json::array();
   for (int k = 0; k < kChartBodyCount; ++k)
     bodies.push_back(json{{"index", k},
-                          {"name", astro::kChartBodyNames[k]},
+                          {"name", Shown(astro::kChartBodyNames[k])},
                           {"longitude", a.longitude[k]},
                           {"latitude", a.latitude[k]}});
   j["bodies"] = bodies;

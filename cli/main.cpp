@@ -8,6 +8,7 @@
 
 #include "clicommon.h"
 #include "datafolders.h"
+#include "script.h"
 
 namespace {
 
@@ -33,9 +34,14 @@ int main(int argc, char** argv) {
   bool named = false;
   for (int i = 1; i < argc; ++i) named = named || std::string_view(argv[i]).starts_with("--program-dir");
   if (!named) lumtar::UseDataFolders();
+  // Traditional characters for every text the tool prints, set before any
+  // command runs (the option may stand before or after the command).
+  for (int i = 1; i < argc; ++i)
+    if (std::string_view(argv[i]) == "--traditional") lumtar::SetScript(lumtar::Script::Traditional);
   CLI::App app{"Lumtar command-line tool", "lumtar-cli"};
   app.require_subcommand(1);
   app.fallthrough();
+  app.add_flag("--traditional")->description("print names, dates and messages in traditional characters (繁體)");
   for (auto& install : lumtar::cli::Installers()) install(app);
 
   const std::string usage = "usage: lumtar-cli COMMAND [OPTIONS] (lumtar-cli --help lists the commands)";
@@ -53,11 +59,11 @@ int main(int argc, char** argv) {
     return 2;
   } catch (const lumtar::cli::CommandError& e) {
     Finish(1);
-    std::cerr << e.what() << "\n";
+    std::cerr << lumtar::TextInScript(e.what()) << "\n";
     return 1;
   } catch (const std::exception& e) {
     Finish(1);
-    std::cerr << e.what() << "\n";
+    std::cerr << lumtar::TextInScript(e.what()) << "\n";
     return 1;
   }
   return Finish(0);

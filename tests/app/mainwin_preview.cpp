@@ -27,6 +27,7 @@
 #include "frmtxthelp.h"
 #include "inifile.h"
 #include "preview.h"
+#include "scriptui.h"
 #include "tempdir.h"
 #include "widgets.h"
 
@@ -46,6 +47,8 @@ int main(int argc, char** argv) {
 
   InstallFontSubstitutions();
   QApplication::setFont(SongTiPixelFont(14));
+  // LUMTAR_TRADITIONAL=1: the windows under traditional characters (繁體).
+  if (qEnvironmentVariableIntValue("LUMTAR_TRADITIONAL") == 1) ApplyScript(Script::Traditional);
   TFrmMain w;
   w.skipCloseSequence = true;
   w.show();

@@ -1,0 +1,149 @@
+#include "script.h"
+
+#include <algorithm>
+#include <atomic>
+#include <cstring>
+#include <unordered_map>
+#include <vector>
+
+namespace lumtar {
+
+namespace detail {
+// Written at build time (tools/script/gen_script vocabulary).
+extern const ScriptPair kScriptPairs[];
+extern const std::size_t kScriptPairCount;
+extern const ScriptPair kWindowPairs[];
+extern const std::size_t kWindowPairCount;
+}  // namespace detail
+
+namespace {
+
+std::atomic<Script> g_script{Script::Simplified};
+
+const detail::ScriptPair* Begin() { return detail::kScriptPairs; }
+const detail::ScriptPair* End() { return detail::kScriptPairs + detail::kScriptPairCount; }
+
+const detail::ScriptPair* Find(std::string_view text) {
+  const detail::ScriptPair* p = std::lower_bound(
+      Begin(), End(), text, [](const detail::ScriptPair& a, std::string_view t) { return a.simplified < t; });
+  return p != End() && p->simplified == text ? p : nullptr;
+}
+
+// The table's pairs ordered by their traditional form.
+const std::vector<const detail::ScriptPair*>& ByTraditional() {
+  static const std::vector<const detail::ScriptPair*> order = [] {
+    std::vector<const detail::ScriptPair*> v;
+    for (const detail::ScriptPair* p = Begin(); p != End(); ++p) v.push_back(p);
+    std::stable_sort(v.begin(), v.end(), [](const detail::ScriptPair* a, const detail::ScriptPair* b) {
+      return std::string_view(a->traditional) < std::string_view(b->traditional);
+    });
+    return v;
+  }();
+  return order;
+}
+
+// A table of pairs for converting composed texts: each simplified text with
+// its traditional form, and the byte lengths the texts have, longest first.
+class Pieces {
+ public:
+  void Add(const detail::ScriptPair* pairs, std::size_t count) {
+    for (std::size_t i = 0; i < count; ++i) {
+      const std::string_view s(pairs[i].simplified);
+      if (s.empty() || !forms_.emplace(s, pairs[i].traditional).second) continue;
+      if (std::find(lengths_.begin(), lengths_.end(), s.size()) == lengths_.end()) lengths_.push_back(s.size());
+    }
+    std::sort(lengths_.rbegin(), lengths_.rend());
+  }
+
+  std::string Convert(std::string_view text) const {
+    if (const auto whole = forms_.find(text); whole != forms_.end()) return std::string(whole->second);
+    std::string out;
+    out.reserve(text.size() + text.size() / 2);
+    std::size_t i = 0;
+    while (i < text.size()) {
+      const std::size_t left = text.size() - i;
+      bool matched = false;
+      for (std::size_t length : lengths_) {
+        if (length > left) continue;
+        // Only whole characters: the piece must not end inside one.
+        if (length < left && (static_cast<unsigned char>(text[i + length]) & 0xC0) == 0x80) continue;
+        const auto it = forms_.find(text.substr(i, length));
+        if (it == forms_.end()) continue;
+        out += it->second;
+        i += length;
+        matched = true;
+        break;
+      }
+      if (matched) continue;
+      // No piece here: the character as it stands.
+      std::size_t n = 1;
+      while (i + n < text.size() && (static_cast<unsigned char>(text[i + n]) & 0xC0) == 0x80) ++n;
+      out.append(text.substr(i, n));
+      i += n;
+    }
+    return out;
+  }
+
+ private:
+  std::unordered_map<std::string_view, std::string_view> forms_;
+  std::vector<std::size_t> lengths_;
+};
+
+const Pieces& EnginePieces() {
+  static const Pieces pieces = [] {
+    Pieces p;
+    p.Add(detail::kScriptPairs, detail::kScriptPairCount);
+    return p;
+  }();
+  return pieces;
+}
+
+const Pieces& WindowPieces() {
+  static const Pieces pieces = [] {
+    Pieces p;
+    p.Add(detail::kWindowPairs, detail::kWindowPairCount);
+    p.Add(detail::kScriptPairs, detail::kScriptPairCount);
+    return p;
+  }();
+  return pieces;
+}
+
+bool HasNonAscii(std::string_view text) {
+  return std::any_of(text.begin(), text.end(), [](char c) { return static_cast<unsigned char>(c) >= 0x80; });
+}
+
+}  // namespace
+
+void SetScript(Script script) { g_script = script; }
+Script CurrentScript() { return g_script; }
+
+std::string_view InScript(std::string_view text) {
+  if (g_script == Script::Simplified || text.empty()) return text;
+  const detail::ScriptPair* p = Find(text);
+  return p ? std::string_view(p->traditional) : text;
+}
+
+const char* InScript(const char* text) {
+  if (g_script == Script::Simplified || !text || !*text) return text;
+  const detail::ScriptPair* p = Find(text);
+  return p ? p->traditional : text;
+}
+
+std::string TextInScript(std::string_view text) {
+  if (g_script == Script::Simplified || !HasNonAscii(text)) return std::string(text);
+  return EnginePieces().Convert(text);
+}
+
+std::string WindowTextInScript(std::string_view text) {
+  if (g_script == Script::Simplified || !HasNonAscii(text)) return std::string(text);
+  return WindowPieces().Convert(text);
+}
+
+std::string_view SimplifiedForm(std::string_view text) {
+  const auto& order = ByTraditional();
+  auto it = std::lower_bound(order.begin(), order.end(), text,
+                             [](const detail::ScriptPair* a, std::string_view t) { return a->traditional < t; });
+  return it != order.end() && (*it)->traditional == text ? std::string_view((*it)->simplified) : text;
+}
+
+}  // namespace lumtar
