@@ -143,7 +143,7 @@ void TFrmMain::BuildLayout() {
   RedtPingYu->setTabChangesFocus(false);
   RedtPingYu->setVerticalScrollBarPolicy(Qt::ScrollBarAlwaysOn);
   RedtPingYu->setMinimumHeight(kMinCommentHeight);
-  RedtPingYu->setPlainText(QString::fromUtf8(kCommentPrompt));
+  RedtPingYu->setPlainText(ShownText(QString::fromUtf8(kCommentPrompt)));
   RedtPingYu->document()->setModified(false);
 
   // The tree and the comment editor keep their size when the window is
@@ -230,8 +230,16 @@ void TFrmMain::ScriptItemClick(bool traditional) {
     written.replace(QStringLiteral("\r\n"), QStringLiteral("\n"));
     analysisAsWritten = RedtDuan->toPlainText() == written;
   }
+  // The comment box's prompt follows while the box holds nothing else.
+  const bool prompt = IsCommentPrompt(RedtPingYu->toPlainText());
   ApplyScript(script);
+  if (prompt) RedtPingYu->setPlainText(ShownText(QString::fromUtf8(kCommentPrompt)));
   ShowEngineTextsInScript(analysisAsWritten);
+}
+
+bool IsCommentPrompt(const QString& text) {
+  const QString prompt = QString::fromUtf8(kCommentPrompt);
+  return text == prompt || text == ShownText(prompt);
 }
 
 void TFrmMain::ShowEngineTextsInScript(bool analysisAsWritten) {
@@ -243,6 +251,7 @@ void TFrmMain::ShowEngineTextsInScript(bool analysisAsWritten) {
     }
   }
   RefreshCaseNodeTexts();
+  ShowEraTextsInScript();
   UpdateClockIndicator();
   if (auto* calendar = qobject_cast<TFrmWnl*>(FrmWnl.data())) calendar->DrawMonth();
 }

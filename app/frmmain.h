@@ -66,6 +66,8 @@ class UpDown;
 inline constexpr const char* kAppTitle = "LumtarV3.1";
 inline constexpr const char* kMainSettingsRelativePath = "dat/xminit.ini";
 inline constexpr const char* kCommentPrompt = "输入自己的评语：";
+// The prompt as either script shows it.
+bool IsCommentPrompt(const QString& text);
 inline constexpr int kChartPictureWidth = 880;
 inline constexpr int kChartPictureHeight = 700;
 
@@ -300,6 +302,8 @@ class TFrmMain : public QMainWindow {
   void ShowEngineTextsInScript(bool analysisAsWritten);
   // The case nodes' texts taken again from their records.
   void RefreshCaseNodeTexts();
+  // The era box's eras and years taken again.
+  void ShowEraTextsInScript();
 
   // ---- skins
   void BuildSkinMenu();

@@ -28,6 +28,7 @@
 #include "jpeg.h"
 #include "msgbox.h"
 #include "picturebox.h"
+#include "scriptui.h"
 #include "png.h"
 #include "printing.h"
 #include "report.h"
@@ -224,7 +225,7 @@ void TFrmMain::SbtoNewClick() {
   // was formatted with.
   RedtPingYu->clear();
   RedtPingYu->setCurrentCharFormat(QTextCharFormat());
-  RedtPingYu->setPlainText(QString::fromUtf8(kCommentPrompt));
+  RedtPingYu->setPlainText(ShownText(QString::fromUtf8(kCommentPrompt)));
   RedtPingYu->document()->setModified(false);
   natalChartShown = 0;
   ShowSaveMode(false);
@@ -376,7 +377,7 @@ void TFrmMain::mnuF_pdfClick() {
   report.analysis = RedtDuan->document();
   // The comment when the editor holds one, not its prompt.
   const QString comment = RedtPingYu->toPlainText().trimmed();
-  if (!comment.isEmpty() && comment != QString::fromUtf8(kCommentPrompt)) report.comment = RedtPingYu->document();
+  if (!comment.isEmpty() && !IsCommentPrompt(comment)) report.comment = RedtPingYu->document();
   QApplication::setOverrideCursor(Qt::WaitCursor);
   const bool saved = SaveReportPdf(report, PathOf(name));
   QApplication::restoreOverrideCursor();

@@ -18,6 +18,7 @@
 #include "dateinputs.h"
 #include "eras.h"
 #include "frmmain.h"
+#include "script.h"
 
 namespace lumtar {
 namespace {
@@ -25,7 +26,8 @@ namespace {
 using calendar::Era;
 using calendar::Eras;
 
-QString Label(const Era& era) { return QString::fromStdString(calendar::EraLabel(era)); }
+// In the chosen script; the list and the completer show the same label.
+QString Label(const Era& era) { return QString::fromStdString(TextInScript(calendar::EraLabel(era))); }
 
 const Era* EraAt(int index) {
   return index >= 0 && index < static_cast<int>(Eras().size()) ? &Eras()[static_cast<std::size_t>(index)] : nullptr;
@@ -38,7 +40,7 @@ void FillEraYears(QComboBox* list, const Era* era) {
   list->clear();
   if (!era) return;
   for (int n = era->firstNumber; n <= era->lastNumber; ++n)
-    list->addItem(QString::fromStdString(calendar::EraYearText(n)), n);
+    list->addItem(QString::fromStdString(TextInScript(calendar::EraYearText(n))), n);
 }
 
 }  // namespace
@@ -175,6 +177,19 @@ void TFrmMain::ShowEraOfDate() {
   CboEra->lineEdit()->setCursorPosition(0);
   CboEraYear->setCurrentIndex(era ? CboEraYear->findData(year - era->baseYear + 1) : -1);
   CboEraYear->setEnabled(era != nullptr);
+  showingEra_ = false;
+}
+
+void TFrmMain::ShowEraTextsInScript() {
+  if (!CboEra) return;
+  showingEra_ = true;
+  for (int i = 0; i < CboEra->count() && i < static_cast<int>(Eras().size()); ++i)
+    CboEra->setItemText(i, Label(Eras()[static_cast<std::size_t>(i)]));
+  for (int i = 0; i < CboEraYear->count(); ++i) {
+    const std::string year = calendar::EraYearText(CboEraYear->itemData(i).toInt());
+    CboEraYear->setItemText(i, QString::fromStdString(TextInScript(year)));
+  }
+  CboEra->lineEdit()->setCursorPosition(0);
   showingEra_ = false;
 }
 

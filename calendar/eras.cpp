@@ -8,6 +8,7 @@
 
 #include "gbk.h"
 #include "lunar.h"
+#include "script.h"
 #include "yidateex.h"
 
 namespace lumtar::calendar {
@@ -69,7 +70,8 @@ std::string EraLabel(const Era& era) {
 }
 
 std::vector<const Era*> SearchEras(std::string_view text) {
-  text = Trimmed(text);
+  // A name typed in traditional characters (萬曆) finds its era too.
+  text = SimplifiedForm(Trimmed(text));
   std::vector<const Era*> found;
   if (text.empty()) return found;
   for (const Era& era : Eras()) {
@@ -84,7 +86,7 @@ std::vector<const Era*> SearchEras(std::string_view text) {
 }
 
 EraLookup LookUpEra(std::string_view text, int number) {
-  text = Trimmed(text);
+  text = SimplifiedForm(Trimmed(text));
   std::string_view qualifier;
   for (std::string_view colon : {":", "："}) {
     const std::size_t at = text.find(colon);
@@ -188,8 +190,8 @@ const Era* CentralEra(int lunarYear, int month, bool leap) {
 std::string EraDateText(int lunarYear, int month, bool leap, int day) {
   const Era* era = CentralEra(lunarYear, month, leap);
   if (!era) return {};
-  return era->dynasty + era->name + EraYearText(lunarYear - era->baseYear + 1) + LunarMonthText(month, leap) +
-         LunarDayText(day) + "日";
+  return TextInScript(era->dynasty + era->name + EraYearText(lunarYear - era->baseYear + 1) +
+                      LunarMonthText(month, leap) + LunarDayText(day) + "日");
 }
 
 }  // namespace lumtar::calendar

@@ -38,7 +38,8 @@ std::string EraLabel(const Era& era);
 // starts with it ("康熙" finds 清 康熙, "建武" every dynasty's 建武, "清 康"
 // 清 康熙): the eras of that very name first, then those whose name begins
 // with it, then the others, each in historical order. Blanks around the text
-// do not count; an empty text finds nothing.
+// do not count; an empty text finds nothing. A name in traditional
+// characters is read as its simplified one.
 std::vector<const Era*> SearchEras(std::string_view text);
 
 // How an era written as "ERA" or "QUALIFIER:ERA" (a dynasty or the title of
@@ -74,7 +75,8 @@ const Era* CentralEra(int lunarYear, int month, bool leap);
 
 // The era form of a lunar date, by the era CentralEra gives:
 // "清康熙五十年八月十三日", "北宋景祐三年十二月十九日"; a leap month as 闰八月,
-// the days 初一日 … 三十日. Empty where CentralEra gives none.
+// the days 初一日 … 三十日; in the chosen script. Empty where CentralEra gives
+// none.
 std::string EraDateText(int lunarYear, int month, bool leap, int day);
 
 }  // namespace lumtar::calendar

@@ -110,7 +110,7 @@ std::vector<HeaderLine> HeaderLines(CVoVirer& engine) {
   // Before 1912 the lunar date as it was written then, by the era names.
   const std::string era =
       calendar::EraDateText(m.lunarDate.year, m.lunarDate.month, r.isLeapMonth != 0, m.lunarDate.day);
-  if (!era.empty()) add(HeaderBlock::Birth, InScript("年号:") + TextInScript(era));
+  if (!era.empty()) add(HeaderBlock::Birth, InScript("年号:") + era);
 
   add(HeaderBlock::Pillars, InScript("姓名:") + r.NameUtf8());
   const int pillars[4] = {m.yearPillar, m.monthPillar, m.dayPillar, m.hourPillar};

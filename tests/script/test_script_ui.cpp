@@ -177,6 +177,7 @@ class ScriptWindowsTest : public QObject {
     check.Window(w.get());
     check.Window(w->menuBar());
     check.Text(QStringLiteral("analysis"), w->RedtDuan->toPlainText());
+    check.Text(QStringLiteral("comment prompt"), w->RedtPingYu->toPlainText());
     // The other windows, each as it appears.
     TFrmTxtHelp help(w.get());
     help.show();
@@ -222,6 +223,7 @@ class ScriptWindowsTest : public QObject {
     QCOMPARE(IniFile(xminit_).ReadInteger("window", "fanti", 1), 0);
     QCOMPARE(AllTexts(w.get()), simplified);
     QCOMPARE(w->RedtDuan->toPlainText(), analysis);
+    QCOMPARE(w->RedtPingYu->toPlainText(), QStringLiteral("输入自己的评语："));
   }
 
   void aCaseIsStoredTheSameUnderEitherScript() {
