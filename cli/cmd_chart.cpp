@@ -41,14 +41,14 @@ json MomentJson(const DateTime& t) {
 }
 
 // A name of the engine's vocabulary in the chosen script (--traditional).
-std::string Shown(std::string_view name) { return std::string(InScript(name)); }
+std::string Named(std::string_view name) { return std::string(InScript(name)); }
 
 json PillarJson(int index) { return json{{"index", index}, {"name", calendar::SexagenaryName(index)}}; }
 
 std::string PlaceName(int i) {
-  if (i == kAscendantPlace) return Shown("命宫");
-  if (i == kBodyPalacePlace) return Shown("身宫");
-  return Shown(astro::kChartBodyNames[i]);
+  if (i == kAscendantPlace) return Named("命宫");
+  if (i == kBodyPalacePlace) return Named("身宫");
+  return Named(astro::kChartBodyNames[i]);
 }
 
 int16_t Int16OrOutOfRange(int v) {
@@ -63,8 +63,8 @@ json SpiritsJson(int yearPillar, int nayinElement) {
   json spirits = json::array();
   for (const SpiritLabel& l : PlaceSpirits(yearPillar, nayinElement, counters))
     spirits.push_back(json{{"branch", l.branch},
-                           {"branchName", Shown(calendar::kBranchNames[l.branch])},
-                           {"text", Shown(l.text)},
+                           {"branchName", Named(calendar::kBranchNames[l.branch])},
+                           {"text", Named(l.text)},
                            {"shown", l.shown()},
                            {"position", l.position}});
   return spirits;
@@ -324,7 +324,7 @@ json NatalChartJson(CVoVirer& engine, const ChartRequest& entered) {
                       {"day", PillarJson(m.dayPillar)},
                       {"hour", PillarJson(m.hourPillar)}};
   j["nayinElement"] = m.nayinElement;
-  j["nayinElementName"] = Shown(ElementName(m.nayinElement));
+  j["nayinElementName"] = Named(ElementName(m.nayinElement));
   j["mansionOrigin"] = m.mansionOrigin;
   j["ascendantLongitude"] = m.ascendantLongitude;
   json places = json::array();
@@ -335,11 +335,11 @@ json NatalChartJson(CVoVirer& engine, const ChartRequest& entered) {
                           {"longitude", p.longitude},
                           {"latitude", p.latitude},
                           {"branch", p.branch},
-                          {"branchName", Shown(calendar::kBranchNames[p.branch])},
+                          {"branchName", Named(calendar::kBranchNames[p.branch])},
                           {"palaceNumber", p.palaceNumber},
-                          {"palaceName", Shown(PalaceName(p.palaceNumber, m.request.isMale != 0))},
+                          {"palaceName", Named(PalaceName(p.palaceNumber, m.request.isMale != 0))},
                           {"mansion", p.mansion},
-                          {"mansionName", Shown(MansionName(p.mansion))},
+                          {"mansionName", Named(MansionName(p.mansion))},
                           {"degreeInSign", p.degreeInSign},
                           {"degreeInMansion", p.degreeInMansion},
                           {"motion", p.motion}});
@@ -348,12 +348,12 @@ json NatalChartJson(CVoVirer& engine, const ChartRequest& entered) {
   j["ageOffset"] = m.ageOffset;
   json dignities = json::array();
   for (int k = 0; k < kRatedBodyCount; ++k)
-    dignities.push_back(json{{"index", k}, {"name", Shown(astro::kChartBodyShortNames[k])}, {"text", engine.DignityText(k)}});
+    dignities.push_back(json{{"index", k}, {"name", Named(astro::kChartBodyShortNames[k])}, {"text", engine.DignityText(k)}});
   j["dignities"] = dignities;
   j["benefactor"] = engine.BenefactorText();
   json stars = json::object();
   for (const ChartStar& s : ChartStars(m.yearPillar, m.nayinElement, m.places[kAscendantPlace].branch))
-    stars[Shown(s.title)] = Shown(BodyChar(s.body));
+    stars[Named(s.title)] = Named(BodyChar(s.body));
   j["chartStars"] = stars;
   j["spirits"] = SpiritsJson(m.yearPillar, m.nayinElement);
   json header = json::array();
@@ -388,10 +388,10 @@ const RegisterCommands registerChart([](CLI::App& app) {
 json MarkJson(const PeriodMark& p) {
   return json{{"longitude", p.longitude},
               {"mansion", p.mansion},
-              {"mansionName", Shown(MansionName(p.mansion))},
+              {"mansionName", Named(MansionName(p.mansion))},
               {"degreeInMansion", p.degreeInMansion},
               {"branch", p.branch},
-              {"branchName", Shown(calendar::kBranchNames[p.branch])},
+              {"branchName", Named(calendar::kBranchNames[p.branch])},
               {"degreeInSign", p.degreeInSign}};
 }
 
@@ -420,7 +420,7 @@ json AnnualJson(const CVoVirer& engine) {
   json bodies = json::array();
   for (int k = 0; k < kChartBodyCount; ++k)
     bodies.push_back(json{{"index", k},
-                          {"name", Shown(astro::kChartBodyNames[k])},
+                          {"name", Named(astro::kChartBodyNames[k])},
                           {"longitude", a.longitude[k]},
                           {"latitude", a.latitude[k]}});
   j["bodies"] = bodies;
