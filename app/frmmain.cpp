@@ -309,7 +309,7 @@ void TFrmMain::ReportAbsurdSettingsFiles() {
   if (names.isEmpty()) return;
   ShowMessage(this,
               QStringLiteral("文件 %1 过大（超过%2MB），不是本软件写的设置文件，没有读取，按默认设置使用；"
-                             "保存设置时将重写。")
+                             "保存设置时将重写，原文件改名为“文件名.large”保留。")
                   .arg(names.join(QStringLiteral("、")))
                   .arg(kIniMaxBytes >> 20),
               QStringLiteral("注意"), MsgIcon::Warning);

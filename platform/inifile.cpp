@@ -79,6 +79,12 @@ IniFile::~IniFile() = default;
 
 long IniFile::Parses() { return parses; }
 
+std::filesystem::path IniFile::LargeCopyPath(const std::filesystem::path& path) {
+  std::filesystem::path copy = path;
+  copy += ".large";
+  return copy;
+}
+
 bool IniFile::TooLarge() const {
   std::error_code ec;
   return std::filesystem::is_regular_file(path_, ec) && std::filesystem::file_size(path_, ec) > kIniMaxBytes &&
@@ -117,6 +123,9 @@ bool IniFile::Store(const std::shared_ptr<Parsed>& parsed) {
   std::string text;
   cache_.reset();
   if (parsed->ini.Save(text, false) < 0) return false;
+  // A file too large to read is kept beside the new one (one copy, the
+  // latest), so what it held can still be taken out of it by hand.
+  if (TooLarge() && !RenameFile(path_, LargeCopyPath(path_))) return false;
   if (!WriteWholeFileAtomic(path_, Utf8ToGbk(FileText(text)))) return false;
   // The file is now what this object holds.
   if (IdentityOf(path_, &parsed->identity)) cache_ = parsed;

@@ -10,8 +10,9 @@
 // A folder or a pipe where the file is expected, or a file larger than
 // kIniMaxBytes (no settings file of the program comes near it), reads as a
 // missing file. A write then replaces a file that was too large with the
-// keys written (TooLarge tells the window to say so first) but never puts a
-// file in the place of anything else or of a file it could not read.
+// keys written (TooLarge tells the window to say so first), the old file
+// kept beside it as LargeCopyPath, but never puts a file in the place of
+// anything else or of a file it could not read.
 #pragma once
 
 #include <cstdint>
@@ -35,6 +36,8 @@ class IniFile {
   const std::filesystem::path& Path() const { return path_; }
   // The file is there but larger than kIniMaxBytes, so not read.
   bool TooLarge() const;
+  // Where a file too large to read is kept when a write replaces it.
+  static std::filesystem::path LargeCopyPath(const std::filesystem::path& path);
   // Files parsed so far by all objects (for tests).
   static long Parses();
 

@@ -121,6 +121,9 @@ TEST(IniFile, AnAbsurdFileIsNotReadAndAWriteTruncatesIt) {
   std::string bytes;
   ASSERT_TRUE(ReadWholeFile(dir / "set.ini", &bytes));
   EXPECT_EQ(bytes, "[lumtar]\r\nguidao=1\r\n");
+  // What the large file held is kept beside it, not lost.
+  ASSERT_TRUE(ReadWholeFile(IniFile::LargeCopyPath(dir / "set.ini"), &bytes));
+  EXPECT_EQ(bytes, huge);
   EXPECT_FALSE(IniFile(dir / "none.ini").TooLarge());
 }
 
