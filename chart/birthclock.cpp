@@ -123,7 +123,16 @@ ClockStatus ReadClock(const std::string& zone, double localJd, DstChoice choice,
   // summer time is what the clocks were put forward.
   clock->dstOffset = std::max(0, d.daylightTimeOffset);
   clock->standardOffset = d.offsetFromUtc - clock->dstOffset;
+  clock->localMeanTime = d.abbreviation == QLatin1String("LMT");
   return ClockStatus::Ok;
+}
+
+void UsePlaceMeanTime(BirthClock* clock, double longitude) {
+  if (!clock->localMeanTime || !std::isfinite(longitude) || longitude < -180 || longitude > 180) return;
+  clock->standardOffset = static_cast<int>(std::lround(longitude * 240.0));
+  clock->dstOffset = 0;
+  clock->ambiguous = false;
+  clock->otherOffset = 0;
 }
 
 BirthClock WholeHourClock(int timeZoneIndex) {
@@ -165,7 +174,7 @@ std::string DurationText(int seconds) {
 
 std::string ClockText(const BirthClock& c) {
   if (c.zone.empty() || IsListClock(c)) return TimeZoneText(NearestWholeHourZone(c.UtcOffset()));
-  std::string text = c.zone + " " + UtcOffsetText(c.standardOffset);
+  std::string text = c.zone + (c.localMeanTime ? " 地方平时 " : " ") + UtcOffsetText(c.standardOffset);
   if (c.dstOffset != 0) text += " 夏令时 已减" + DurationText(c.dstOffset);
   return TextInScript(text);
 }

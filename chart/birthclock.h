@@ -26,6 +26,7 @@ struct BirthClock {
   int dstOffset = 0;      // seconds the clocks were put forward for daylight-saving time
   bool ambiguous = false; // the local time happened twice
   int otherOffset = 0;    // with ambiguous: the UTC offset of the other reading
+  bool localMeanTime = false;  // before the zone's first standard time: the mean solar time of a place
   int UtcOffset() const { return standardOffset + dstOffset; }
 };
 
@@ -42,6 +43,13 @@ enum class ClockStatus {
 // seconds.
 ClockStatus ReadClock(const std::string& zone, double localJd, DstChoice choice, BirthClock* clock,
                       int* skipped = nullptr);
+
+// Before its first standard time a zone's clock is the mean solar time of
+// the city that names it (Asia/Shanghai: Shanghai's, UTC+8:05:43). A birth
+// elsewhere in that zone was timed by its own place's mean solar time: the
+// clock becomes that of `longitude` (degrees, east positive). Later clocks
+// are left as they are.
+void UsePlaceMeanTime(BirthClock* clock, double longitude);
 
 // True when the database knows the zone.
 bool IsKnownZone(const std::string& zone);
@@ -64,7 +72,8 @@ std::string DurationText(int seconds);
 // The clock as the chart header and the annual line state it: the list
 // text ("东八区") for a list clock, otherwise the zone with its standard
 // offset, and the daylight-saving hour taken off ("Asia/Singapore UTC+7:30",
-// "America/New_York UTC-5 夏令时 已减1小时"), in the chosen script.
+// "America/New_York UTC-5 夏令时 已减1小时", "Asia/Shanghai 地方平时 UTC+6:56:16"), in the
+// chosen script.
 std::string ClockText(const BirthClock& clock);
 
 // The IANA zone list: a case stores its zone as a position in it, counted

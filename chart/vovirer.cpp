@@ -86,10 +86,12 @@ bool CVoVirer::EnteredSolarMoment(const ChartRequest& request, DateTime* solar) 
   return true;
 }
 
-bool CVoVirer::ReadClockAt(const std::string& zone, double localJd, DstChoice choice, BirthClock* clock) {
+bool CVoVirer::ReadClockAt(const std::string& zone, double localJd, DstChoice choice, BirthClock* clock,
+                           const float* longitude) {
   int skipped = 0;
   switch (ReadClock(zone, localJd, choice, clock, &skipped)) {
     case ClockStatus::Ok:
+      if (longitude) UsePlaceMeanTime(clock, *longitude);
       return true;
     case ClockStatus::UnknownZone:
       return Fail(kUnknownTimeZone);
@@ -111,7 +113,8 @@ bool CVoVirer::ReadBirthClock(const ChartRequest& request, BirthClock* clock) {
   if (request.hour < 0 || request.hour > 23 || request.minute < 0 || request.minute > 59) return Fail(kNoSuchTime);
   DateTime solar;
   if (!EnteredSolarMoment(request, &solar)) return false;
-  return ReadClockAt(zone, dateService.JulianDayOf(solar), static_cast<DstChoice>(request.dstChoice), clock);
+  return ReadClockAt(zone, dateService.JulianDayOf(solar), static_cast<DstChoice>(request.dstChoice), clock,
+                     &request.longitude);
 }
 
 // `request` is the model's copy: for a whole-hour zone its timeZoneIndex
@@ -127,7 +130,8 @@ bool CVoVirer::ConvertBirthMoment(const ChartRequest& request, ChartModel& m) {
     m.clock.standardOffset = m.request.timeZoneIndex * 3600;
     m.birthJd = m.inputJd + (8 - m.request.timeZoneIndex) / 24.0;
   } else {
-    if (!ReadClockAt(zone, m.inputJd, static_cast<DstChoice>(request.dstChoice), &m.clock)) return false;
+    if (!ReadClockAt(zone, m.inputJd, static_cast<DstChoice>(request.dstChoice), &m.clock, &request.longitude))
+      return false;
     m.request.timeZoneIndex = static_cast<int8_t>(HoursEastOfZone(NearestWholeHourZone(m.clock.UtcOffset())));
     m.birthJd = m.inputJd + (8 * 3600 - m.clock.UtcOffset()) / 86400.0;
   }
@@ -242,7 +246,11 @@ bool CVoVirer::ComputeAnnual(int timeZoneIndex, double jd, const std::string& ti
   a.timeZoneIndex = timeZoneIndex;
   a.jd = jd;
   if (local) {
-    if (!ReadClockAt(zone, jd, DstChoice::Auto, &a.clock)) return false;
+    // On the birth's own clock the birth place's mean time, before the
+    // zone's standard time.
+    const bool ownClock = timeZone.empty() || timeZone == model.request.TimeZoneName();
+    if (!ReadClockAt(zone, jd, DstChoice::Auto, &a.clock, ownClock ? &model.request.longitude : nullptr))
+      return false;
     a.hoursEast = HoursEastOfZone(NearestWholeHourZone(a.clock.UtcOffset()));
     a.jd8 = jd + (8 * 3600 - a.clock.UtcOffset()) / 86400.0;
   } else {

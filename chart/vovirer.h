@@ -179,7 +179,10 @@ class CVoVirer {
   bool Fail(const char* message);
   bool ConvertBirthMoment(const ChartRequest& request, ChartModel& m);
   bool EnteredSolarMoment(const ChartRequest& request, DateTime* solar);
-  bool ReadClockAt(const std::string& zone, double localJd, DstChoice choice, BirthClock* clock);
+  // With a longitude, a clock of the zone's mean-time days is that place's
+  // own mean time.
+  bool ReadClockAt(const std::string& zone, double localJd, DstChoice choice, BirthClock* clock,
+                   const float* longitude = nullptr);
   void PlaceBodies(ChartModel& m);
   double ComputedAscendant(const ChartModel& m, double sunLongitude);
 

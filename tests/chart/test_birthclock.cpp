@@ -53,8 +53,6 @@ const Birth kBirths[] = {
     {"东京 1950 夏令时", "Asia/Tokyo", {1950, 7, 1, 12, 0}, 36000, 3600, {1950, 7, 1, 10, 0}, 0, false},
     {"纽芬兰 夏", "America/St_Johns", {1990, 7, 1, 12, 0}, -9000, 3600, {1990, 7, 1, 22, 30}, 0, false},
     {"北京 2000 元旦零时", "Asia/Shanghai", {2000, 1, 1, 0, 0}, 28800, 0, {2000, 1, 1, 0, 0}, 0, false},
-    // 8:18:44, which the moment keeps to the nearest minute.
-    {"加德满都 1910 地方平时", "Asia/Kathmandu", {1910, 5, 1, 6, 0}, 20476, 0, {1910, 5, 1, 8, 19}, -16, false},
     {"上海 1988 重复时刻", "Asia/Shanghai", {1988, 9, 11, 1, 30}, 32400, 3600, {1988, 9, 11, 0, 30}, 0, true},
     {"纽约 2021 重复时刻", "America/New_York", {2021, 11, 7, 1, 30}, -14400, 3600, {2021, 11, 7, 13, 30}, 0, true},
 };
@@ -100,6 +98,49 @@ TEST_F(BirthClockTest, BirthsAroundTheWorldGetTheirRealClock) {
     // The model's whole-hour zone is the one nearest to the clock.
     EXPECT_EQ(m.request.timeZoneIndex, HoursEastOfZone(NearestWholeHourZone(b.utcOffset)));
   }
+}
+
+// Before a zone's first standard time its clock is the mean solar time of
+// its city (tzdata's LMT); a birth elsewhere in the zone is read on its own
+// place's mean time, longitude × 4 minutes, as the clocks there were set.
+TEST_F(BirthClockTest, BeforeStandardTimeABirthReadsItsPlacesMeanTime) {
+  struct Case {
+    const char* what;
+    const char* zone;
+    Moment local;
+    float longitude;
+    int utcOffset;
+    const char* line;
+  };
+  const Case cases[] = {
+      // Kathmandu itself: tzdata's own LMT, UTC+5:41:16, to the second.
+      {"加德满都 1910", "Asia/Kathmandu", {1910, 5, 1, 6, 0}, 85.3167f, 20476, "时区:Asia/Kathmandu 地方平时 UTC+5:41:16"},
+      // Chengdu in 1711 on the zone named after Shanghai: Chengdu's time,
+      // not Shanghai's UTC+8:05:43 (69 minutes apart).
+      {"成都 1711", "Asia/Shanghai", {1711, 9, 25, 18, 5}, 104.0667f, 24976, "时区:Asia/Shanghai 地方平时 UTC+6:56:16"},
+      {"纽约 1850", "America/New_York", {1850, 3, 1, 12, 0}, -74.0f, -17760, "时区:America/New_York 地方平时 UTC-4:56"},
+      // From 1901 the zone's standard time, wherever the place lies.
+      {"成都 1950", "Asia/Shanghai", {1950, 3, 1, 12, 0}, 104.0667f, 28800, "时区:东八区"},
+  };
+  for (const Case& c : cases) {
+    SCOPED_TRACE(c.what);
+    ChartRequest r = ZoneRequest(c.local, c.zone);
+    r.longitude = c.longitude;
+    ASSERT_TRUE(engine.ComputeNatal(r)) << engine.lastError;
+    EXPECT_EQ(engine.model.clock.UtcOffset(), c.utcOffset);
+    EXPECT_NEAR(engine.model.birthJd, engine.model.inputJd + (28800 - c.utcOffset) / 86400.0, 1e-9);
+    EXPECT_EQ(HeaderLines(engine)[4].text, c.line);
+    // The panel's indicator reads the same clock.
+    BirthClock clock;
+    ASSERT_TRUE(engine.ReadBirthClock(r, &clock));
+    EXPECT_EQ(clock.UtcOffset(), c.utcOffset);
+  }
+  // An annual chart on the birth's own clock keeps the place's mean time.
+  ChartRequest r = ZoneRequest({1711, 9, 25, 18, 5}, "Asia/Shanghai");
+  r.longitude = 104.0667f;
+  ASSERT_TRUE(engine.ComputeNatal(r));
+  ASSERT_TRUE(engine.ComputeAnnual(kLocalTimeZoneIndex, engine.model.inputJd)) << engine.lastError;
+  EXPECT_NEAR(engine.annual.jd8, engine.model.birthJd, 1e-9);
 }
 
 // A repeated hour: the daylight-saving reading unless the standard one is
@@ -194,7 +235,6 @@ TEST_F(BirthClockTest, TheHeaderStatesTheClock) {
       {"Asia/Singapore", {1970, 3, 1, 12, 0}, "时区:Asia/Singapore UTC+7:30"},
       {"America/New_York", {1969, 7, 20, 22, 56}, "时区:America/New_York UTC-5 夏令时 已减1小时"},
       {"Asia/Shanghai", {1988, 7, 15, 10, 0}, "时区:Asia/Shanghai UTC+8 夏令时 已减1小时"},
-      {"Asia/Kathmandu", {1910, 5, 1, 6, 0}, "时区:Asia/Kathmandu UTC+5:41:16"},
       // A whole-hour clock without summer time as the list names it.
       {"Asia/Shanghai", {2000, 1, 1, 0, 0}, "时区:东八区"},
       {"Europe/London", {1990, 1, 1, 12, 0}, "时区:零时区"},
