@@ -335,6 +335,7 @@ void TFrmWnl::FillLists() {
     list->clear();
     list->addItems(items);
   }
+  ShowEntriesInScript(cbos);
 }
 
 bool TFrmWnl::CheckYear(int historical) {

@@ -8,6 +8,7 @@
 
 #include "chartrequest.h"
 #include "inifile.h"
+#include "scriptui.h"
 
 namespace lumtar {
 
@@ -70,7 +71,11 @@ void UpDown::stepBy(int steps) {
 void FillDateLists(const DateInputs& in) {
   if (in.month) in.month->addItems(MonthItems());
   if (in.day) in.day->addItems(DayItems());
-  if (in.hour) in.hour->addItems(HourItems());
+  if (in.hour) {
+    // "0时子" … in the chosen script; the hour is read by its position.
+    in.hour->addItems(HourItems());
+    ShowEntriesInScript(in.hour);
+  }
   if (in.minute) in.minute->addItems(MinuteItems());
 }
 

@@ -83,7 +83,8 @@ class ShownTextCheck {
       if (auto* t = qobject_cast<QTabBar*>(w))
         for (int i = 0; i < t->count(); ++i) Text(where, t->tabText(i));
       if (auto* e = qobject_cast<QLineEdit*>(w)) Text(where + QStringLiteral(" hint"), e->placeholderText());
-      if (auto* c = qobject_cast<QComboBox*>(w); c && c->property("lumtarEntriesInScript").toBool())
+      // The program's own lists (an editable box holds what a person typed).
+      if (auto* c = qobject_cast<QComboBox*>(w); c && (c->property("lumtarEntriesInScript").toBool() || !c->isEditable()))
         for (int i = 0; i < c->count(); ++i) Text(where + QStringLiteral(" entry"), c->itemText(i));
       if (auto* b = qobject_cast<QTextBrowser*>(w)) Text(where, b->toPlainText());
       for (QAction* a : w->actions()) Action(where, a);
