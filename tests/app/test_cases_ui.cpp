@@ -253,11 +253,8 @@ class CasesUiTest : public QObject {
 
  private slots:
   void init() {
-    dir_ = std::make_unique<test::TempDir>();
-    SetProgramDir(dir_->str());
-    CreateDirectories(*dir_ / "dat");
+    dir_ = test::ProgramFolder();
     CreateDirectories(*dir_ / "Lumtar_f");
-    CopyFileOverwrite(fs::path(LUMTAR_SOURCE_DIR) / "data/dili.ini", *dir_ / "dat/dili.ini");
     xminit_ = *dir_ / "dat/xminit.ini";
     saveClass_ = QStringLiteral("朋友");
     search_ = nullptr;

@@ -186,10 +186,7 @@ class EditorTest : public QObject {
     QApplication::setFont(SongTiPixelFont(14));
   }
   void init() {
-    dir_ = std::make_unique<test::TempDir>();
-    SetProgramDir(dir_->str());
-    CreateDirectories(*dir_ / "dat");
-    CopyFileOverwrite(std::filesystem::path(LUMTAR_SOURCE_DIR) / "data/dili.ini", *dir_ / "dat/dili.ini");
+    dir_ = test::ProgramFolder();
   }
   void cleanup() { dir_.reset(); }
 

@@ -163,10 +163,7 @@ class FrmMainTest : public QObject {
 
  private slots:
   void init() {
-    dir_ = std::make_unique<test::TempDir>();
-    SetProgramDir(dir_->str());
-    CreateDirectories(*dir_ / "dat");
-    CopyFileOverwrite(std::filesystem::path(LUMTAR_SOURCE_DIR) / "data/dili.ini", *dir_ / "dat/dili.ini");
+    dir_ = test::ProgramFolder();
     xminit_ = *dir_ / "dat/xminit.ini";
   }
   void cleanup() { dir_.reset(); }

@@ -82,10 +82,7 @@ class HiDpiTest : public QObject {
     QCOMPARE(qApp->devicePixelRatio(), scale_);
   }
   void init() {
-    dir_ = std::make_unique<test::TempDir>();
-    SetProgramDir(dir_->str());
-    CreateDirectories(*dir_ / "dat");
-    CopyFileOverwrite(std::filesystem::path(LUMTAR_SOURCE_DIR) / "data/dili.ini", *dir_ / "dat/dili.ini");
+    dir_ = test::ProgramFolder();
   }
   void cleanup() { dir_.reset(); }
 

@@ -98,12 +98,8 @@ class PlacesUiTest : public QObject {
 
  private slots:
   void init() {
-    dir_ = std::make_unique<test::TempDir>();
-    SetProgramDir(dir_->str());
-    CreateDirectories(*dir_ / "dat");
+    dir_ = test::ProgramFolder({"dili.ini", "atlas.txt"});
     CreateDirectories(*dir_ / "Lumtar_f");
-    for (const char* file : {"dili.ini", "atlas.txt"})
-      CopyFileOverwrite(std::filesystem::path(LUMTAR_SOURCE_DIR) / "data" / file, *dir_ / "dat" / file);
   }
   void cleanup() { dir_.reset(); }
 

@@ -8,13 +8,26 @@
 
 #include <filesystem>
 #include <functional>
+#include <initializer_list>
 #include <memory>
 
 #include "frmfenlei.h"
 #include "frmmain.h"
 #include "preview.h"
+#include "tempdir.h"
 
 namespace lumtar::test {
+
+// A fresh program folder for a window test, made the program's folder: dat/
+// with the shipped data files named (the place list unless told otherwise).
+inline std::unique_ptr<TempDir> ProgramFolder(std::initializer_list<const char*> shipped = {"dili.ini"}) {
+  auto dir = std::make_unique<TempDir>();
+  SetProgramDir(dir->str());
+  CreateDirectories(*dir / "dat");
+  for (const char* file : shipped)
+    CopyFileOverwrite(std::filesystem::path(LUMTAR_SOURCE_DIR) / "data" / file, *dir / "dat" / file);
+  return dir;
+}
 
 // Shows the window and waits until it is on screen; null when it never is.
 inline std::unique_ptr<TFrmMain> Shown(std::unique_ptr<TFrmMain> w) {
