@@ -23,6 +23,7 @@
 #include "frmfenlei.h"
 #include "frmliu.h"
 #include "frmmain.h"
+#include "answeredboxes.h"
 #include "mainwindow.h"
 #include "msgbox.h"
 #include "picturebox.h"
@@ -34,17 +35,7 @@ using namespace lumtar;
 
 namespace {
 
-class Boxes {
- public:
-  Boxes() {
-    SetMessageHandler([this](const MsgRequest& r) {
-      texts << r.text;
-      return r.buttons == MsgButtons::Ok ? MsgResult::Ok : MsgResult::Yes;
-    });
-  }
-  ~Boxes() { SetMessageHandler(nullptr); }
-  QStringList texts;
-};
+using Boxes = test::AnsweredBoxes;
 
 QString HeaderText(TFrmMain& w, int i) {
   return QString::fromStdString(HeaderLines(*w.VoVirer)[static_cast<size_t>(i)].text);
@@ -112,7 +103,7 @@ class PlacesUiTest : public QObject {
     QCOMPARE(w->Cboshiqu->itemText(24), QStringLiteral("当地时间 (Asia/Shanghai)"));
     QCOMPARE(w->LabClock->text(), QStringLiteral("UTC+8"));
     QVERIFY(!w->ChkStandardTime->isVisibleTo(w.get()));
-    QVERIFY(boxes.texts.isEmpty());
+    QVERIFY(boxes.Texts().isEmpty());
   }
 
   void aForeignPlaceTypedPickedAndDrawn() {
@@ -131,7 +122,7 @@ class PlacesUiTest : public QObject {
 
     const QImage& picture = w->Imgzhanxing->Picture();
     w->BtnpaiClick();
-    QVERIFY2(boxes.texts.isEmpty(), qPrintable(boxes.texts.join(QLatin1Char('\n'))));
+    QVERIFY2(boxes.Texts().isEmpty(), qPrintable(boxes.Texts().join(QLatin1Char('\n'))));
     QCOMPARE(w->natalChartShown, uint8_t(1));
     QVERIFY(Inked(picture) > 1000);
     QCOMPARE(HeaderText(*w, 4), QStringLiteral("时区:Asia/Singapore UTC+7:30"));
@@ -178,7 +169,7 @@ class PlacesUiTest : public QObject {
     SetBirth(*w, 2021, 3, 14, 2, 30);
     QVERIFY(w->LabClock->text().contains(QStringLiteral("不存在这个时间")));
     w->BtnpaiClick();
-    QCOMPARE(boxes.texts, QStringList{QStringLiteral("当地时钟在这时拨快了1小时，不存在这个时间")});
+    QCOMPARE(boxes.Texts(), QStringList{QStringLiteral("当地时钟在这时拨快了1小时，不存在这个时间")});
     QCOMPARE(w->natalChartShown, uint8_t(0));
 
     // Clocks set back: 1:30 happened twice; the daylight-saving reading
@@ -263,7 +254,7 @@ class PlacesUiTest : public QObject {
     QVERIFY(root && root->childCount() == 1 && root->child(0)->childCount() == 1);
     v->Tree->setCurrentItem(root->child(0)->child(0));
     v->pop_viewClick();
-    QVERIFY2(boxes.texts.isEmpty(), qPrintable(boxes.texts.join(QLatin1Char('\n'))));
+    QVERIFY2(boxes.Texts().isEmpty(), qPrintable(boxes.Texts().join(QLatin1Char('\n'))));
     QCOMPARE(v->EdtPlace->text(), QStringLiteral("吉隆坡"));
     QCOMPARE(v->Cboshiqu->currentText(), QStringLiteral("当地时间 (Asia/Kuala_Lumpur)"));
     QCOMPARE(HeaderText(*v, 4), QStringLiteral("时区:Asia/Kuala_Lumpur UTC+7:30"));
