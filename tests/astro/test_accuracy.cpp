@@ -117,11 +117,14 @@ TEST_F(SwissEphemeris, ApparentPlacesFrom1600To2100) {
 
 // Charts of historical persons go back to 619: over 619..1600 our apparent
 // places against the Swiss Ephemeris's own analytical theories (its Moshier
-// mode, which needs no files; swetest -emos) and, for comparison, against its
-// DE431 files, at the same dynamical time. Every body must stay within one arcminute, the
-// precision of the chart; the Moon's truncated series and the older fits of
+// mode, which needs no files; swetest -emos) and against its DE431 files, at
+// the same dynamical time. The Moon's truncated series and the older fits of
 // the outer planets grow with the distance from 2000, so the errors here are
-// larger than after 1600.
+// larger than after 1600. Each body has its own limits, about twice what it
+// measures (the table printed), and never more than one arcminute, the
+// precision of the chart, but for Pluto against DE431: DE431 puts Pluto, whose
+// orbit before its discovery is extrapolated, up to 80" from the DE406 fit of
+// our series (and of the analytical mode) in these centuries.
 TEST_F(SwissEphemeris, ApparentPlacesFrom619To1600) {
   constexpr double kFrom = 1947167.5;  // 619-01-21
   constexpr double kTo = 2305447.5;    // 1600-01-01
@@ -129,15 +132,17 @@ TEST_F(SwissEphemeris, ApparentPlacesFrom619To1600) {
   struct Body {
     const char* name;
     int ours, swe;
+    double analyticalLimit, filesLimit;  // arcseconds
   } bodies[] = {
-      {"Sun", kSun, SE_SUN},         {"Moon", kMoon, SE_MOON},          {"Mercury", kMercury, SE_MERCURY},
-      {"Venus", kVenus, SE_VENUS},   {"Mars", kMars, SE_MARS},          {"Jupiter", kJupiter, SE_JUPITER},
-      {"Saturn", kSaturn, SE_SATURN}, {"Uranus", kUranus, SE_URANUS},   {"Neptune", kNeptune, SE_NEPTUNE},
-      {"Pluto", kPluto, SE_PLUTO},
+      {"Sun", kSun, SE_SUN, 1.0, 1.3},           {"Moon", kMoon, SE_MOON, 60, 55},
+      {"Mercury", kMercury, SE_MERCURY, 3, 4},   {"Venus", kVenus, SE_VENUS, 10, 11},
+      {"Mars", kMars, SE_MARS, 10, 13},          {"Jupiter", kJupiter, SE_JUPITER, 5.5, 2},
+      {"Saturn", kSaturn, SE_SATURN, 5, 5},      {"Uranus", kUranus, SE_URANUS, 60, 60},
+      {"Neptune", kNeptune, SE_NEPTUNE, 60, 40}, {"Pluto", kPluto, SE_PLUTO, 60, 90},
   };
-  std::printf("%-8s %9s %9s %9s %9s   (arcseconds, %d moments 619-1600)\n", "body", "max", "rms", "DE431 max",
-              "rms", kCount);
-  std::printf("%-8s %19s   against the analytical mode (swetest -emos)\n", "", "");
+  std::printf("%-8s %9s %9s %9s %9s %9s %9s   (arcseconds, %d moments 619-1600)\n", "body", "max", "rms", "limit",
+              "DE431 max", "rms", "limit", kCount);
+  std::printf("%-8s %29s   against the analytical mode (swetest -emos)\n", "", "");
   for (const Body& b : bodies) {
     Error analytical, files;
     for (int i = 0; i < kCount; ++i) {
@@ -151,12 +156,9 @@ TEST_F(SwissEphemeris, ApparentPlacesFrom619To1600) {
       ASSERT_TRUE(Reference(jd, b.swe, ref)) << "Swiss Ephemeris files missing for JD " << jd;
       files.Add(Separation(p.longitude, p.latitude, ref[0], ref[1]), jd);
     }
-    std::printf("%-8s %9.3f %9.3f %9.3f %9.3f   worst at JD %.1f\n", b.name, analytical.max, analytical.Rms(),
-                files.max, files.Rms(), analytical.worstJd);
-    EXPECT_LT(analytical.max, 60) << b.name;
-    // DE431 puts Pluto, whose orbit before its discovery is extrapolated,
-    // up to 80" from the DE406 fit of our series (and of the analytical
-    // mode) in these centuries.
-    EXPECT_LT(files.max, b.ours == kPluto ? 90 : 60) << b.name;
+    std::printf("%-8s %9.3f %9.3f %9.1f %9.3f %9.3f %9.1f   worst at JD %.1f\n", b.name, analytical.max,
+                analytical.Rms(), b.analyticalLimit, files.max, files.Rms(), b.filesLimit, analytical.worstJd);
+    EXPECT_LT(analytical.max, b.analyticalLimit) << b.name << " against the analytical mode";
+    EXPECT_LT(files.max, b.filesLimit) << b.name << " against DE431";
   }
 }
