@@ -1,5 +1,6 @@
 #include <gtest/gtest.h>
 
+#include <chrono>
 #include <cmath>
 #include <cstring>
 #include <random>
@@ -179,8 +180,10 @@ TEST_F(Natal, PlacesAreConsistent) {
       EXPECT_EQ(m.places[k].latitude, 0);
       EXPECT_EQ(m.places[k].motion, 0);
     }
+    // The nodes lie on the ecliptic, opposite each other; so do their right
+    // ascensions.
     EXPECT_NEAR(std::fabs(m.places[astro::kChartLuohou].longitude - m.places[astro::kChartJidu].longitude), 180,
-                frame ? 30 : 1e-9);
+                frame ? 1e-6 : 1e-9);
     // 身宫 is the Moon's place, without its motion.
     BodyPlace body = m.places[kBodyPalacePlace], moon = m.places[astro::kChartMoon];
     EXPECT_EQ(body.longitude, moon.longitude);
@@ -191,10 +194,19 @@ TEST_F(Natal, PlacesAreConsistent) {
     EXPECT_EQ(body.degreeInMansion, moon.degreeInMansion);
     EXPECT_EQ(body.motion, 0);
     // The first life period after 命宫 begins ten years plus a third of the
-    // Sun's degree in its sign after birth.
-    const double years = 10 + m.places[astro::kChartSun].degreeInSign / 3;
-    EXPECT_GE(m.ageOffset, std::floor(years) - 1);
-    EXPECT_LE(m.ageOffset, std::ceil(years) + 1);
+    // Sun's degree in its sign after birth (whole years of 365.2421 days, the
+    // rest in days of 365.25 to the year); the age offset is the calendar
+    // year it begins in less the year of birth, 1990-03-07 14:25.
+    {
+      using namespace std::chrono;
+      const double third = m.places[astro::kChartSun].degreeInSign / 3;
+      const double whole = std::trunc(third);
+      const double after = (10 + whole) * 365.2421 + std::trunc((third - whole) * 365.25);
+      const sys_seconds birth = sys_days{year{1990} / 3 / 7} + hours{14} + minutes{25};
+      const sys_days begins = floor<days>(birth + seconds{std::llround(after * 86400)});
+      EXPECT_EQ(m.ageOffset, static_cast<int>(year_month_day{begins}.year()) - 1990)
+          << "the Sun at " << m.places[astro::kChartSun].degreeInSign << " degrees of its sign";
+    }
     EXPECT_EQ(m.chartMode, 0);
   }
 }
