@@ -146,9 +146,11 @@ double StationTime(int body, double t, StationSide side) {
     const double s = kStationSteps[j];
     const int n = j < 3 ? 8 : -1;
     const double tau = j < 3 ? 0 : radius * kLightTimeAuCenturies;
-    const double am = StationProbe(body, t - s, n, tau).lon;
     const SphericalPos mid = StationProbe(body, t, n, tau);
-    const double ap = StationProbe(body, t + s, n, tau).lon;
+    // The three right ascensions on one branch where they cross 0h.
+    auto nearMid = [&](double a) { return a - mid.lon > kPi ? a - kTwoPi : mid.lon - a > kPi ? a + kTwoPi : a; };
+    const double am = nearMid(StationProbe(body, t - s, n, tau).lon);
+    const double ap = nearMid(StationProbe(body, t + s, n, tau).lon);
     radius = mid.radius;
     t = t + (am - ap) / (am + ap - 2 * mid.lon) * s * 0.5;
   }
