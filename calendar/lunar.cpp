@@ -122,6 +122,11 @@ int SSQ_class::EventDay(double guess, EventKind kind) const {
     while (table[i + 1].interval != 0 && table[i + 1].epoch <= jp) ++i;
     double d = table[i].epoch + table[i].interval * std::floor((jp - table[i].epoch) / table[i].interval);
     d = std::floor(d + 0.5);
+    // The month after the Taichu epoch (甲子, -104-12-25) began on 甲午,
+    // -103-01-24, a day after the Taichu mean new moon: the reform was
+    // proclaimed only in the fifth month of 太初元年 (汉书·武帝纪: 夏五月，
+    // 正历), and the Qin-Han calendar still in use, with its months of
+    // 29 499/940 days (the row before), put that new moon on 甲午.
     if (d == 1683460) d = 1683461;
     return static_cast<int>(d - astro::kJ2000);
   }

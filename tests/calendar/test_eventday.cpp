@@ -37,11 +37,20 @@ TEST(EventDay, EphemerisRangeEvents) {
   EXPECT_EQ(ssq.EventDay(355, EventKind::kSolarTerm), DayNumber(2000, 12, 21));
 }
 
-TEST(EventDay, MeanNewMoonMovedOffItsTableDay) {
+// The twelfth month of 元封七年, the first after the Taichu epoch (the
+// 甲子 day of the winter solstice, -104-12-25 of the Julian calendar), began
+// on 甲午, -103-01-24, as the Qin-Han calendar then still in use had it (the
+// Taichu calendar was proclaimed in the fifth month of 太初元年, 汉书·武帝纪),
+// and not on the Taichu mean new moon's 癸巳 the day before.
+TEST(EventDay, FirstMonthAfterTheTaichuEpochBeginsOnTheQinHanDay) {
   SSQ_class ssq;
-  const int moved = 1683461 - static_cast<int>(astro::kJ2000);
-  EXPECT_EQ(ssq.EventDay(moved - 3, EventKind::kNewMoon), moved);
-  EXPECT_EQ(ssq.EventDay(moved + 3, EventKind::kNewMoon), moved);
+  auto cycleDay = [](int day) { return ((day + static_cast<int>(astro::kJ2000) + 49) % 60 + 60) % 60; };  // 0 甲子
+  const int epoch = DayNumber(-104, 12, 25), month = DayNumber(-103, 1, 24);
+  ASSERT_EQ(cycleDay(epoch), 0);
+  EXPECT_EQ(cycleDay(month), 30);  // 甲午
+  EXPECT_EQ(ssq.EventDay(epoch + 2, EventKind::kNewMoon), epoch);
+  EXPECT_EQ(ssq.EventDay(month - 3, EventKind::kNewMoon), month);
+  EXPECT_EQ(ssq.EventDay(month + 3, EventKind::kNewMoon), month);
 }
 
 TEST(EventDay, RangeLimits) {
