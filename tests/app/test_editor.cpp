@@ -1071,52 +1071,6 @@ class EditorTest : public QObject {
     QCOMPARE(dialogs.fontPresets.size(), size_t(1));
     QCOMPARE(dialogs.fontPresets[0].color, QColor(0, 0, 0));
   }
-
-  // Not a test: with LUMTAR_EDITOR_SHOTS=<folder>, under a real display
-  // (xvfb-run), saves pictures of the three pop-up menus open and of the
-  // font dialog, and the analysis page, the comment and the chart printed
-  // to PDF files.
-  void screenshots() {
-    const QString folder = qEnvironmentVariable("LUMTAR_EDITOR_SHOTS");
-    if (folder.isEmpty()) QSKIP("LUMTAR_EDITOR_SHOTS not set");
-    Boxes boxes;
-    auto w = Start();
-    QVERIFY(w);
-    w->resize(1199, 853);
-    Chart(*w);
-    QTest::qWait(300);
-    auto shoot = [&](QMenu* menu, QWidget* over, const QString& name) {
-      menu->popup(over->mapToGlobal(QPoint(60, 40)));
-      QTest::qWait(400);
-      QGuiApplication::primaryScreen()->grabWindow(0).save(folder + u'/' + name);
-      menu->hide();
-    };
-    shoot(w->PopupImg, w->Imgzhanxing, QStringLiteral("menu_picture.png"));
-    w->PageMain->setCurrentIndex(1);
-    QTest::qWait(200);
-    shoot(w->PopupDuan.menu, w->RedtDuan, QStringLiteral("menu_analysis.png"));
-    shoot(w->PopupPingYu.menu, w->RedtPingYu, QStringLiteral("menu_comment.png"));
-    {
-      Dialogs dialogs;
-      w->RedtPingYu->setPlainText(QStringLiteral("输入自己的评语：\n\t命宫在辰，太阳守命。"));
-      Select(w->RedtPingYu, 9, 11);
-      dialogs.font = std::make_unique<FontChoice>(FontChoice{SongTiPointFont(16), QColor(255, 0, 0)});
-      dialogs.font->font.setBold(true);
-      w->SelectionFontClick(w->RedtPingYu);
-      dialogs.pdf = folder + QStringLiteral("/print_analysis.pdf");
-      w->EditorPrintClick(w->RedtDuan);
-      dialogs.pdf = folder + QStringLiteral("/print_comment.pdf");
-      w->EditorPrintClick(w->RedtPingYu);
-      dialogs.pdf = folder + QStringLiteral("/print_chart.pdf");
-      w->ImgPrintClick();
-    }
-    QTimer::singleShot(600, [&] {
-      QGuiApplication::primaryScreen()->grabWindow(0).save(folder + QStringLiteral("/font_dialog.png"));
-      if (QWidget* d = QApplication::activeModalWidget()) d->close();
-    });
-    Select(w->RedtPingYu, 0, 3);
-    w->PopupPingYu.font->trigger();
-  }
 };
 
 QTEST_MAIN(EditorTest)

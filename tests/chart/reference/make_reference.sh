@@ -1,12 +1,14 @@
 #!/usr/bin/env bash
 # Renders the reference charts of this folder with lumtar-cli:
-#   tests/chart/reference/make_reference.sh build/Lumtar/lumtar-cli
+#   tests/chart/reference/make_reference.sh build/Lumtar/lumtar-cli [FOLDER]
 # Each chart is meant to be looked at by a person after a change to the
 # picture: births in several zones, a lunar date, both frames, both ways of
-# finding 命宫, pillar times, and annual overlays.
+# finding 命宫, pillar times, and annual overlays. test_reference_charts
+# renders them into a folder of its own (FOLDER; this one without it) and
+# compares them with the ones here.
 set -euo pipefail
-cli=${1:?usage: make_reference.sh PATH/TO/lumtar-cli}
-here=$(cd "$(dirname "$0")" && pwd)
+cli=${1:?usage: make_reference.sh PATH/TO/lumtar-cli [FOLDER]}
+here=${2:-$(cd "$(dirname "$0")" && pwd)}
 tmp=$(mktemp -d)
 trap 'rm -rf "$tmp"' EXIT
 
