@@ -9,14 +9,13 @@
 #include <sstream>
 #include <string>
 
+#include "clirun.h"
 #include "tempdir.h"
 
 namespace {
 
 int RunCli(const std::string& args) {
-  const std::string cmd = std::string(LUMTAR_CLI) + " " + args + " > /dev/null 2>&1";
-  const int st = std::system(cmd.c_str());
-  return WIFEXITED(st) ? WEXITSTATUS(st) : -1;
+  return lumtar::test::RunCommandLine(std::string(LUMTAR_CLI) + " " + args + " 2>/dev/null").status;
 }
 
 std::string ReadFile(const std::string& path) {

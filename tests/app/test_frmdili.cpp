@@ -7,6 +7,7 @@
 
 #include <vector>
 
+#include "answeredboxes.h"
 #include "files.h"
 #include "filesteps.h"
 #include "frmdili.h"
@@ -27,18 +28,7 @@ const char* kFixture =
     "[澳门]\r\n远方=-120:30*-30:15\r\n";
 
 // Answers every box and remembers it.
-class Boxes {
- public:
-  explicit Boxes(bool answerYes) {
-    SetMessageHandler([this, answerYes](const MsgRequest& r) {
-      seen.push_back(r);
-      if (r.buttons == MsgButtons::Ok) return MsgResult::Ok;
-      return answerYes ? MsgResult::Yes : MsgResult::No;
-    });
-  }
-  ~Boxes() { SetMessageHandler(nullptr); }
-  std::vector<MsgRequest> seen;
-};
+using Boxes = test::AnsweredBoxes;
 
 std::string Bytes(const std::filesystem::path& p) {
   std::string b;

@@ -28,6 +28,7 @@
 #include <memory>
 #include <vector>
 
+#include "answeredboxes.h"
 #include "chartheader.h"
 #include "dateinputs.h"
 #include "files.h"
@@ -46,28 +47,7 @@ using namespace lumtar;
 
 namespace {
 
-// Answers every box and remembers it.
-class Boxes {
- public:
-  explicit Boxes(bool answerYes = true) : answerYes(answerYes) {
-    SetMessageHandler([this](const MsgRequest& r) {
-      seen.push_back(r);
-      if (r.buttons == MsgButtons::Ok) return MsgResult::Ok;
-      return this->answerYes ? MsgResult::Yes : MsgResult::No;
-    });
-  }
-  ~Boxes() { SetMessageHandler(nullptr); }
-  // Each box as "caption|text|icon".
-  QStringList Seen() const {
-    QStringList t;
-    for (const auto& r : seen)
-      t << r.caption + QLatin1Char('|') + r.text + QLatin1Char('|') +
-               (r.icon == MsgIcon::Error ? "error" : r.icon == MsgIcon::Warning ? "warning" : "information");
-    return t;
-  }
-  bool answerYes;
-  std::vector<MsgRequest> seen;
-};
+using Boxes = test::AnsweredBoxes;
 
 std::string Bytes(const std::filesystem::path& p) {
   std::string b;

@@ -12,6 +12,7 @@
 #include <algorithm>
 #include <vector>
 
+#include "answeredboxes.h"
 #include "frmwnl.h"
 #include "msgbox.h"
 
@@ -20,17 +21,7 @@ using namespace lumtar;
 namespace {
 
 // Answers every box and remembers it.
-class Boxes {
- public:
-  Boxes() {
-    SetMessageHandler([this](const MsgRequest& r) {
-      seen.push_back(r);
-      return MsgResult::Ok;
-    });
-  }
-  ~Boxes() { SetMessageHandler(nullptr); }
-  std::vector<MsgRequest> seen;
-};
+using Boxes = test::AnsweredBoxes;
 
 DateTime Date(int year, int month, int day, int hour = 12, int minute = 0) {
   return {static_cast<int16_t>(year), static_cast<int16_t>(month), static_cast<int16_t>(day),

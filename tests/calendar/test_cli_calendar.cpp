@@ -1,30 +1,20 @@
 // lumtar-cli lunar, solar, terms, pillars and eras.
 #include <gtest/gtest.h>
 
-#include <sys/wait.h>
-
-#include <cstdio>
 #include <string>
+
+#include "clirun.h"
 
 namespace {
 
-struct CliRun {
-  int status;
-  std::string out;
-};
+using CliRun = lumtar::test::CommandRun;
 
 // Runs the tool with the arguments (and the text on standard input, given as
 // printf text); standard error is merged into the output.
 CliRun Cli(const std::string& args, const std::string& input = "") {
   std::string cmd = std::string(LUMTAR_CLI) + " " + args + " 2>&1";
   if (!input.empty()) cmd = "printf '" + input + "' | " + cmd;
-  CliRun run;
-  FILE* p = popen(cmd.c_str(), "r");
-  char buf[4096];
-  for (std::size_t n; (n = fread(buf, 1, sizeof buf, p)) > 0;) run.out.append(buf, n);
-  const int st = pclose(p);
-  run.status = WIFEXITED(st) ? WEXITSTATUS(st) : -1;
-  return run;
+  return lumtar::test::RunCommandLine(cmd);
 }
 
 }  // namespace

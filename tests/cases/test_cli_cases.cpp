@@ -1,35 +1,22 @@
 #include <gtest/gtest.h>
 
-#include <sys/wait.h>
-
-#include <cstdio>
+#include <string>
 
 #include "casefixture.h"
+#include "clirun.h"
 
 using namespace lumtar;
 using namespace lumtar::test;
 
 namespace {
 
-struct CliRun {
-  int status;
-  std::string out, err;
-};
+using CliRun = CommandRun;
 
 class CasesCli : public StoreTest {
  protected:
   CliRun Cli(const std::string& args) {
-    const std::string errFile = (dir / "stderr.txt").string();
-    const std::string cmd = std::string(LUMTAR_CLI) + " cases " + args + " --program-dir '" +
-                            dir.str() + "' 2>'" + errFile + "'";
-    CliRun run;
-    FILE* p = popen(cmd.c_str(), "r");
-    char buf[4096];
-    for (std::size_t n; (n = fread(buf, 1, sizeof buf, p)) > 0;) run.out.append(buf, n);
-    int st = pclose(p);
-    run.status = WIFEXITED(st) ? WEXITSTATUS(st) : -1;
-    ReadWholeFile(errFile, &run.err);
-    return run;
+    return RunCommandLine(std::string(LUMTAR_CLI) + " cases " + args + " --program-dir '" + dir.str() + "'",
+                          (dir / "stderr.txt").string());
   }
 
   void Fill() {

@@ -13,16 +13,14 @@
 #include <cstdlib>
 
 #include "casefixture.h"
+#include "clirun.h"
 
 using namespace lumtar;
 using namespace lumtar::test;
 
 namespace {
 
-struct CliRun {
-  int status = -1;
-  std::string out, err;
-};
+using CliRun = CommandRun;
 
 std::string Tool() {
   const char* other = std::getenv("LUMTAR_TEST_CLI");
@@ -32,16 +30,13 @@ std::string Tool() {
 class CliSafety : public StoreTest {
  protected:
   // Runs the tool with the arguments (already quoted for the shell);
-  // `redirect` replaces the capture of standard output.
+  // `redirect` replaces the capture of standard output, and what it sends
+  // to out.txt of the test's folder is the output.
   CliRun Cli(const std::string& args, const std::string& redirect = {}) {
     const std::string out = (dir / "out.txt").string(), err = (dir / "err.txt").string();
-    const std::string cmd = Tool() + " " + args + (redirect.empty() ? " >'" + out + "'" : " " + redirect) +
-                            " 2>'" + err + "'";
-    CliRun run;
-    const int st = std::system(cmd.c_str());
-    run.status = WIFEXITED(st) ? WEXITSTATUS(st) : -1;
-    ReadWholeFile(out, &run.out);
-    ReadWholeFile(err, &run.err);
+    CliRun run = RunCommandLine(Tool() + " " + args + (redirect.empty() ? "" : " " + redirect), err);
+    std::string redirected;
+    if (!redirect.empty() && ReadWholeFile(out, &redirected)) run.out = redirected;
     DeleteFileIfExists(out);
     DeleteFileIfExists(err);
     return run;

@@ -78,32 +78,43 @@ TEST_F(Annual, RefusalsLeaveTheChartAsItWas) {
   EXPECT_EQ(engine.annual.period.period, 9);
 }
 
+// In either frame the annual bodies of the birth moment are the natal ones.
 TEST_F(Annual, TheBirthMomentIsTheFirstProposal) {
-  ASSERT_TRUE(engine.ComputeNatal(test::MakeRequest(1990, 3, 7, 14, 25)));
-  ASSERT_TRUE(engine.ComputeAnnual(8, engine.BirthJulianDay())) << engine.lastError;
-  EXPECT_EQ(engine.model.chartMode, 1);
-  EXPECT_EQ(painter.annual, 1);
-  EXPECT_EQ(engine.annual.year, 1990);
-  EXPECT_EQ(engine.annual.yearPillar, engine.model.yearPillar);
-  EXPECT_EQ(engine.annual.age, 1);
-  EXPECT_EQ(engine.annual.period.period, 0);
-  EXPECT_EQ(engine.annual.period.elapsed, 0);
-  // The annual bodies of the birth moment are the natal ones.
-  for (int k = 0; k < kChartBodyCount; ++k) EXPECT_NEAR(engine.annual.longitude[k], engine.model.places[k].longitude, 1e-9) << k;
-  // The next natal chart ends the overlay.
-  ASSERT_TRUE(engine.ComputeNatal(test::MakeRequest(1990, 3, 7, 14, 25)));
-  EXPECT_EQ(engine.model.chartMode, 0);
+  for (uint8_t frame : {0, 1}) {
+    ChartSettings s;
+    s.frame = frame;
+    ASSERT_TRUE(SaveChartSettings((dir / "set.ini").string(), s));
+    ASSERT_TRUE(engine.ComputeNatal(test::MakeRequest(1990, 3, 7, 14, 25)));
+    ASSERT_TRUE(engine.ComputeAnnual(8, engine.BirthJulianDay())) << engine.lastError;
+    EXPECT_EQ(engine.model.chartMode, 1);
+    EXPECT_EQ(engine.annual.year, 1990);
+    EXPECT_EQ(engine.annual.yearPillar, engine.model.yearPillar);
+    EXPECT_EQ(engine.annual.age, 1);
+    EXPECT_EQ(engine.annual.period.period, 0);
+    EXPECT_EQ(engine.annual.period.elapsed, 0);
+    for (int k = 0; k < kChartBodyCount; ++k)
+      EXPECT_NEAR(engine.annual.longitude[k], engine.model.places[k].longitude, 1e-9) << "frame " << +frame << " " << k;
+    // The next natal chart ends the overlay.
+    ASSERT_TRUE(engine.ComputeNatal(test::MakeRequest(1990, 3, 7, 14, 25)));
+    EXPECT_EQ(engine.model.chartMode, 0);
+  }
+  EXPECT_EQ(painter.annual, 2);
 }
 
+// The proposal is the birth moment in UTC+8 labelled with the birth's zone:
+// east of Beijing (position 9 is UTC+9) it lies an hour before the birth
+// and is refused, west of it after the birth.
 TEST_F(Annual, ABirthEastOfBeijingRefusesItsUnchangedProposal) {
-  // Position 9 is UTC+9: the proposal is the birth moment in UTC+8 but
-  // labelled with the birth's zone, so it lies an hour before the birth.
-  ASSERT_TRUE(engine.ComputeNatal(test::MakeRequest(1990, 3, 7, 14, 25, 9, 139.7f, 35.7f)));
-  EXPECT_FALSE(engine.ComputeAnnual(9, engine.BirthJulianDay()));
-  EXPECT_EQ(engine.lastError, "流年时间应大于出生时间。");
-  // West of Beijing the same proposal lies after the birth.
-  ASSERT_TRUE(engine.ComputeNatal(test::MakeRequest(1990, 3, 7, 14, 25, 7, 100.5f, 13.75f)));
-  EXPECT_TRUE(engine.ComputeAnnual(7, engine.BirthJulianDay())) << engine.lastError;
+  struct Case {
+    int zone;
+    float longitude, latitude;
+    bool accepted;
+  } cases[] = {{9, 139.7f, 35.7f, false}, {7, 100.5f, 13.75f, true}};
+  for (const Case& c : cases) {
+    ASSERT_TRUE(engine.ComputeNatal(test::MakeRequest(1990, 3, 7, 14, 25, c.zone, c.longitude, c.latitude)));
+    EXPECT_EQ(engine.ComputeAnnual(c.zone, engine.BirthJulianDay()), c.accepted) << c.zone;
+    EXPECT_EQ(engine.lastError, c.accepted ? "" : "流年时间应大于出生时间。") << c.zone;
+  }
 }
 
 TEST_F(Annual, TheYearBeginsAtLichun) {
@@ -134,15 +145,17 @@ TEST_F(Annual, TheYearBeginsAtLichun) {
   EXPECT_EQ(engine.annual.period.elapsed, -1);
 }
 
+// The annual year pillar counts the sixty years from 1864 (甲子, 1) on,
+// whatever the birth.
 TEST_F(Annual, YearPillarsByTheSameResidueEveryYear) {
-  ASSERT_TRUE(engine.ComputeNatal(test::MakeRequest(1850, 6, 1, 12, 0)));
-  ASSERT_TRUE(engine.ComputeAnnual(8, Jd(1864, 6, 1, 0, 0))) << engine.lastError;
-  EXPECT_EQ(engine.annual.yearPillar, 1);  // 甲子
-  ASSERT_TRUE(engine.ComputeNatal(test::MakeRequest(1950, 6, 1, 12, 0)));
-  ASSERT_TRUE(engine.ComputeAnnual(8, Jd(1984, 6, 1, 0, 0)));
-  EXPECT_EQ(engine.annual.yearPillar, 1);
-  ASSERT_TRUE(engine.ComputeAnnual(8, Jd(1983, 6, 1, 0, 0)));
-  EXPECT_EQ(engine.annual.yearPillar, 0);  // 癸亥
+  struct Case {
+    int birthYear, year, pillar;
+  } cases[] = {{1850, 1864, 1}, {1950, 1984, 1}, {1950, 1983, 0}};  // 甲子 甲子 癸亥
+  for (const Case& c : cases) {
+    ASSERT_TRUE(engine.ComputeNatal(test::MakeRequest(c.birthYear, 6, 1, 12, 0)));
+    ASSERT_TRUE(engine.ComputeAnnual(8, Jd(c.year, 6, 1, 0, 0))) << engine.lastError;
+    EXPECT_EQ(engine.annual.yearPillar, c.pillar) << c.birthYear << " " << c.year;
+  }
 }
 
 TEST_F(Annual, FirstYearOfTheSecondPeriodStartsAtTheEndOfItsSign) {
@@ -153,15 +166,6 @@ TEST_F(Annual, FirstYearOfTheSecondPeriodStartsAtTheEndOfItsSign) {
   EXPECT_EQ(engine.annual.period.period, 1);
   const int branch = (engine.model.places[kAscendantPlace].branch + 1) % 12;
   EXPECT_NEAR(engine.annual.period.start.longitude, std::fmod((11 - branch) * 30.0 + 30, 360.0), 1e-9);
-}
-
-TEST_F(Annual, EquatorialFrameConvertsTheAnnualBodies) {
-  ChartSettings s;
-  s.frame = 1;
-  ASSERT_TRUE(SaveChartSettings((dir / "set.ini").string(), s));
-  ASSERT_TRUE(engine.ComputeNatal(test::MakeRequest(1990, 3, 7, 14, 25)));
-  ASSERT_TRUE(engine.ComputeAnnual(8, engine.BirthJulianDay()));
-  for (int k = 0; k < kChartBodyCount; ++k) EXPECT_NEAR(engine.annual.longitude[k], engine.model.places[k].longitude, 1e-9) << k;
 }
 
 TEST_F(Annual, TextBlockAndTitle) {
