@@ -50,6 +50,25 @@ struct Reading {
   QTimeZone::OffsetData data;
 };
 
+// What the clocks were put forward at the moment `utc` (data: the
+// database's reading there). The database writes some clocks with a
+// negative summer part (Ireland since 1971, Namibia 1994-2017, Morocco's
+// Ramadan): its "standard" time is the summer clock, and the winter clock
+// is standard time put back. Such a winter clock is the place's standard
+// time, and a clock between two of them was put forward from it, so that
+// the standard offset stays the same through the seasons.
+int SummerPart(const QTimeZone& tz, qint64 utc, const QTimeZone::OffsetData& d) {
+  if (d.daylightTimeOffset < 0) return 0;
+  if (d.daylightTimeOffset > 0) return d.daylightTimeOffset;
+  const QTimeZone::OffsetData next = tz.nextTransition(Utc(utc));
+  if (!next.atUtc.isValid() || next.daylightTimeOffset >= 0) return 0;
+  const QTimeZone::OffsetData start = tz.previousTransition(Utc(utc + 1));
+  if (!start.atUtc.isValid()) return 0;
+  const QTimeZone::OffsetData before = tz.offsetData(Utc(start.atUtc.toSecsSinceEpoch() - 1));
+  if (before.daylightTimeOffset >= 0) return 0;
+  return std::max(0, d.offsetFromUtc - before.offsetFromUtc);
+}
+
 }  // namespace
 
 namespace {
@@ -119,9 +138,8 @@ ClockStatus ReadClock(const std::string& zone, double localJd, DstChoice choice,
   const QTimeZone::OffsetData& d = readings[pick].data;
   clock->zone = zone;
   clock->ambiguous = readings.size() > 1;
-  // The database's split into standard time and summer time; what it calls
-  // summer time is what the clocks were put forward.
-  clock->dstOffset = std::max(0, d.daylightTimeOffset);
+  clock->standardReading = clock->ambiguous && choice == DstChoice::Standard;
+  clock->dstOffset = SummerPart(tz, readings[pick].utc, d);
   clock->standardOffset = d.offsetFromUtc - clock->dstOffset;
   clock->localMeanTime = d.abbreviation == QLatin1String("LMT");
   return ClockStatus::Ok;
@@ -129,9 +147,19 @@ ClockStatus ReadClock(const std::string& zone, double localJd, DstChoice choice,
 
 void UsePlaceMeanTime(BirthClock* clock, double longitude) {
   if (!clock->localMeanTime || !std::isfinite(longitude) || longitude < -180 || longitude > 180) return;
-  clock->standardOffset = static_cast<int>(std::lround(longitude * 240.0));
+  // The date was kept on the side of the date line the zone's own mean
+  // time is on (Tonga before 1945 on Asia's side, the Philippines before
+  // 1845 on America's): a day more or less brings the place's mean time
+  // nearest to it.
+  const int zoneMeanTime = clock->standardOffset;
+  int offset = static_cast<int>(std::lround(longitude * 240.0));
+  constexpr int kDaySeconds = 86400;
+  while (offset - zoneMeanTime > kDaySeconds / 2) offset -= kDaySeconds;
+  while (zoneMeanTime - offset > kDaySeconds / 2) offset += kDaySeconds;
+  clock->standardOffset = offset;
   clock->dstOffset = 0;
   clock->ambiguous = false;
+  clock->standardReading = false;
   clock->otherOffset = 0;
 }
 
@@ -144,11 +172,6 @@ BirthClock WholeHourClock(int timeZoneIndex) {
 int NearestWholeHourZone(int utcOffsetSeconds) {
   const long hours = std::clamp(std::lround(utcOffsetSeconds / 3600.0), -11L, 12L);
   return hours >= 0 ? static_cast<int>(hours) : static_cast<int>(12 - hours);
-}
-
-bool IsListClock(const BirthClock& c) {
-  return c.dstOffset == 0 && c.standardOffset % 3600 == 0 && c.standardOffset >= -11 * 3600 &&
-         c.standardOffset <= 12 * 3600;
 }
 
 std::string UtcOffsetText(int seconds) {
@@ -173,9 +196,10 @@ std::string DurationText(int seconds) {
 }
 
 std::string ClockText(const BirthClock& c) {
-  if (c.zone.empty() || IsListClock(c)) return TimeZoneText(NearestWholeHourZone(c.UtcOffset()));
+  if (c.zone.empty()) return TimeZoneText(NearestWholeHourZone(c.UtcOffset()));
   std::string text = c.zone + (c.localMeanTime ? " 地方平时 " : " ") + UtcOffsetText(c.standardOffset);
   if (c.dstOffset != 0) text += " 夏令时 已减" + DurationText(c.dstOffset);
+  if (c.standardReading) text += " 重复时刻按标准时";
   return TextInScript(text);
 }
 

@@ -23,10 +23,12 @@ enum class DstChoice : uint8_t {
 struct BirthClock {
   std::string zone;       // IANA name; empty for a whole-hour zone of the list
   int standardOffset = 0; // seconds east of UTC
-  int dstOffset = 0;      // seconds the clocks were put forward for daylight-saving time
+  int dstOffset = 0;      // seconds the clocks were put forward for daylight-saving time (never negative:
+                          // a winter clock the database writes as standard time put back is standard time)
   bool ambiguous = false; // the local time happened twice
   int otherOffset = 0;    // with ambiguous: the UTC offset of the other reading
   bool localMeanTime = false;  // before the zone's first standard time: the mean solar time of a place
+  bool standardReading = false;  // ambiguous, and the standard reading was asked for
   int UtcOffset() const { return standardOffset + dstOffset; }
 };
 
@@ -47,8 +49,10 @@ ClockStatus ReadClock(const std::string& zone, double localJd, DstChoice choice,
 // Before its first standard time a zone's clock is the mean solar time of
 // the city that names it (Asia/Shanghai: Shanghai's, UTC+8:05:43). A birth
 // elsewhere in that zone was timed by its own place's mean solar time: the
-// clock becomes that of `longitude` (degrees, east positive). Later clocks
-// are left as they are.
+// clock becomes that of `longitude` (degrees, east positive), on the side
+// of the date line the zone's own mean time is on (Pacific/Tongatapu
+// before 1945: UTC+12:19:12, not UTC-11:40:48). Later clocks are left as
+// they are.
 void UsePlaceMeanTime(BirthClock* clock, double longitude);
 
 // True when the database knows the zone.
@@ -61,19 +65,16 @@ BirthClock WholeHourClock(int timeZoneIndex);
 // hours go away from zero; beyond the list's +12 and -11 the end entry).
 int NearestWholeHourZone(int utcOffsetSeconds);
 
-// True when the clock is one of the list's whole-hour zones without
-// daylight-saving time, so that the zone's list text says all about it.
-bool IsListClock(const BirthClock& clock);
-
 // "UTC+8", "UTC+7:30", "UTC-3:30", "UTC+8:05:43".
 std::string UtcOffsetText(int seconds);
 // "1小时", "30分钟", "1小时30分钟", "2小时".
 std::string DurationText(int seconds);
 // The clock as the chart header and the annual line state it: the list
-// text ("东八区") for a list clock, otherwise the zone with its standard
-// offset, and the daylight-saving hour taken off ("Asia/Singapore UTC+7:30",
-// "America/New_York UTC-5 夏令时 已减1小时", "Asia/Shanghai 地方平时 UTC+6:56:16"), in the
-// chosen script.
+// text ("东八区") for a whole-hour zone of the list, a place's clock by its
+// zone with its standard offset, the daylight-saving hour taken off and the
+// standard reading of a repeated hour ("Asia/Singapore UTC+7:30",
+// "America/New_York UTC-5 夏令时 已减1小时", "Asia/Shanghai 地方平时 UTC+6:56:16",
+// "America/New_York UTC-5 重复时刻按标准时"), in the chosen script.
 std::string ClockText(const BirthClock& clock);
 
 // The IANA zone list: a case stores its zone as a position in it, counted

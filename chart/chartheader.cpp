@@ -76,10 +76,10 @@ std::vector<HeaderLine> HeaderLines(CVoVirer& engine) {
 
   add(HeaderBlock::Birth, InScript(m.settings.frame == 0 ? "星图:黄道制" : "星图:赤道制"));
   const int z = r.timeZoneIndex;  // hours east
-  // A whole-hour zone of the list as the list names it; any other clock by
+  // A whole-hour zone of the list as the list names it; a place's clock by
   // its zone, its standard offset and the daylight-saving time taken off.
   add(HeaderBlock::Birth,
-      InScript("时区:") + (m.clock.zone.empty() || IsListClock(m.clock) ? TimeZoneText(z >= 0 ? z : 12 - z) : ClockText(m.clock)));
+      InScript("时区:") + (m.clock.zone.empty() ? TimeZoneText(z >= 0 ? z : 12 - z) : ClockText(m.clock)));
   const DegreesMinutes lon = CoordinateDegreesMinutes(r.longitude), lat = CoordinateDegreesMinutes(r.latitude);
   add(HeaderBlock::Birth, std::string(InScript(r.longitude >= 0 ? "东经:" : "西经:")) +
                               Format("%d:%d ", lon.degrees, lon.minutes) +
@@ -90,7 +90,14 @@ std::vector<HeaderLine> HeaderLines(CVoVirer& engine) {
   engine.dateService.DateTimeOf(m.inputJd, input);
   add(HeaderBlock::Birth, MomentText(input) + InScript("(输入时间)"));
   static const char* const kPillarTimes[3] = {"(北京时间)", "(真太阳时)", "(地方时)"};
-  add(HeaderBlock::Birth, MomentText(m.pillarMoment) + InScript(kPillarTimes[m.settings.pillarTime % 3]));
+  std::string pillarTime = InScript(kPillarTimes[m.settings.pillarTime % 3]);
+  // With 北京时间 a birth on another clock has the pillars of that clock's
+  // standard time: the header says which.
+  if (m.settings.pillarTime == 0 && m.clock.standardOffset != 8 * 3600)
+    pillarTime = m.clock.zone.empty()   ? InScript("(") + TimeZoneText(z >= 0 ? z : 12 - z) + InScript(")")
+                 : m.clock.localMeanTime ? std::string(InScript("(地方平时)"))
+                                         : std::string(InScript("(当地标准时)"));
+  add(HeaderBlock::Birth, MomentText(m.pillarMoment) + pillarTime);
 
   std::string lunar = InScript("农历:");
   lunar += engine.dateService.ChineseNumeral(m.lunarDate.year);
@@ -154,7 +161,9 @@ std::vector<HeaderLine> HeaderLines(CVoVirer& engine) {
 
 std::vector<std::string> AnnualLines(const AnnualChart& a) {
   std::vector<std::string> lines;
-  const DateTime& t = a.moment;
+  // A whole-hour zone's moment as UTC+8 civil time; a place's clock's on
+  // its standard time.
+  const DateTime& t = a.clock.zone.empty() ? a.moment : a.clockMoment;
   lines.push_back(InScript("流盘:") + Format("%d-%d-%d %d:%d", t.year, t.month, t.day, t.hour, t.minute) + " " +
                   (a.clock.zone.empty() ? TimeZoneText(a.timeZoneIndex) : ClockText(a.clock)));
   lines.push_back(Format("%s%s(%s)  ", Stem(a.yearPillar), Branch(a.yearPillar),

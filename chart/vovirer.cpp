@@ -135,10 +135,14 @@ bool CVoVirer::ConvertBirthMoment(const ChartRequest& request, ChartModel& m) {
     m.request.timeZoneIndex = static_cast<int8_t>(HoursEastOfZone(NearestWholeHourZone(m.clock.UtcOffset())));
     m.birthJd = m.inputJd + (8 * 3600 - m.clock.UtcOffset()) / 86400.0;
   }
-  dateService.DateTimeOf(m.birthJd, m.pillarMoment);
-  m.beijingMoment = m.pillarMoment;
+  dateService.DateTimeOf(m.birthJd, m.beijingMoment);
+  m.pillarMoment = m.beijingMoment;
   if (m.settings.pillarTime != 0)
     dateService.ApplyPillarTime(request.longitude, m.pillarMoment, m.settings.pillarTime);
+  else if (m.clock.standardOffset != 8 * 3600)
+    // The pillars of a birth on another clock than UTC+8 are those of its
+    // own clock's standard time (before standard time: its mean time).
+    dateService.DateTimeOf(m.inputJd - m.clock.dstOffset / 86400.0, m.pillarMoment);
 
   // The day changes at 23:00: the lunar date is that of the next civil day.
   DateTime day = m.pillarMoment;
@@ -261,6 +265,8 @@ bool CVoVirer::ComputeAnnual(int timeZoneIndex, double jd, const std::string& ti
   if (a.jd8 < model.birthJd) return Fail(kAnnualBeforeBirth);
 
   dateService.DateTimeOf(a.jd8, a.moment);
+  // On a place's clock the moment is stated on its standard time.
+  if (local) dateService.DateTimeOf(jd - a.clock.dstOffset / 86400.0, a.clockMoment);
   const int pillarYear = model.pillarMoment.year;
   // Even counted from the previous year's 立春 the age would lie past the
   // ten periods: refuse before asking the calendar about a far year.

@@ -50,7 +50,9 @@ struct ChartModel {
   double inputJd = 0;     // the entered moment in its own zone (civil time)
   double birthJd = 0;     // the birth moment as UTC+8 civil time
   DateTime beijingMoment; // the birth moment as UTC+8 civil time
-  DateTime pillarMoment;  // the birth moment in the time kind of the pillars
+  // The birth moment in the time kind of the pillars; with 北京时间 the
+  // standard time of the birth's clock (UTC+8 civil time on a UTC+8 clock).
+  DateTime pillarMoment;
   // Lunar date of the pillar moment (of the next civil day when the pillar
   // hour is 23); hour and minute copied.
   DateTime lunarDate;
@@ -75,6 +77,7 @@ struct AnnualChart {
   double jd = 0;          // the moment as civil time in that zone
   double jd8 = 0;         // the same moment as UTC+8 civil time
   DateTime moment;        // DateTimeOf(jd8)
+  DateTime clockMoment;   // on a place's clock (kLocalTimeZoneIndex): the moment on its standard time
   int year = 0;           // the year counted from 立春
   int yearPillar = 0;     // sexagenary index of that year (1 甲子 … 0 癸亥)
   int age = 0;            // nominal age in that year

@@ -62,8 +62,10 @@ TEST_F(Header, BirthBlock) {
   EXPECT_EQ(birth[2], "西经:0:30 北纬:25:42 ");
   EXPECT_EQ(birth[3], "地名:未知地");
   EXPECT_EQ(birth[4], "公历:2000年6月1日4时0分(输入时间)");
-  EXPECT_EQ(birth[5], "公历:2000年6月1日0时0分(北京时间)"  /* 12 hours east: 4 hours back */);
-  EXPECT_EQ(birth[6], "农历:二○○○年 四月 廿九日 子时");
+  // The pillars of the zone's own time, which the line names.
+  EXPECT_EQ(birth[5], "公历:2000年6月1日4时0分(中十二区)");
+  EXPECT_EQ(birth[6], "农历:二○○○年 四月 廿九日 寅时");
+  EXPECT_EQ(engine.model.beijingMoment.hour, 0);  // 12 hours east: 4 hours back
 
   ASSERT_TRUE(Compute(2000, 6, 1, 4, 0, 13));
   EXPECT_EQ(Texts(engine, HeaderBlock::Birth)[1], "时区:西一区");
