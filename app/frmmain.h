@@ -250,6 +250,13 @@ class TFrmMain : public QMainWindow {
   void UpdateClockIndicator();
   // Month, day, hour, minute, 农历 and 闰月 of the panel into a request.
   void ReadMomentLists(ChartRequest& r) const;
+  // What decides the clock of a birth into a request (the year aside): the
+  // moment lists, the zone chosen (当地时间: the place's zone `placeZone`),
+  // the reading of a repeated hour and the coordinates of the boxes, whose
+  // mean time a birth before standard time is read on (not a number when
+  // they cannot be read). The chart and the clock indicator both read the
+  // clock of this request.
+  void ReadPanelClock(ChartRequest& r, const std::string& placeZone) const;
   // The era entry (frmmain_eras.cpp): choosing an era (its position in the
   // era list) or its year writes the lunar year into EdtYear and selects
   // 农历; the era box offers the eras of the text typed in it. A lunar year

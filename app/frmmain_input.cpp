@@ -23,6 +23,7 @@
 
 #include <algorithm>
 #include <cmath>
+#include <limits>
 
 #include "caseclasses.h"
 #include "coordinates.h"
@@ -426,7 +427,6 @@ void TFrmMain::BtnpaiClick() {
   ChartRequest& r = chartRequest;
   r.year = static_cast<int16_t>(year);
   UpDyear->setPosition(year - kInputFirstYear);
-  ReadMomentLists(r);
   r.isMale = Rdona->isChecked() ? 1 : 0;
   r.cityIndex = static_cast<int16_t>(cbodiC->currentIndex());
   r.provinceIndex = static_cast<int16_t>(cbodiZ->currentIndex());
@@ -437,9 +437,7 @@ void TFrmMain::BtnpaiClick() {
   r.SetPlaceName(place.name);
   r.placeId = place.atlasId;
   const bool local = Cboshiqu->currentIndex() == kLocalTimeZoneIndex;
-  r.SetTimeZoneName(local ? place.timeZone : std::string());
-  r.dstChoice = static_cast<uint8_t>(local && ChkStandardTime->isChecked() ? DstChoice::Standard : DstChoice::Auto);
-  r.timeZoneIndex = static_cast<int8_t>(local ? kDefaultTimeZoneIndex : Cboshiqu->currentIndex());
+  ReadPanelClock(r, place.timeZone);
   // A reader that knows no zones finds the whole-hour zone nearest to the
   // clock.
   BirthClock clock;
@@ -552,25 +550,48 @@ void TFrmMain::ReadMomentLists(ChartRequest& r) const {
   r.isLeapMonth = Chkrun->isChecked() ? 1 : 0;
 }
 
+void TFrmMain::ReadPanelClock(ChartRequest& r, const std::string& placeZone) const {
+  ReadMomentLists(r);
+  const bool local = Cboshiqu->currentIndex() == kLocalTimeZoneIndex;
+  r.SetTimeZoneName(local ? placeZone : std::string());
+  r.dstChoice = static_cast<uint8_t>(local && ChkStandardTime->isChecked() ? DstChoice::Standard : DstChoice::Auto);
+  r.timeZoneIndex = static_cast<int8_t>(local ? kDefaultTimeZoneIndex : Cboshiqu->currentIndex());
+  float longitude = 0, latitude = 0;
+  if (ReadCoordinates(ledtjing->text().toStdString(), ledtwei->text().toStdString(), &longitude, &latitude) ==
+      CoordinateError::None) {
+    r.longitude = longitude;
+    r.latitude = latitude;
+  } else {
+    r.longitude = r.latitude = std::numeric_limits<float>::quiet_NaN();
+  }
+}
+
+namespace {
+
+// "UTC-4:56" for a clock, "地方平时 UTC-4:56" for a place's mean time.
+QString StandardOffsetText(const BirthClock& clock) {
+  return QString::fromStdString((clock.localMeanTime ? "地方平时 " : "") + UtcOffsetText(clock.standardOffset));
+}
+
+}  // namespace
+
 void TFrmMain::UpdateClockIndicator() {
   if (!LabClock || !VoVirer) return;
   ChartRequest r;
   r.year = static_cast<int16_t>(std::clamp(YearOfText(EdtYear->text()), -32768, 32767));
-  ReadMomentLists(r);
   const bool local = Cboshiqu->currentIndex() == kLocalTimeZoneIndex;
   const std::string zone = localZone.toStdString();
-  r.dstChoice = static_cast<uint8_t>(ChkStandardTime->isChecked() ? DstChoice::Standard : DstChoice::Auto);
+  ReadPanelClock(r, zone);
 
   QStringList lines;
   bool ambiguous = false;
   BirthClock clock;
   if (local) {
-    r.SetTimeZoneName(zone);
     if (zone.empty()) {
       lines << QStringLiteral("<span style='color:#b00000'>没有当地时区</span>");
     } else if (VoVirer->ReadBirthClock(r, &clock)) {
       lines << QString::fromStdString(zone).toHtmlEscaped();
-      lines << QString::fromStdString(UtcOffsetText(clock.standardOffset));
+      lines << StandardOffsetText(clock);
       if (clock.dstOffset != 0)
         lines << QStringLiteral("<b>夏令时 +%1</b>").arg(QString::fromStdString(DurationText(clock.dstOffset)));
       if (clock.ambiguous) {
@@ -586,11 +607,13 @@ void TFrmMain::UpdateClockIndicator() {
     lines << QString::fromStdString(UtcOffsetText(HoursEastOfZone(Cboshiqu->currentIndex()) * 3600));
     // A hint when the place's own clock read otherwise then.
     r.SetTimeZoneName(zone);
+    r.dstChoice = static_cast<uint8_t>(DstChoice::Auto);
     BirthClock there;
     if (!zone.empty() && VoVirer->ReadBirthClock(r, &there) &&
         there.UtcOffset() != HoursEastOfZone(Cboshiqu->currentIndex()) * 3600)
-      lines << QStringLiteral("<span style='color:#b05000'>当地时钟%1%2</span>")
-                   .arg(QString::fromStdString(UtcOffsetText(there.UtcOffset())),
+      lines << QStringLiteral("<span style='color:#b05000'>当地时钟%1%2%3</span>")
+                   .arg(there.localMeanTime ? QStringLiteral("地方平时 ") : QString(),
+                        QString::fromStdString(UtcOffsetText(there.UtcOffset())),
                         there.dstOffset != 0 ? QStringLiteral(" 夏令时") : QString());
   }
   LabClock->setText(lines.join(QStringLiteral("<br>")));

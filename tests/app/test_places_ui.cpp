@@ -127,7 +127,7 @@ class PlacesUiTest : public QObject {
     QVERIFY(Inked(picture) > 1000);
     QCOMPARE(HeaderText(*w, 4), QStringLiteral("时区:Asia/Singapore UTC+7:30"));
     QCOMPARE(HeaderText(*w, 6), QStringLiteral("地名:新加坡-Singapore"));
-    QCOMPARE(HeaderText(*w, 8), QStringLiteral("公历:1970年3月1日12时30分(北京时间)"));
+    QCOMPARE(HeaderText(*w, 8), QStringLiteral("公历:1970年3月1日12时0分(当地标准时)"));
     // The case to be saved: 东八区 for readers that know no zones, the zone
     // and the place in the reserved bytes.
     QCOMPARE(w->currentCase.timeZoneIndex, int16_t(8));
@@ -137,7 +137,7 @@ class PlacesUiTest : public QObject {
     QCOMPARE(w->annualTimeZoneIndex, kLocalTimeZoneIndex);
     QVERIFY(w->ComputeAnnualChart());
     QCOMPARE(QString::fromStdString(AnnualLines(w->VoVirer->annual)[0]),
-             QStringLiteral("流盘:1970-3-1 12:30 Asia/Singapore UTC+7:30"));
+             QStringLiteral("流盘:1970-3-1 12:0 Asia/Singapore UTC+7:30"));
     TFrmLiu dialog(&w->annualTimeZoneIndex, &w->annualMomentJd, w.get(), QString::fromStdString(w->AnnualLocalZone()));
     QCOMPARE(dialog.Cboshiqu->count(), 25);
     QCOMPARE(dialog.Cboshiqu->currentText(), QStringLiteral("当地时间 (Asia/Singapore)"));
@@ -188,6 +188,43 @@ class PlacesUiTest : public QObject {
     w->cbos->setCurrentIndex(3);
     QVERIFY(!w->ChkStandardTime->isVisibleTo(w.get()));
     QVERIFY(!w->ChkStandardTime->isChecked());
+  }
+
+  // Before standard time a birth is read on its place's mean time: the
+  // indicator says so, with the offset the chart then uses.
+  void theIndicatorSaysTheClockTheChartUses() {
+    struct Case {
+      const char* what;
+      const char* place;
+      int year, month, day;
+      int zone;
+      const char* indicator;  // a part of the indicator's text
+      const char* header;     // the chart's 时区 line
+    };
+    const Case cases[] = {
+        {"纽约 1850 当地时间", "纽约", 1850, 7, 15, kLocalTimeZoneIndex, "地方平时 UTC-4:56",
+         "时区:America/New_York 地方平时 UTC-4:56"},
+        {"成都 1711 当地时间", "成都", 1711, 9, 25, kLocalTimeZoneIndex, "地方平时 UTC+6:56:16",
+         "时区:Asia/Shanghai 地方平时 UTC+6:56:16"},
+        {"成都 1711 东八区", "成都", 1711, 9, 25, 8, "当地时钟地方平时 UTC+6:56:16", "时区:东八区"},
+        {"福州 1573 东八区", nullptr, 1573, 3, 1, 8, "当地时钟地方平时 UTC+7:57:12", "时区:东八区"},
+        {"纽约 1990 当地时间", "纽约", 1990, 3, 7, kLocalTimeZoneIndex, "UTC-5", "时区:America/New_York UTC-5"},
+    };
+    for (const Case& c : cases) {
+      Boxes boxes;
+      auto w = Start();
+      QVERIFY(w);
+      w->Edtname->setText(QStringLiteral("王五"));
+      if (c.place) QVERIFY(TypeAndPick(*w, QString::fromUtf8(c.place)));
+      w->Cboshiqu->setCurrentIndex(c.zone);
+      SetBirth(*w, c.year, c.month, c.day, 10, 0);
+      const QString indicator = w->LabClock->text();
+      QVERIFY2(indicator.contains(QString::fromUtf8(c.indicator)), qPrintable(QString::fromUtf8(c.what) + ": " + indicator));
+      QVERIFY2(!indicator.contains(QStringLiteral("UTC+0")), qPrintable(indicator));
+      w->BtnpaiClick();
+      QVERIFY2(boxes.Texts().isEmpty(), qPrintable(boxes.Texts().join(QLatin1Char('\n'))));
+      QCOMPARE(HeaderText(*w, 4), QString::fromUtf8(c.header));
+    }
   }
 
   void aChineseCityByNameReadsItsSummerTime() {
