@@ -27,6 +27,9 @@ What goes in:
     Eras without known years and rebel or peripheral regimes are left out.
   * 民国 (1912-1948) and the closing row of the present era.
 
+Where the chronology misspells a name, NAME_CORRECTIONS writes it as the
+histories do (明神宗 朱翊钧, written 朱祤钧 there).
+
 Where an era goes on from an earlier row (the 永历 years kept by 明郑, the
 regnal years of 秦昭襄王), the row carries the offset that continues the count.
 A row that takes up an era again names the year it starts with when the
@@ -300,6 +303,21 @@ def c_bytes(b):
     return '"' + "".join("\\x%02x" % x for x in b) + '"'
 
 
+# Names the gathered chronology misspells: its simplified and traditional
+# spelling, each with the histories' (明史·神宗本纪: 神宗…讳翊钧).
+NAME_CORRECTIONS = {
+    "朱祤钧": "朱翊钧",
+    "朱祤鈞": "朱翊鈞",
+}
+
+
+def corrected(record):
+    """The chronology's record with its misspelt names put right."""
+    for key in ("ruler_name", "ruler_name_trad"):
+        record[key] = NAME_CORRECTIONS.get(record[key], record[key])
+    return record
+
+
 def main():
     src, out_path = sys.argv[1], sys.argv[2]
     rows = []  # (first, count, offset, dynasty, title, name, era, order)
@@ -318,7 +336,7 @@ def main():
     rulers = {}   # dynasty -> (title and name as the remarks write them, title, name,
                   #             first and last year of the reign) of each ruler
     with open(os.path.join(src, "eras_wikipedia_normalized.csv"), encoding="utf-8") as f:
-        for r in csv.DictReader(f):
+        for r in map(corrected, csv.DictReader(f)):
             if r["tier"] != "main" or r["dynasty"] not in ERA_DYNASTIES:
                 continue
             title = r["ruler_title"] or TITLES.get((r["dynasty"], r["ruler_name"]), "")
