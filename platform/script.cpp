@@ -56,6 +56,21 @@ class Pieces {
   }
 
   std::string Convert(std::string_view text) const {
+    std::string out = Pieced(text);
+    // A name on disk keeps its characters.
+    if (out.find("Lumtar_") == std::string::npos) return out;
+    for (const char* name : kNamesOnDisk) {
+      const std::string shown = Pieced(name);
+      for (std::size_t at = out.find(shown); shown != name && at != std::string::npos; at = out.find(shown, at)) {
+        out.replace(at, shown.size(), name);
+        at += std::strlen(name);
+      }
+    }
+    return out;
+  }
+
+ private:
+  std::string Pieced(std::string_view text) const {
     if (const auto whole = forms_.find(text); whole != forms_.end()) return std::string(whole->second);
     std::string out;
     out.reserve(text.size() + text.size() / 2);
@@ -84,7 +99,6 @@ class Pieces {
     return out;
   }
 
- private:
   std::unordered_map<std::string_view, std::string_view> forms_;
   std::vector<std::size_t> lengths_;
 };

@@ -35,12 +35,18 @@ const char* InScript(const char* text);
 // a path, a lunar date, a message with a number in it), in the chosen
 // script: the text the vocabulary holds whole, or else piece by piece, each
 // piece the longest text of the vocabulary that stands there; characters
-// the vocabulary does not hold stay as they are.
+// the vocabulary does not hold stay as they are. A character alone takes
+// one of its own traditional forms (参 參, never a word's 引), the one our
+// texts use (干 of 天干, 历 曆). kNamesOnDisk stay as they are.
 std::string TextInScript(std::string_view text);
 // The same for a text of the windows (menus, dialogs, messages, captions):
 // their own words take Taiwan's terms for an interface (檔案, 列印, 預設)
 // before the engine's vocabulary.
 std::string WindowTextInScript(std::string_view text);
+
+// Names of files and folders as they are on disk, which texts quote (the
+// export folder): they stay as they are under either script.
+inline constexpr const char* kNamesOnDisk[] = {"Lumtar_导出数据"};
 
 // The simplified form of a text of the vocabulary written in traditional
 // characters, or the text itself: for names a person types in either

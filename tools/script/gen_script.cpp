@@ -2,6 +2,7 @@
 // build time with OpenCC and tools/script/overrides.txt.
 //
 //   gen_script vocabulary OUT.cpp [--utf8 FILE…] [--gbk FILE…] [--ini FILE…] [--window FILE…] [--atlas FILE…]
+//                                 [--transliteration FILE]
 //       The texts of the engine (chart, calendar, analysis, cases, the
 //       command-line tool): every string literal of the C++ sources with a
 //       Chinese character, and every such character alone; --gbk sources
@@ -10,15 +11,20 @@
 //       table of platform/script.h, the pairs that differ. --window names
 //       the windows' sources, whose literals make the second table, converted
 //       with Taiwan's words for an interface (檔案, 列印, 預設 …). --atlas
-//       names the world atlas (UTF-8): its Chinese place names join the
-//       engine's texts, and its country names take CLDR's traditional names
-//       (zh_Hant_TW, through ICU) instead of a conversion.
+//       names the world atlas (UTF-8): its country names take CLDR's
+//       traditional names (zh_Hant_TW, through ICU), its places CLDR's name
+//       of a time zone's city where CLDR writes the place as the atlas does,
+//       else a conversion character by character (--transliteration FILE:
+//       place names are mostly written by their sound; phrases of running
+//       text would turn 托 into 託 and 里 into 裡).
 //   gen_script catalogue IN OUT
 //       The verse catalogue (KEY<TAB>TEXT lines) with every text converted.
 //   gen_script review [--utf8 FILE…] [--gbk FILE…] [--ini FILE…] [--window FILE…] [--catalogue FILE]
+//                     [--atlas FILE… --transliteration FILE]
 //       For the person who reviews the conversion: every place where a
 //       character has more than one traditional form, with what it became,
-//       and every override that changed OpenCC's result.
+//       every override that changed OpenCC's result, and the atlas's names
+//       whose form differs from OpenCC's conversion of running text.
 //
 // Every mode takes --overrides FILE and --opencc FOLDER (OpenCC's data).
 // The engine and the catalogue use the profile without Taiwan's words: it
@@ -26,6 +32,9 @@
 // 永珍).
 #include <iconv.h>
 #include <unicode/locid.h>
+#include <unicode/strenum.h>
+#include <unicode/timezone.h>
+#include <unicode/tznames.h>
 #include <unicode/unistr.h>
 
 #include <algorithm>
@@ -33,6 +42,7 @@
 #include <fstream>
 #include <iostream>
 #include <map>
+#include <memory>
 #include <set>
 #include <sstream>
 #include <string>
@@ -50,7 +60,7 @@ struct Options {
   std::string mode;
   std::vector<std::string> positional;
   std::vector<std::string> utf8, gbk, ini, window, atlas;
-  std::string overrides, opencc, catalogue;
+  std::string overrides, opencc, catalogue, transliteration;
 };
 
 [[noreturn]] void Fail(const std::string& message) {
@@ -269,15 +279,13 @@ std::set<std::string> Vocabulary(const Options& o, bool window = false) {
     for (const std::string& s : StringLiterals(ReadFile(f))) add(GbkToUtf8(s, f));
   for (const std::string& f : o.ini)
     for (const std::string& s : IniNames(ReadFile(f))) add(GbkToUtf8(s, f));
-  for (const std::string& f : o.atlas)
-    for (const AtlasName& n : AtlasNames(ReadFile(f))) add(n.chinese);
   return texts;
 }
 
 // The texts with the phrases that decide a character of more than one
 // traditional form (干 乾 幹, 历 歷 曆): the overrides' phrases, and around
 // each such character in a text its two- and three-character phrases whose
-// conversion gives that character as the whole text does. A text composed
+// conversion gives each of their characters as the whole text does. A text composed
 // at run time then finds 干支 or 日历 as a piece before the character alone.
 std::set<std::string> WithPhrases(std::set<std::string> texts, const Converter& converter, const Options& o,
                                   const std::vector<Override>& overrides) {
@@ -302,8 +310,12 @@ std::set<std::string> WithPhrases(std::set<std::string> texts, const Converter& 
             chinese = chinese && from[k].size() > 1;
           }
           if (!chinese || texts.count(phrase) || phrases.count(phrase)) continue;
+          // The phrase alone must give every character as the whole text does
+          // (导出数 alone gives 匯出數, in 导出数据 the text has 匯出資料).
           const std::vector<std::string> alone = Characters(converter.Convert(phrase));
-          if (alone.size() == length && alone[i - first] == to[i]) phrases.insert(phrase);
+          bool same = alone.size() == length;
+          for (std::size_t k = 0; same && k < length; ++k) same = alone[k] == to[first + k];
+          if (same) phrases.insert(phrase);
         }
     }
   }
@@ -320,6 +332,9 @@ std::map<std::string, std::string> UsualForms(const std::set<std::string>& texts
   std::set<std::string> ambiguous;
   for (auto& [c, forms] : lumtar::script::AmbiguousCharacters(o.opencc)) ambiguous.insert(c);
   for (const Override& ov : overrides) ambiguous.erase(ov.simplified);
+  // Only where OpenCC converted the character as a character: a word of
+  // Taiwan's (参数 引數, 数据 資料) says nothing of the character alone.
+  const lumtar::script::CharacterForms forms(o.opencc);
   std::map<std::string, std::map<std::string, int>> seen;
   for (const std::string& text : texts) {
     const std::vector<std::string> from = Characters(text);
@@ -327,7 +342,7 @@ std::map<std::string, std::string> UsualForms(const std::set<std::string>& texts
     const std::vector<std::string> to = Characters(converter.Convert(text));
     if (to.size() != from.size()) continue;
     for (std::size_t i = 0; i < from.size(); ++i)
-      if (ambiguous.count(from[i])) ++seen[from[i]][to[i]];
+      if (ambiguous.count(from[i]) && forms.IsFormOf(from[i], to[i])) ++seen[from[i]][to[i]];
   }
   std::map<std::string, std::string> usual;
   for (const auto& [c, forms] : seen) {
@@ -338,19 +353,64 @@ std::map<std::string, std::string> UsualForms(const std::set<std::string>& texts
   return usual;
 }
 
-// The country names of the atlas with CLDR's names in traditional
-// characters as Taiwan writes them (意大利 → 義大利, 新西兰 → 紐西蘭).
-std::map<std::string, std::string> CountryNames(const Options& o) {
+std::string Utf8Of(const icu::UnicodeString& s) {
+  std::string utf8;
+  s.toUTF8String(utf8);
+  return utf8;
+}
+
+// CLDR's names of the cities of the time zones: the name in simplified
+// characters with the one in traditional characters as Taiwan writes it
+// (托木斯克 托木斯克), where simplified names stand for one city only.
+std::map<std::string, std::string> ZoneCities() {
+  UErrorCode status = U_ZERO_ERROR;
+  std::unique_ptr<icu::TimeZoneNames> hans(icu::TimeZoneNames::createInstance(icu::Locale("zh_Hans_CN"), status));
+  std::unique_ptr<icu::TimeZoneNames> hant(icu::TimeZoneNames::createInstance(icu::Locale("zh_Hant_TW"), status));
+  std::unique_ptr<icu::StringEnumeration> ids(
+      icu::TimeZone::createTimeZoneIDEnumeration(UCAL_ZONE_TYPE_CANONICAL_LOCATION, nullptr, nullptr, status));
+  if (U_FAILURE(status)) Fail("ICU has no time-zone names");
+  std::map<std::string, std::string> cities;
+  std::set<std::string> twice;
+  while (const icu::UnicodeString* id = ids->snext(status)) {
+    if (U_FAILURE(status)) break;
+    icu::UnicodeString a, b;
+    hans->getExemplarLocationName(*id, a);
+    hant->getExemplarLocationName(*id, b);
+    const std::string s = Utf8Of(a), t = Utf8Of(b);
+    if (a.isBogus() || b.isBogus() || !HasNonAscii(s) || !HasNonAscii(t)) continue;
+    const auto [it, added] = cities.emplace(s, t);
+    if (!added && it->second != t) twice.insert(s);
+  }
+  for (const std::string& s : twice) cities.erase(s);
+  return cities;
+}
+
+// The Chinese names of the atlas with their traditional form: a country by
+// CLDR's name (意大利 → 義大利, 新西兰 → 紐西蘭), a place by CLDR's name of
+// its time zone's city, else character by character for a name written by
+// its sound.
+std::map<std::string, std::string> AtlasForms(const Options& o) {
   std::map<std::string, std::string> names;
+  if (o.atlas.empty()) return names;
+  std::map<std::string, std::string> given;
+  std::string error;
+  if (o.transliteration.empty()) Fail("--atlas needs --transliteration FILE");
+  if (!lumtar::script::ReadTransliteration(o.transliteration, given, error)) Fail(error);
+  const lumtar::script::CharacterForms forms(o.opencc);
+  const std::map<std::string, std::string> cities = ZoneCities();
   const icu::Locale hant("zh_Hant_TW");
   for (const std::string& f : o.atlas)
     for (const AtlasName& n : AtlasNames(ReadFile(f))) {
-      if (n.country.empty()) continue;
-      icu::UnicodeString name;
-      icu::Locale("und", n.country.c_str()).getDisplayCountry(hant, name);
-      std::string utf8;
-      name.toUTF8String(utf8);
-      if (!utf8.empty() && utf8 != n.country && HasNonAscii(utf8)) names[n.chinese] = utf8;
+      if (!n.country.empty()) {
+        icu::UnicodeString name;
+        icu::Locale("und", n.country.c_str()).getDisplayCountry(hant, name);
+        const std::string utf8 = Utf8Of(name);
+        names[n.chinese] = !utf8.empty() && utf8 != n.country && HasNonAscii(utf8)
+                               ? utf8 : forms.Transliterated(n.chinese, given);
+        continue;
+      }
+      const auto city = cities.find(n.chinese);
+      names[n.chinese] = city != cities.end() ? city->second : forms.Transliterated(n.chinese, given);
     }
   return names;
 }
@@ -386,8 +446,11 @@ std::string CppLiteral(const std::string& s) {
 // change (干支, 三台): a text composed at run time is converted piece by
 // piece, and such a piece keeps its characters from the single-character
 // forms.
-std::string Pairs(const std::set<std::string>& texts, const Converter& converter, std::size_t& count,
-                  const std::map<std::string, std::string>& given = {}) {
+std::string Pairs(const std::set<std::string>& texts, const Converter& converter, const Options& o,
+                  std::size_t& count, const std::map<std::string, std::string>& given = {}) {
+  // A character alone stands for itself wherever a text composed at run
+  // time has it: it takes one of its own forms, never another word's.
+  static const lumtar::script::CharacterForms forms(o.opencc);
   std::string out;
   count = 0;
   std::map<std::string, bool> changes;  // a character alone changes
@@ -399,6 +462,7 @@ std::string Pairs(const std::set<std::string>& texts, const Converter& converter
   for (const std::string& s : texts) {
     const auto named = given.find(s);
     const std::string t = named != given.end() ? named->second : converter.Convert(s);
+    if (Characters(s).size() == 1 && !forms.IsFormOf(s, t)) Fail(s + " alone would become " + t);
     if (t == s) {
       const std::vector<std::string> chars = Characters(s);
       if (chars.size() < 2 || std::none_of(chars.begin(), chars.end(), changing)) continue;
@@ -426,13 +490,17 @@ void WriteVocabulary(const Options& o, const std::vector<Override>& overrides, c
       "const ScriptPair kScriptPairs[] = {\n";
   std::size_t count = 0;
   const std::set<std::string> engineTexts = WithPhrases(Vocabulary(o), engine, o, overrides);
+  std::set<std::string> texts = engineTexts;
   std::map<std::string, std::string> given = UsualForms(engineTexts, engine, o, overrides);
-  for (auto& [name, form] : CountryNames(o)) given[name] = form;
-  out += Pairs(engineTexts, engine, count, given);
+  for (auto& [name, form] : AtlasForms(o)) {
+    texts.insert(name);
+    given[name] = form;
+  }
+  out += Pairs(texts, engine, o, count, given);
   out += "};\nconst std::size_t kScriptPairCount = " + std::to_string(count) + ";\n\n";
   out += "// The windows' texts, with Taiwan's words for an interface.\nconst ScriptPair kWindowPairs[] = {\n";
   const std::set<std::string> windowTexts = WithPhrases(Vocabulary(o, true), interface, o, overrides);
-  out += Pairs(windowTexts, interface, count, UsualForms(windowTexts, interface, o, overrides));
+  out += Pairs(windowTexts, interface, o, count, UsualForms(windowTexts, interface, o, overrides));
   out += "};\nconst std::size_t kWindowPairCount = " + std::to_string(count) + ";\n\n}  // namespace lumtar::detail\n";
   WriteFile(o.positional[0], out);
 }
@@ -515,6 +583,9 @@ void Review(const Options& o, const std::vector<Override>& overrides) {
       ++places[from[i]][to[i] + "\t" + before + " → " + after];
     }
   }
+  for (const auto& [name, form] : AtlasForms(o))
+    if (const std::string running = plainEngine.Convert(name); running != form)
+      std::cout << "atlas\t" << name << "\t" << form << "\t(running text: " << running << ")\n";
   for (const auto& [c, results] : places) {
     std::cout << "\n== " << c << " (";
     for (const std::string& f : ambiguous[c]) std::cout << f;
@@ -542,6 +613,7 @@ Options ParseArguments(int argc, char** argv) {
     else if (a == "--overrides") { o.overrides = value(); list = nullptr; }
     else if (a == "--opencc") { o.opencc = value(); list = nullptr; }
     else if (a == "--catalogue") { o.catalogue = value(); list = nullptr; }
+    else if (a == "--transliteration") { o.transliteration = value(); list = nullptr; }
     else if (list) list->push_back(a);
     else o.positional.push_back(a);
   }

@@ -144,6 +144,10 @@ Converter::Converter(const std::string& openccData, Profile profile, const std::
   for (const Override& o : overrides) {
     entries.emplace_back(back ? o.traditional : o.simplified, back ? o.simplified : o.traditional);
     kept.emplace_back(entries.back().second, entries.back().second);
+    if (!OnlyChar(entries.back().first)) {
+      pinned_[entries.back().first] = entries.back().second;
+      longestPinned_ = std::max(longestPinned_, entries.back().first.size());
+    }
   }
   std::map<std::string, opencc::DictPtr> loaded;
   auto dict = [&](const std::string& name) {
@@ -170,7 +174,28 @@ Converter::Converter(const std::string& openccData, Profile profile, const std::
 Converter::~Converter() = default;
 
 std::string Converter::Convert(const std::string& text) const {
-  return text.empty() ? text : chain_->converter->Convert(text);
+  if (text.empty()) return text;
+  // The text between the overrides goes through OpenCC; each override gives
+  // its own form.
+  std::string out, between;
+  for (std::size_t i = 0; i < text.size();) {
+    std::size_t length = std::min(longestPinned_, text.size() - i);
+    for (; length > 0; --length) {
+      const auto it = pinned_.find(text.substr(i, length));
+      if (it == pinned_.end()) continue;
+      if (!between.empty()) out += chain_->converter->Convert(between);
+      between.clear();
+      out += it->second;
+      i += length;
+      break;
+    }
+    if (length > 0) continue;
+    const std::size_t from = i;
+    NextChar(text, i);
+    between += text.substr(from, i - from);
+  }
+  if (!between.empty()) out += chain_->converter->Convert(between);
+  return out;
 }
 
 SimplifiedOnly::SimplifiedOnly(const std::string& openccData) {
@@ -199,6 +224,72 @@ std::u32string SimplifiedOnly::In(const std::string& text) const {
     if (Contains(c) && found.find(c) == std::u32string::npos) found += c;
   }
   return found;
+}
+
+CharacterForms::CharacterForms(const std::string& openccData) {
+  const opencc::LexiconPtr characters = LoadDictionary(openccData, "STCharacters")->GetLexicon();
+  for (const auto& entry : *characters) forms_[entry->Key()] = entry->Values();
+  const opencc::LexiconPtr variants = LoadDictionary(openccData, "TWVariants")->GetLexicon();
+  for (const auto& entry : *variants) taiwan_[entry->Key()] = entry->GetDefault();
+}
+
+bool CharacterForms::IsFormOf(const std::string& c, const std::string& form) const {
+  if (form == c) return true;
+  if (const auto tw = taiwan_.find(c); tw != taiwan_.end() && form == tw->second) return true;
+  const auto it = forms_.find(c);
+  if (it == forms_.end()) return false;
+  for (const std::string& f : it->second) {
+    const auto tw = taiwan_.find(f);
+    if (form == f || (tw != taiwan_.end() && form == tw->second)) return true;
+  }
+  return false;
+}
+
+std::string CharacterForms::Transliterated(const std::string& text,
+                                           const std::map<std::string, std::string>& given) const {
+  std::string out;
+  for (std::size_t i = 0; i < text.size();) {
+    const std::size_t from = i;
+    NextChar(text, i);
+    const std::string c = text.substr(from, i - from);
+    if (const auto g = given.find(c); g != given.end()) {
+      out += g->second;
+      continue;
+    }
+    const auto it = forms_.find(c);
+    if (it == forms_.end() || std::find(it->second.begin(), it->second.end(), c) != it->second.end()) {
+      out += c;
+      continue;
+    }
+    const std::string& first = it->second.front();
+    const auto tw = taiwan_.find(first);
+    out += tw != taiwan_.end() ? tw->second : first;
+  }
+  return out;
+}
+
+bool ReadTransliteration(const std::string& path, std::map<std::string, std::string>& given, std::string& error) {
+  std::ifstream in(path, std::ios::binary);
+  if (!in) {
+    error = "cannot read " + path;
+    return false;
+  }
+  std::string line;
+  for (int number = 1; std::getline(in, line); ++number) {
+    if (!line.empty() && line.back() == '\r') line.pop_back();
+    if (line.empty() || line[0] == '#') continue;
+    const auto tab = line.find('\t');
+    const auto tab2 = tab == std::string::npos ? tab : line.find('\t', tab + 1);
+    const std::string from = TrimmedField(line.substr(0, tab));
+    const std::string to =
+        tab == std::string::npos ? std::string() : TrimmedField(line.substr(tab + 1, tab2 - tab - 1));
+    if (!OnlyChar(from) || !OnlyChar(to) || given.count(from)) {
+      error = path + ":" + std::to_string(number) + ": expected one character<TAB>one character, each once";
+      return false;
+    }
+    given[from] = to;
+  }
+  return true;
 }
 
 std::vector<std::pair<std::string, std::vector<std::string>>> AmbiguousCharacters(const std::string& openccData) {
