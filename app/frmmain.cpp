@@ -17,6 +17,7 @@
 #include <QSplitter>
 #include <QTabWidget>
 #include <QTextEdit>
+#include <QTimer>
 #include <QTreeWidget>
 
 #include <algorithm>
@@ -145,6 +146,9 @@ void TFrmMain::BuildLayout() {
   RedtPingYu->setMinimumHeight(kMinCommentHeight);
   RedtPingYu->setPlainText(ShownText(QString::fromUtf8(kCommentPrompt)));
   RedtPingYu->document()->setModified(false);
+  commentTimer = new QTimer(this);
+  commentTimer->setInterval(0);
+  connect(commentTimer, &QTimer::timeout, this, [this] { CommentStep(); });
 
   // The tree and the comment editor keep their size when the window is
   // resized; the pages take the rest.

@@ -30,6 +30,7 @@
 #include "placesearch.h"
 #include "database.h"
 #include "places.h"
+#include "rtf.h"
 #include "searchcriteria.h"
 
 class QAction;
@@ -46,6 +47,7 @@ class QScrollArea;
 class QSplitter;
 class QStandardItemModel;
 class QTabWidget;
+class QTimer;
 class QTextEdit;
 class QToolButton;
 class QTreeWidget;
@@ -206,6 +208,10 @@ class TFrmMain : public QMainWindow {
   // Set by an action that ends the program without the close questions and
   // without writing the settings (compaction).
   bool skipCloseSequence = false;
+
+  // A comment document is still being read into the editor, in steps
+  // between which the window answers; the editor is read-only meanwhile.
+  bool CommentLoading() const { return commentReading != nullptr; }
 
   // The dialogs of the case actions. Each is the platform's own when left
   // empty; tests put answers in their place.
@@ -436,6 +442,31 @@ class TFrmMain : public QMainWindow {
   // Says that a document read had `count` paragraphs too long to lay out
   // whole, shown cut into pieces.
   void ReportCutParagraphs(int count);
+  // The viewed case's comment document into the editor: a small one at
+  // once, a larger one in steps with the events handled between them, and
+  // of a long one only the beginning, the rest kept (commentRest) to be
+  // saved after it.
+  void ReadComment(std::string document);
+  // One step of the reading; false when it is over.
+  bool CommentStep();
+  // Forgets the comment being read and any part kept of a long one.
+  void StopComment();
+  // A viewed comment that cannot be read: saving back will not replace it.
+  void CommentUnreadable(const QString& error);
+  // The bytes to store for the editor's comment: of a long comment shown in
+  // part, its bytes as read while unedited, else the edited beginning
+  // followed by the rest.
+  std::string CommentDocument() const;
+  // After the store took CommentDocument(): what a save unedited writes now.
+  void CommentStored(const std::string& document);
+
+  std::unique_ptr<RtfStepReader> commentReading;
+  QTimer* commentTimer = nullptr;
+  bool commentFilling = false;  // read, being put into the editor
+  int commentCutParagraphs = 0;
+  qsizetype commentLength = 0;  // characters of the comment being read
+  RtfRest commentRest;          // of a long comment, what the editor does not hold
+  std::string commentBytes;     // and its document's bytes as stored
   void SetTreeWidth(int width);
   void SetCommentHeight(int height);
 

@@ -482,6 +482,10 @@ int RunDialog(const std::function<int(QDialog&)>& hook, QDialog& dialog) {
 }  // namespace
 
 void TFrmMain::SbtoSaveClick() {
+  if (CommentLoading()) {
+    ShowMessage(this, QStringLiteral("评语还在读取中，请稍候再保存。"), QStringLiteral("提示"), MsgIcon::Information);
+    return;
+  }
   if (caseLoaded) {
     // Back into the viewed case's slot, with its class and comment name.
     if (!AskYesNo(this, QStringLiteral("要修改“%1”这条记录吗？").arg(QString::fromStdString(currentCase.NameUtf8())),
@@ -490,7 +494,9 @@ void TFrmMain::SbtoSaveClick() {
     // The store writes the document and the record together, and only
     // while both are still what the view read.
     CaseRecord record = currentCase;
-    if (!DataBase->SaveCase(&viewedCase, &record, WriteRtf(*RedtPingYu->document()))) {
+    const bool editedInPart = !commentRest.empty() && RedtPingYu->document()->isModified();
+    const std::string document = CommentDocument();
+    if (!DataBase->SaveCase(&viewedCase, &record, document)) {
       if (DataBase->LastFault() == StoreFault::kFailed) {
         ShowMessage(this, kSaveFailed, QStringLiteral("错误"), MsgIcon::Error);
       } else {
@@ -500,13 +506,18 @@ void TFrmMain::SbtoSaveClick() {
     }
     currentCase = record;
     loadedCommentPath = DataBase->CommentPath(currentCase);
+    CommentStored(document);
     RedtPingYu->document()->setModified(false);
     if (QTreeWidgetItem* node = CaseNode(loadedSlot)) {
       node->setText(0, CaseNodeText(currentCase));
       node->setIcon(0, CaseIcon(ImageOf(currentCase)));
       node->setData(0, kImageRole, ImageOf(currentCase));
     }
-    ShowMessage(this, QStringLiteral("已保存编辑后的命例。"), kAppCaption);
+    QString saved = QStringLiteral("已保存编辑后的命例。");
+    if (editedInPart)
+      saved += QStringLiteral("\r\n评语只有编辑框中的开头部分可以编辑；其后未显示的%1字已原样接在后面保存。")
+                   .arg(commentRest.Length());
+    ShowMessage(this, saved, kAppCaption);
     return;
   }
   if (!natalChartShown) {
@@ -522,12 +533,14 @@ void TFrmMain::SbtoSaveClick() {
   // (perhaps written elsewhere) held there.
   SetCaseClock(chartRequest, &record);
   record.SetClassName(dialog.className.toStdString());
-  if (!DataBase->AddCase(&record, WriteRtf(*RedtPingYu->document()))) {
+  const std::string document = CommentDocument();
+  if (!DataBase->AddCase(&record, document)) {
     if (DataBase->LastFault() == StoreFault::kFailed) ShowMessage(this, kSaveFailed, QStringLiteral("错误"), MsgIcon::Error);
     else ReportStoreFault();
     return;
   }
   currentCase = record;
+  CommentStored(document);
 
   QTreeWidgetItem* root = Tree->topLevelItem(0);
   if (!root) return;
@@ -584,21 +597,13 @@ void TFrmMain::pop_viewClick() {
   loadedCommentPath = DataBase->CommentPath(record);
   viewedCase = viewed;
   if (viewed.document != ViewedCase::Document::kNone) {
+    StopComment();
     RedtPingYu->clear();
-    QString error = viewed.document == ViewedCase::Document::kTooLarge ? QStringLiteral("文件过大")
-                                                                        : QStringLiteral("无法读取文件");
-    int cut = 0;
-    if (viewed.document != ViewedCase::Document::kRead ||
-        !ReadRtf(document, RedtPingYu->document(), &error, &cut)) {
-      // Saving back would replace a document that could not be read with
-      // the empty editor; the case gets a new document instead.
-      loadedCommentPath.clear();
-      viewedCase.document = ViewedCase::Document::kUnreadable;
-      ShowMessage(this, QStringLiteral("评语文件无法读取，保存时不会覆盖它：") + error, QStringLiteral("错误"),
-                  MsgIcon::Error);
-    } else if (cut > 0) {
-      ReportCutParagraphs(cut);
-    }
+    if (viewed.document == ViewedCase::Document::kRead)
+      ReadComment(std::move(document));
+    else
+      CommentUnreadable(viewed.document == ViewedCase::Document::kTooLarge ? QStringLiteral("文件过大")
+                                                                           : QStringLiteral("无法读取文件"));
   }
 
   if (!VoVirer) return;

@@ -14,6 +14,7 @@
 #include <QTextCursor>
 #include <QTextDocument>
 #include <QTextEdit>
+#include <QTimer>
 #include <QToolButton>
 
 #include <algorithm>
@@ -43,6 +44,18 @@ const QString kEditorFilter = QStringLiteral("Rtf格式|*.rtf|Txt格式|*.txt");
 const QString kImportFilter = QStringLiteral("All.rtf|*.rtf|All.txt|*.txt");
 const QString kPictureFilter = QStringLiteral("bmp格式|*.bmp|jpg格式|*.jpg|png格式|*.png");
 const QString kPdfFilter = QStringLiteral("pdf格式|*.pdf");
+// Reading a comment document: documents up to kCommentReadAtOnce bytes are
+// read and shown at once; larger ones are read kCommentReadStep bytes and
+// put into the editor kCommentFillStep characters at a time, the window
+// handling its events between the steps. The editor lays out text at some
+// microseconds a character and again whole when its width changes: it is
+// given the first kShownCommentLength characters, which it edits fluently;
+// the rest of a longer comment is kept as it was and saved after them.
+constexpr std::size_t kCommentReadAtOnce = 64 << 10;
+constexpr std::size_t kCommentReadStep = 256 << 10;
+constexpr qsizetype kCommentFillStep = 8192;
+constexpr qsizetype kShownCommentLength = 300000;
+
 constexpr int kTextFilter = 2;  // the entries that write plain text / JPEG / PNG
 constexpr int kJpegFilter = 2;
 constexpr int kPngFilter = 3;
@@ -148,6 +161,12 @@ void BlackenAutomaticText(QTextDocument* doc) {
   cursor.endEditBlock();
 }
 
+QString CutParagraphsText(int count) {
+  return QStringLiteral("文中有%1个段落超过%2字，已分成几段显示（文字都在）；保存时按分开的段落写入。")
+      .arg(count)
+      .arg(kLongestParagraph);
+}
+
 }  // namespace
 
 // ---- menus
@@ -208,6 +227,8 @@ void TFrmMain::BuildEditorMenus() {
 // ---- comment editor
 
 void TFrmMain::AskSaveComment() {
+  // A comment still being read cannot have been edited.
+  if (CommentLoading()) return;
   if (caseLoaded && RedtPingYu->document()->isModified() &&
       AskYesNo(this, QStringLiteral("当前评语文本已改变，要保存吗？"), QStringLiteral("提示"), MsgIcon::Warning))
     SbtoSaveClick();
@@ -220,6 +241,7 @@ void TFrmMain::SbtoNewClick() {
   AskSaveComment();
   Imgzhanxing->Blank();
   RedtDuan->clear();
+  StopComment();
   caseLoaded = false;
   // The prompt in the editor's own plain characters, whatever the comment
   // was formatted with.
@@ -229,6 +251,99 @@ void TFrmMain::SbtoNewClick() {
   RedtPingYu->document()->setModified(false);
   natalChartShown = 0;
   ShowSaveMode(false);
+}
+
+void TFrmMain::ReadComment(std::string document) {
+  const bool atOnce = document.size() <= kCommentReadAtOnce;
+  commentReading = std::make_unique<RtfStepReader>(std::move(document));
+  commentFilling = false;
+  if (atOnce) {
+    while (CommentStep()) {
+    }
+    return;
+  }
+  RedtPingYu->setReadOnly(true);
+  RedtPingYu->setPlainText(QStringLiteral("正在读取评语……"));
+  commentTimer->start();
+}
+
+bool TFrmMain::CommentStep() {
+  if (!commentReading) {
+    commentTimer->stop();
+    return false;
+  }
+  QTextDocument* doc = RedtPingYu->document();
+  if (!commentFilling) {
+    switch (commentReading->Read(kCommentReadStep)) {
+      case RtfStepReader::Result::kMore:
+        return true;
+      case RtfStepReader::Result::kFailed: {
+        const QString error = commentReading->error();
+        StopComment();
+        RedtPingYu->clear();
+        doc->setModified(false);
+        CommentUnreadable(error);
+        return false;
+      }
+      case RtfStepReader::Result::kDone:
+        break;
+    }
+    commentLength = commentReading->Length();
+    commentCutParagraphs = commentReading->Split(kShownCommentLength, &commentRest);
+    if (!commentRest.empty()) commentBytes = commentReading->TakeBytes();
+    commentFilling = true;
+  }
+  if (!commentReading->Fill(doc, kCommentFillStep)) return true;
+
+  commentReading.reset();
+  commentFilling = false;
+  commentTimer->stop();
+  RedtPingYu->setReadOnly(false);
+  doc->clearUndoRedoStacks();
+  doc->setModified(false);
+  RedtPingYu->moveCursor(QTextCursor::Start);
+  QStringList notes;
+  if (!commentRest.empty())
+    notes << QStringLiteral("评语很长，共%1字。为了窗口不停顿，编辑框中只放入开头的%2字，可以查看和编辑；"
+                            "其后的%3字原样保留在评语文件中，保存时接在后面写入，不会丢失。")
+                 .arg(commentLength)
+                 .arg(commentLength - commentRest.Length())
+                 .arg(commentRest.Length());
+  if (commentCutParagraphs > 0) notes << CutParagraphsText(commentCutParagraphs);
+  if (!notes.isEmpty()) ShowMessage(this, notes.join(QStringLiteral("\r\n")), QStringLiteral("注意"), MsgIcon::Warning);
+  return false;
+}
+
+void TFrmMain::StopComment() {
+  commentTimer->stop();
+  if (commentReading) RedtPingYu->setReadOnly(false);
+  commentReading.reset();
+  commentFilling = false;
+  commentCutParagraphs = 0;
+  commentRest = RtfRest();
+  std::string().swap(commentBytes);
+}
+
+void TFrmMain::CommentUnreadable(const QString& error) {
+  // Saving back would replace a document that could not be read with the
+  // empty editor; the case gets a new document instead.
+  if (caseLoaded) {
+    loadedCommentPath.clear();
+    viewedCase.document = ViewedCase::Document::kUnreadable;
+  }
+  ShowMessage(this, QStringLiteral("评语文件无法读取，保存时不会覆盖它：") + error, QStringLiteral("错误"),
+              MsgIcon::Error);
+}
+
+std::string TFrmMain::CommentDocument() const {
+  const QTextDocument& doc = *RedtPingYu->document();
+  if (commentRest.empty()) return WriteRtf(doc);
+  if (!doc.isModified()) return commentBytes;
+  return WriteRtf(doc, commentRest);
+}
+
+void TFrmMain::CommentStored(const std::string& document) {
+  if (!commentRest.empty()) commentBytes = document;
 }
 
 // ---- both editors
@@ -256,9 +371,13 @@ void TFrmMain::EditorSaveAsClick(QTextEdit* editor) {
   // already ends in one: a.rtf is saved as a.rtf.rtf.
   const QString name = SaveAsFileName(answer.fileName, kEditorFilter, answer.filterIndex);
   if (!ConfirmOverwrite(this, name)) return;
-  const bool saved = answer.filterIndex == kTextFilter
-                         ? SaveTextFile(PathOf(name), editor->toPlainText())
-                         : SaveRtfFile(PathOf(name), *editor->document());
+  // A long comment shown in part is saved whole.
+  const bool whole = editor == RedtPingYu && !commentRest.empty();
+  bool saved = false;
+  if (answer.filterIndex == kTextFilter)
+    saved = SaveTextFile(PathOf(name), editor->toPlainText() + (whole ? commentRest.PlainText() : QString()));
+  else
+    saved = whole ? WriteWholeFileAtomic(PathOf(name), CommentDocument()) : SaveRtfFile(PathOf(name), *editor->document());
   ReportSave(this, saved, name);
 }
 
@@ -290,11 +409,7 @@ void TFrmMain::DuanImportClick() {
 }
 
 void TFrmMain::ReportCutParagraphs(int count) {
-  ShowMessage(this,
-              QStringLiteral("文中有%1个段落超过%2字，已分成几段显示（文字都在）；保存时按分开的段落写入。")
-                  .arg(count)
-                  .arg(kLongestParagraph),
-              QStringLiteral("注意"), MsgIcon::Warning);
+  ShowMessage(this, CutParagraphsText(count), QStringLiteral("注意"), MsgIcon::Warning);
 }
 
 void TFrmMain::mnuO_mgDefaultClick() {

@@ -82,6 +82,7 @@ constexpr int kMaxHalfPoints = 3276;  // 1638 points, the rich-edit maximum
 struct Run {
   QString text;
   CharState chr;
+  qsizetype repaired = 0;  // the text before has whole surrogate pairs only
 };
 
 struct Paragraph {
@@ -198,6 +199,19 @@ class Reader {
   explicit Reader(std::string_view rtf) : s_(rtf) {}
 
   bool Parse(Model* model) {
+    if (!Begin(model)) return false;
+    for (;;) {
+      switch (Step(SIZE_MAX)) {
+        case StepResult::kMore: break;
+        case StepResult::kDone: return true;
+        case StepResult::kFailed: return false;
+      }
+    }
+  }
+
+  // Parsing in steps: Begin, then Step until it is no longer kMore.
+  enum class StepResult { kMore, kDone, kFailed };
+  bool Begin(Model* model) {
     m_ = model;
     m_->paragraphs.emplace_back();
     size_t start = 0;
@@ -207,18 +221,23 @@ class Reader {
     if (s_.substr(start, 5) != "{\\rtf") return Fail("不是RTF文件");
     if (s_.size() > kRtfMaxBytes) return Fail("RTF文件过大");
     pos_ = start;
-    bool closed = false;
-    while (pos_ < s_.size() && !closed) {
+    return true;
+  }
+
+  // Reads on for about `bytes` bytes.
+  StepResult Step(size_t bytes) {
+    const size_t stop = bytes >= s_.size() - pos_ ? s_.size() : pos_ + bytes;
+    while (pos_ < stop && !closed_) {
       char c = s_[pos_];
       if (c == '{') {
         ++pos_;
-        if (!Push()) return false;
+        if (!Push()) return StepResult::kFailed;
       } else if (c == '}') {
         ++pos_;
         Pop();
-        closed = stack_.empty();
+        closed_ = stack_.empty();
       } else if (c == '\\') {
-        if (!Control()) return false;
+        if (!Control()) return StepResult::kFailed;
       } else if (c == '\r' || c == '\n') {
         ++pos_;
       } else {
@@ -231,16 +250,24 @@ class Reader {
           Byte(c);
         }
       }
-      if (!error_.isEmpty()) return false;
+      if (!error_.isEmpty()) return StepResult::kFailed;
     }
-    if (!closed) return Fail("RTF文件不完整");
+    if (!closed_ && pos_ < s_.size()) {
+      // The text read so far goes into the model now, not all at the end.
+      FlushWholeCharacters();
+      RepairNewText(/*end=*/false);
+      return StepResult::kMore;
+    }
+    if (!closed_) {
+      Fail("RTF文件不完整");
+      return StepResult::kFailed;
+    }
     // A rich-edit file ends its last paragraph with \par as well; that mark
     // does not open another, empty paragraph.
     auto& paras = m_->paragraphs;
     if (paras.size() > 1 && paras.back().runs.empty()) paras.pop_back();
-    for (auto& p : paras)
-      for (auto& r : p.runs) RepairSurrogates(&r.text);
-    return true;
+    RepairNewText(/*end=*/true);
+    return StepResult::kDone;
   }
 
   const QString& error() const { return error_; }
@@ -606,6 +633,41 @@ class Reader {
   }
 
   // Decodes the bytes gathered so far in the code page of their font.
+  // The length of the longest start of `bytes` that ends with a whole
+  // character of the code page.
+  static size_t WholeCharacters(int codePage, std::string_view bytes) {
+    auto byte = [&bytes](size_t i) { return static_cast<unsigned char>(bytes[i]); };
+    if (codePage == 932 || codePage == 936 || codePage == 949 || codePage == 950) {
+      auto lead = [codePage](unsigned char c) {
+        if (codePage == 932) return (c >= 0x81 && c <= 0x9F) || (c >= 0xE0 && c <= 0xFC);
+        return c >= 0x81 && c <= 0xFE;
+      };
+      size_t i = 0;
+      while (i < bytes.size()) {
+        const size_t n = lead(byte(i)) ? 2 : 1;
+        if (i + n > bytes.size()) break;
+        i += n;
+      }
+      return i;
+    }
+    // In the other code pages a byte below 0x80 after another such byte (or
+    // first) is a character of its own.
+    for (size_t i = bytes.size(); i-- > 0;)
+      if (byte(i) < 0x80 && (i == 0 || byte(i - 1) < 0x80)) return i + 1;
+    return 0;
+  }
+
+  // Flushes the pending text up to its last whole character.
+  void FlushWholeCharacters() {
+    if (pending_.empty()) return;
+    const size_t whole = WholeCharacters(CodePageOf(pendingChr_.font), pending_);
+    if (whole == pending_.size()) return Flush();
+    if (whole == 0) return;
+    const std::string head = pending_.substr(0, whole);
+    pending_.erase(0, whole);
+    Append(QString::fromStdString(CodePageToUtf8(CodePageOf(pendingChr_.font), head)), pendingChr_);
+  }
+
   void Flush() {
     if (pending_.empty()) return;
     std::string utf8 = CodePageToUtf8(CodePageOf(pendingChr_.font), pending_);
@@ -654,23 +716,50 @@ class Reader {
   }
 
   // \uN pairs can leave half a surrogate pair behind; it becomes U+FFFD.
-  static void RepairSurrogates(QString* s) {
-    for (qsizetype i = 0; i < s->size(); ++i) {
-      QChar c = (*s)[i];
-      if (c.isHighSurrogate() && i + 1 < s->size() && (*s)[i + 1].isLowSurrogate()) {
+  // Looks at the text from `from` on and returns how far it is repaired:
+  // unless `closed`, a first half at the end waits for its other half.
+  static qsizetype RepairSurrogates(QString* s, qsizetype from = 0, bool closed = true) {
+    const qsizetype size = s->size();
+    qsizetype i = from;
+    for (; i < size; ++i) {
+      const QChar c = s->at(i);
+      if (!c.isSurrogate()) continue;
+      if (c.isHighSurrogate() && i + 1 < size && s->at(i + 1).isLowSurrogate()) {
         ++i;
-      } else if (c.isSurrogate()) {
+      } else if (c.isHighSurrogate() && i + 1 == size && !closed) {
+        return i;
+      } else {
         (*s)[i] = QChar(QChar::ReplacementCharacter);
       }
+    }
+    return i;
+  }
+
+  // Repairs the text added since the last call, each run once: only the
+  // last run of the last paragraph can still grow, until the end.
+  void RepairNewText(bool end) {
+    auto& paras = m_->paragraphs;
+    for (; repairedParagraph_ < paras.size(); ++repairedParagraph_, repairedRun_ = 0) {
+      auto& runs = paras[repairedParagraph_].runs;
+      const bool lastParagraph = repairedParagraph_ + 1 == paras.size();
+      for (; repairedRun_ < runs.size(); ++repairedRun_) {
+        Run& r = runs[repairedRun_];
+        const bool open = !end && lastParagraph && repairedRun_ + 1 == runs.size();
+        r.repaired = RepairSurrogates(&r.text, r.repaired, !open);
+        if (open) return;
+      }
+      if (!end && lastParagraph) return;
     }
   }
 
   std::string_view s_;
   size_t pos_ = 0;
+  bool closed_ = false;
   Model* m_ = nullptr;
   std::vector<Group> stack_;
   int skip_ = 0;  // \uN fallback characters still to skip
   size_t pieces_ = 0;  // paragraphs and runs so far
+  size_t repairedParagraph_ = 0, repairedRun_ = 0;  // where RepairNewText goes on
   std::string pending_;
   CharState pendingChr_;
   int font_ = INT32_MIN;  // font-table entry being read
@@ -829,16 +918,182 @@ void FillDocument(const Model& m, QTextDocument* doc) {
   doc->setUndoRedoEnabled(undo);
 }
 
+qsizetype TextLength(const Paragraph& p) {
+  qsizetype n = 0;
+  for (const Run& r : p.runs) n += r.text.size();
+  return n;
+}
+
+// Characters, each paragraph end counted as one.
+qsizetype TextLength(const Model& m) {
+  qsizetype n = 0;
+  for (const Paragraph& p : m.paragraphs) n += TextLength(p) + 1;
+  return n > 0 ? n - 1 : 0;
+}
+
+// The characters [from, to) of a paragraph's text.
+QString TextSpan(const Paragraph& p, qsizetype from, qsizetype to) {
+  QString out;
+  qsizetype at = 0;
+  for (const Run& r : p.runs) {
+    const qsizetype end = at + r.text.size();
+    if (end > from && at < to) {
+      const qsizetype a = std::max(from, at) - at;
+      out += QStringView(r.text).mid(a, std::min(to, end) - at - a);
+    }
+    at = end;
+    if (at >= to) break;
+  }
+  return out;
+}
+
+// Where a paragraph is cut so that its first part holds at most `limit`
+// characters: at the last break opportunity in the kLongestParagraph
+// characters before, else at the limit (never inside a surrogate pair).
+qsizetype CutNear(const Paragraph& p, qsizetype limit) {
+  const qsizetype from = std::max<qsizetype>(0, limit - kLongestParagraph);
+  const QString span = TextSpan(p, from, limit + 1);
+  QTextBoundaryFinder finder(QTextBoundaryFinder::Line, span);
+  for (qsizetype at = limit - from; at > 0; --at) {
+    finder.setPosition(at);
+    if (finder.isAtBoundary()) return from + at;
+  }
+  if (limit - from < span.size() && span[limit - from].isLowSurrogate()) return limit - 1;
+  return limit;
+}
+
+// Cuts a paragraph after `at` characters: it keeps the first part, the
+// second is returned, in the same alignment.
+Paragraph TakeTail(Paragraph* p, qsizetype at) {
+  Paragraph tail{p->align, {}, p->endChr};
+  std::vector<Run> head;
+  qsizetype position = 0;
+  for (Run& r : p->runs) {
+    const qsizetype size = r.text.size();
+    if (position + size <= at) {
+      head.push_back(std::move(r));
+    } else if (position >= at) {
+      tail.runs.push_back(std::move(r));
+    } else {
+      // Cut in place, without copying or shrinking the rest: a run may be
+      // the whole document.
+      head.push_back({QString(r.text.constData(), at - position), r.chr});
+      r.text.remove(0, at - position);
+      tail.runs.push_back(std::move(r));
+    }
+    position += size;
+  }
+  p->runs = std::move(head);
+  return tail;
+}
+
+// Keeps the first `limit` characters of the model and moves the rest, with
+// the font and colour tables, into `rest`; the cut falls at a paragraph end
+// when there is one in the second half of the limit, else at a break
+// opportunity. True when the rest goes on the last kept paragraph.
+bool SplitModel(Model* m, qsizetype limit, Model* rest) {
+  rest->fonts = m->fonts;
+  rest->defaultFont = m->defaultFont;
+  rest->ansiCodePage = m->ansiCodePage;
+  rest->colors = m->colors;
+  auto& paras = m->paragraphs;
+  qsizetype before = 0;  // characters of the paragraphs before, with their ends
+  for (size_t i = 0; i < paras.size(); ++i) {
+    const qsizetype length = TextLength(paras[i]);
+    if (before + length <= limit) {
+      before += length + 1;
+      continue;
+    }
+    bool joined = false;
+    if (i == 0 || (limit - before >= 1 && before - 1 < limit / 2)) {
+      Paragraph tail = TakeTail(&paras[i], CutNear(paras[i], limit - before));
+      rest->paragraphs.push_back(std::move(tail));
+      joined = true;
+      ++i;
+    }
+    for (size_t k = i; k < paras.size(); ++k) rest->paragraphs.push_back(std::move(paras[k]));
+    paras.resize(i);
+    return joined;
+  }
+  return false;
+}
+
+// Fills a document from a model in steps of about a number of characters.
+class Filler {
+ public:
+  // True when the whole model is in.
+  bool Step(const Model& m, QTextDocument* doc, qsizetype characters) {
+    if (!started_) {
+      undo_ = doc->isUndoRedoEnabled();
+      doc->setUndoRedoEnabled(false);
+      doc->clear();
+      started_ = true;
+    }
+    QTextCursor cur(doc);
+    cur.movePosition(QTextCursor::End);
+    cur.beginEditBlock();
+    qsizetype written = 0;
+    while (paragraph_ < m.paragraphs.size() && written < characters) {
+      const Paragraph& p = m.paragraphs[paragraph_];
+      if (!opened_) {
+        QTextCharFormat endFormat = CharFormatOf(m, p.endChr);
+        if (paragraph_ == 0) {
+          cur.setBlockFormat(BlockFormatOf(p));
+          cur.setBlockCharFormat(endFormat);
+        } else {
+          cur.insertBlock(BlockFormatOf(p), endFormat);
+        }
+        opened_ = true;
+        ++written;
+      }
+      for (; run_ < p.runs.size() && written < characters; ++run_) {
+        cur.insertText(p.runs[run_].text, CharFormatOf(m, p.runs[run_].chr));
+        written += p.runs[run_].text.size();
+      }
+      if (run_ == p.runs.size()) {
+        ++paragraph_;
+        run_ = 0;
+        opened_ = false;
+      }
+    }
+    cur.endEditBlock();
+    if (paragraph_ < m.paragraphs.size()) return false;
+    if (m.background) {
+      QTextFrameFormat ff = doc->rootFrame()->frameFormat();
+      ff.setBackground(*m.background);
+      doc->rootFrame()->setFrameFormat(ff);
+    }
+    doc->setUndoRedoEnabled(undo_);
+    return true;
+  }
+
+ private:
+  bool started_ = false;
+  bool undo_ = true;
+  size_t paragraph_ = 0;
+  size_t run_ = 0;
+  bool opened_ = false;
+};
+
 // ---------------------------------------------------------------------------
 // Writing
 
 class Writer {
  public:
   explicit Writer(const QTextDocument& doc) : doc_(doc), base_(doc.defaultFont()) {}
+  // The document's paragraphs followed by those of `rest`; `joined`: the
+  // rest's first paragraph goes on the document's last one.
+  Writer(const QTextDocument& doc, const Model& rest, bool joined)
+      : doc_(doc), base_(doc.defaultFont()), rest_(&rest), joined_(joined) {}
 
   std::string Write() {
     FontIndex(FileNameForFace(base_.family()));  // font 0, the default
-    for (QTextBlock b = doc_.begin(); b.isValid(); b = b.next()) Paragraph(b);
+    for (QTextBlock b = doc_.begin(); b.isValid(); b = b.next())
+      Paragraph(b, /*ended=*/!(rest_ && joined_ && !b.next().isValid()));
+    if (rest_) {
+      for (size_t i = 0; i < rest_->paragraphs.size(); ++i)
+        ModelParagraph(rest_->paragraphs[i], /*continued=*/i == 0 && joined_);
+    }
 
     std::string out = "{\\rtf1\\ansi\\ansicpg936\\deff0\\deflang1033\\deflangfe2052{\\fonttbl";
     for (size_t i = 0; i < fonts_.size(); ++i) {
@@ -868,17 +1123,41 @@ class Writer {
   }
 
  private:
-  void Paragraph(const QTextBlock& b) {
-    const Qt::Alignment a = b.blockFormat().alignment();
-    int align = kLeft;
-    if (a & Qt::AlignHCenter) align = kCenter;
-    else if (a & Qt::AlignRight) align = kRight;
-    else if (a & Qt::AlignJustify) align = kJustify;
+  void Align(int align) {
     if (align != align_) {
       static const char* const kWords[] = {"ql", "qc", "qr", "qj"};
       Word(kWords[align]);
       align_ = align;
     }
+  }
+
+  void EndParagraph() {
+    Word("par");
+    body_ += "\r\n";
+    delim_ = false;
+  }
+
+  // A paragraph of the rest; `continued`: it goes on the paragraph before.
+  void ModelParagraph(const struct Paragraph& p, bool continued) {
+    if (!continued) Align(p.align);
+    bool any = false;
+    for (const Run& r : p.runs) {
+      if (!HasWritableText(r.text)) continue;
+      Format(StateOf(CharFormatOf(*rest_, r.chr)));
+      AppendText(&body_, &delim_, r.text, /*inName=*/false);
+      any = true;
+    }
+    if (!any && !continued) Format(StateOf(CharFormatOf(*rest_, p.endChr)));
+    EndParagraph();
+  }
+
+  void Paragraph(const QTextBlock& b, bool ended) {
+    const Qt::Alignment a = b.blockFormat().alignment();
+    int align = kLeft;
+    if (a & Qt::AlignHCenter) align = kCenter;
+    else if (a & Qt::AlignRight) align = kRight;
+    else if (a & Qt::AlignJustify) align = kJustify;
+    Align(align);
     bool any = false;
     for (auto it = b.begin(); !it.atEnd(); ++it) {
       const QTextFragment fr = it.fragment();
@@ -888,9 +1167,7 @@ class Writer {
       any = true;
     }
     if (!any) Format(StateOf(b.charFormat()));
-    Word("par");
-    body_ += "\r\n";
-    delim_ = false;
+    if (ended) EndParagraph();
   }
 
   // Embedded objects (pictures) and stray NUL or CR characters are not
@@ -1036,6 +1313,8 @@ class Writer {
 
   const QTextDocument& doc_;
   const QFont base_;
+  const Model* rest_ = nullptr;
+  bool joined_ = false;
   std::vector<QString> fonts_;
   std::vector<QRgb> colors_;
   std::string body_;
@@ -1090,6 +1369,81 @@ bool LoadRtfFile(const std::filesystem::path& path, QTextDocument* doc, QString*
 bool SaveRtfFile(const std::filesystem::path& path, const QTextDocument& doc) {
   return WriteWholeFileAtomic(path, WriteRtf(doc));
 }
+
+struct RtfRest::Data {
+  Model model;
+  bool joined = false;
+};
+
+RtfRest::RtfRest() = default;
+RtfRest::~RtfRest() = default;
+RtfRest::RtfRest(RtfRest&&) noexcept = default;
+RtfRest& RtfRest::operator=(RtfRest&&) noexcept = default;
+
+bool RtfRest::empty() const { return !d_ || d_->model.paragraphs.empty(); }
+
+qsizetype RtfRest::Length() const { return empty() ? 0 : TextLength(d_->model) + (d_->joined ? 0 : 1); }
+
+QString RtfRest::PlainText() const {
+  QString text;
+  if (empty()) return text;
+  text.reserve(Length());
+  for (size_t i = 0; i < d_->model.paragraphs.size(); ++i) {
+    if (i > 0 || !d_->joined) text += u'\n';
+    for (const Run& r : d_->model.paragraphs[i].runs) text += r.text;
+  }
+  return text;
+}
+
+std::string WriteRtf(const QTextDocument& beginning, const RtfRest& rest) {
+  if (rest.empty()) return WriteRtf(beginning);
+  return Writer(beginning, rest.d_->model, rest.d_->joined).Write();
+}
+
+struct RtfStepReader::State {
+  explicit State(std::string rtf) : bytes(std::move(rtf)), reader(bytes) {}
+  std::string bytes;
+  Reader reader;
+  Model model;
+  bool begun = false;
+  Result result = Result::kMore;
+  Filler filler;
+};
+
+RtfStepReader::RtfStepReader(std::string rtf) : s_(std::make_unique<State>(std::move(rtf))) {}
+RtfStepReader::~RtfStepReader() = default;
+
+RtfStepReader::Result RtfStepReader::Read(std::size_t bytes) {
+  if (s_->result != Result::kMore) return s_->result;
+  if (!s_->begun) {
+    s_->begun = true;
+    if (!s_->reader.Begin(&s_->model)) return s_->result = Result::kFailed;
+  }
+  switch (s_->reader.Step(std::max<std::size_t>(bytes, 1))) {
+    case Reader::StepResult::kMore: return Result::kMore;
+    case Reader::StepResult::kDone: return s_->result = Result::kDone;
+    case Reader::StepResult::kFailed: break;
+  }
+  return s_->result = Result::kFailed;
+}
+
+QString RtfStepReader::error() const { return s_->reader.error(); }
+
+qsizetype RtfStepReader::Length() const { return TextLength(s_->model); }
+
+int RtfStepReader::Split(qsizetype limit, RtfRest* rest) {
+  auto data = std::make_unique<RtfRest::Data>();
+  data->joined = SplitModel(&s_->model, std::max<qsizetype>(limit, 1), &data->model);
+  *rest = RtfRest();
+  if (!data->model.paragraphs.empty()) rest->d_ = std::move(data);
+  return CutLongParagraphs(&s_->model);
+}
+
+bool RtfStepReader::Fill(QTextDocument* doc, qsizetype characters) {
+  return s_->filler.Step(s_->model, doc, std::max<qsizetype>(characters, 1));
+}
+
+std::string RtfStepReader::TakeBytes() { return std::move(s_->bytes); }
 
 bool LoadRichOrPlainFile(const std::filesystem::path& path, QTextDocument* doc, QString* error,
                          int* cutParagraphs) {

@@ -19,6 +19,7 @@
 
 #include <cstddef>
 #include <filesystem>
+#include <memory>
 #include <string>
 #include <string_view>
 
@@ -57,6 +58,74 @@ bool ReadRtf(std::string_view rtf, QTextDocument* doc, QString* error = nullptr,
 
 // The document as RTF bytes.
 std::string WriteRtf(const QTextDocument& doc);
+
+// The part of a document that was not put into the editor (see
+// RtfStepReader::Split): its text and formatting, to be written after the
+// part that was, so that saving the edited beginning keeps it.
+class RtfRest {
+ public:
+  RtfRest();
+  ~RtfRest();
+  RtfRest(RtfRest&&) noexcept;
+  RtfRest& operator=(RtfRest&&) noexcept;
+
+  bool empty() const;
+  // Characters, paragraph ends counted as one.
+  qsizetype Length() const;
+  // The text, paragraphs ended by '\n', beginning with one when the rest
+  // does not go on the last paragraph before it.
+  QString PlainText() const;
+
+ private:
+  friend class RtfStepReader;
+  friend std::string WriteRtf(const QTextDocument& beginning, const RtfRest& rest);
+  struct Data;
+  std::unique_ptr<Data> d_;
+};
+
+// The document followed by the rest, as RTF bytes: when the rest was cut
+// from inside a paragraph, the document's last paragraph goes on into it.
+std::string WriteRtf(const QTextDocument& beginning, const RtfRest& rest);
+
+// Reads an RTF document in steps, so that a window keeps answering while a
+// large one is read, and puts into the editor at most a beginning of it, in
+// steps as well:
+//   RtfStepReader reading(bytes);
+//   while (reading.Read(kStep) == RtfStepReader::Result::kMore) { ...events... }
+//   reading.Split(limit, &rest);          // after kDone
+//   while (!reading.Fill(doc, kChars)) { ...events... }
+// A document that ReadRtf refuses gives kFailed, with the same error; the
+// document filled is then untouched.
+class RtfStepReader {
+ public:
+  explicit RtfStepReader(std::string rtf);
+  ~RtfStepReader();
+  RtfStepReader(const RtfStepReader&) = delete;
+  RtfStepReader& operator=(const RtfStepReader&) = delete;
+
+  enum class Result { kMore, kDone, kFailed };
+  // Reads about `bytes` more bytes of the document.
+  Result Read(std::size_t bytes);
+  QString error() const;
+  // After kDone: the document's characters, paragraph ends counted as one.
+  qsizetype Length() const;
+  // After kDone: keeps the first `limit` characters for Fill, cut at a
+  // paragraph end in the limit's second half or else at a break opportunity,
+  // and moves the rest into `rest` (empty when the document is not longer).
+  // The kept paragraphs longer than kLongestParagraph are cut as in ReadRtf;
+  // returns how many.
+  int Split(qsizetype limit, RtfRest* rest);
+  // Puts about `characters` more of the kept text into the document (the
+  // first call clears it); true when all of it is in. The undo history is
+  // off while filling; the modified mark is left to the caller.
+  bool Fill(QTextDocument* doc, qsizetype characters);
+  // The document's bytes as given (once).
+  std::string TakeBytes();
+
+ private:
+  struct State;
+  std::unique_ptr<State> s_;
+};
 
 // File versions. Saving replaces the file atomically: on failure an existing
 // file is left as it was and no partial file remains.

@@ -530,6 +530,127 @@ TEST(Rtf, OverlongParagraphsAreCutTheirTextKept) {
                            }));
 }
 
+// Reads a document in steps of `step` bytes and fills it in steps of a few
+// characters; false when reading failed.
+bool ReadInSteps(const std::string& rtf, size_t step, qsizetype limit, QTextDocument* doc, RtfRest* rest,
+                 QString* error = nullptr) {
+  RtfStepReader reading(rtf);
+  RtfStepReader::Result result;
+  while ((result = reading.Read(step)) == RtfStepReader::Result::kMore) {
+  }
+  if (result == RtfStepReader::Result::kFailed) {
+    if (error) *error = reading.error();
+    return false;
+  }
+  reading.Split(limit, rest);
+  while (!reading.Fill(doc, 5)) {
+  }
+  return true;
+}
+
+// A document read in steps, however small, is the document ReadRtf gives:
+// text split between steps inside a GBK character, a \u surrogate pair, a
+// control word; and a broken one fails as ReadRtf does, its document left.
+TEST(Rtf, ReadInStepsAsAtOnce) {
+  QTextDocument written;
+  Build(&written, {{{{QStringLiteral("命主分析："), Fmt(kSong, 12, "b", QColor(0, 0, 255))},
+                     {QStringLiteral("角木蛟 plain text"), Fmt(kSong, 10.5)}},
+                    Qt::AlignHCenter},
+                   {{{QString(5000, u'a'), Fmt(kSong, 10.5, "i")}}},
+                   {{{QStringLiteral("末段"), Fmt(kSong, 10.5)}}, Qt::AlignRight}});
+  const std::vector<std::string> documents = {
+      WriteRtf(written),
+      FixtureBytes("richedit_comment.rtf"),
+      FixtureBytes("richedit1_comment.rtf"),
+      // GBK bytes straight in the text, a surrogate pair and a half one.
+      "{\\rtf1\\ansi\\ansicpg936\\deff0{\\fonttbl{\\f0\\fnil\\fcharset134 \xcb\xce\xcc\xe5;}}"
+      "\\pard\\f0\\fs24 \xd6\xd0\xce\xc4 ab\\u-10187?\\u-9216?c\\u-10187?d\\par\r\n\xd6\xd0}",
+  };
+  for (size_t d = 0; d < documents.size(); ++d) {
+    QTextDocument whole;
+    ASSERT_TRUE(ReadRtf(documents[d], &whole));
+    for (size_t step : {size_t{1}, size_t{2}, size_t{3}, size_t{7}, size_t{100}, SIZE_MAX}) {
+      SCOPED_TRACE(testing::Message() << "document " << d << ", steps of " << step);
+      QTextDocument doc;
+      RtfRest rest;
+      ASSERT_TRUE(ReadInSteps(documents[d], step, 1 << 20, &doc, &rest));
+      EXPECT_TRUE(rest.empty());
+      EXPECT_EQ(Describe(doc), Describe(whole));
+      EXPECT_EQ(doc.toPlainText(), whole.toPlainText());
+    }
+  }
+  const std::string broken = documents[0].substr(0, documents[0].size() / 2);
+  QString atOnce;
+  QTextDocument untouched;
+  EXPECT_FALSE(ReadRtf(broken, &untouched, &atOnce));
+  for (size_t step : {size_t{1}, size_t{64}, SIZE_MAX}) {
+    QString error;
+    QTextDocument doc;
+    doc.setPlainText(QStringLiteral("前"));
+    RtfRest rest;
+    EXPECT_FALSE(ReadInSteps(broken, step, 1 << 20, &doc, &rest, &error));
+    EXPECT_EQ(error, atOnce);
+    EXPECT_EQ(doc.toPlainText(), QStringLiteral("前"));
+  }
+}
+
+// A document longer than the limit: the beginning goes into the editor, cut
+// at a paragraph end in the limit's second half, else at a break
+// opportunity, never inside a surrogate pair; the rest is kept, and the
+// beginning (edited or not) written with the rest is the whole document.
+TEST(Rtf, ALongDocumentIsShownInPartAndSavedWhole) {
+  const qsizetype limit = 1500;
+  QString words;
+  while (words.size() < 4000) words += QStringLiteral("word ");
+  QString lines;
+  for (int i = 0; i < 40; ++i) lines += QString(99, QChar(u'子' + i % 10)) + u'\n';
+  lines.chop(1);
+  QString astral = QStringLiteral("a");
+  while (astral.size() < 4000) astral += QString::fromUcs4(U"\U0001D400", 1);
+  struct Case {
+    const char* what;
+    QString text;
+    qsizetype shown;  // characters the editor gets
+  };
+  const std::vector<Case> cases = {
+      {"run without a break", QString(4000, u'a'), 1500},
+      {"words", words, 1500},
+      {"paragraphs", lines, 1499},
+      {"surrogate pairs", astral, 1499},
+  };
+  for (const Case& c : cases) {
+    SCOPED_TRACE(c.what);
+    QTextDocument source;
+    source.setPlainText(c.text);
+    // The rest in another format than the beginning.
+    QTextCursor bold(&source);
+    bold.setPosition(2001);  // between two pairs of the astral text
+    bold.movePosition(QTextCursor::End, QTextCursor::KeepAnchor);
+    QTextCharFormat boldRed;
+    boldRed.setFontWeight(QFont::Bold);
+    boldRed.setForeground(QColor(255, 0, 0));
+    bold.mergeCharFormat(boldRed);
+    const std::string rtf = WriteRtf(source);
+    QTextDocument whole;
+    ASSERT_TRUE(ReadRtf(rtf, &whole));
+
+    QTextDocument doc;
+    RtfRest rest;
+    ASSERT_TRUE(ReadInSteps(rtf, 4096, limit, &doc, &rest));
+    EXPECT_EQ(doc.characterCount() - 1, c.shown);
+    EXPECT_EQ(rest.Length(), c.text.size() - c.shown);
+    EXPECT_EQ(doc.toPlainText() + rest.PlainText(), c.text);
+
+    QTextDocument saved;
+    ASSERT_TRUE(ReadRtf(WriteRtf(doc, rest), &saved));
+    EXPECT_EQ(Describe(saved), Describe(whole));
+
+    QTextCursor(&doc).insertText(QStringLiteral("新"));
+    ASSERT_TRUE(ReadRtf(WriteRtf(doc, rest), &saved));
+    EXPECT_EQ(saved.toPlainText(), QStringLiteral("新") + c.text);
+  }
+}
+
 // QTextDocument needs a GUI application for its fonts; the tests run on the
 // offscreen platform, also when CTest only lists them.
 int main(int argc, char** argv) {
