@@ -9,7 +9,7 @@
 
 #include "answeredboxes.h"
 #include "files.h"
-#include "filesteps.h"
+#include "filetraps.h"
 #include "frmdili.h"
 #include "gbk.h"
 #include "inifile.h"
@@ -18,6 +18,7 @@
 #include "tempdir.h"
 
 using namespace lumtar;
+using lumtar::test::SetFileStepTraps;
 
 namespace {
 

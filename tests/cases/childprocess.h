@@ -9,7 +9,7 @@
 
 #include <functional>
 
-#include "filesteps.h"
+#include "filetraps.h"
 
 namespace lumtar::test {
 
