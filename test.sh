@@ -6,5 +6,8 @@ cd "$(dirname "$0")"
 export QT_QPA_PLATFORM=offscreen
 JOBS=$(nproc 2>/dev/null || echo 2)
 ctest --test-dir build --output-on-failure -j "$JOBS" --timeout 600
+# The fuzz targets, built with clang and sanitizers and run a few seconds
+# each, so that the fuzz build keeps compiling.
+tests/fuzz/check_fuzz.sh build-fuzz
 # The Debian package of this build: its files, validations and lintian.
 packaging/check_package.sh build
