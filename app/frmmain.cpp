@@ -242,8 +242,19 @@ void TFrmMain::ScriptItemClick(bool traditional) {
 }
 
 bool IsCommentPrompt(const QString& text) {
-  const QString prompt = QString::fromUtf8(kCommentPrompt);
-  return text == prompt || text == ShownText(prompt);
+  // Blank lines around it, or a colon of half width, still make the prompt.
+  QString trimmed = text.trimmed();
+  if (trimmed.endsWith(QLatin1Char(':'))) trimmed.back() = QChar(0xFF1A);
+  // In either script, whichever is chosen now (a case saved under the other
+  // keeps the prompt it showed then).
+  static const QString traditional = [] {
+    const Script now = CurrentScript();
+    SetScript(Script::Traditional);
+    const QString text = ShownText(QString::fromUtf8(kCommentPrompt));
+    SetScript(now);
+    return text;
+  }();
+  return trimmed == QString::fromUtf8(kCommentPrompt) || trimmed == traditional;
 }
 
 void TFrmMain::ShowEngineTextsInScript(bool analysisAsWritten) {

@@ -487,6 +487,8 @@ void TFrmMain::mnuF_pdfClick() {
   ChartReport report;
   report.header = ReportHeader(*VoVirer);
   report.title = report.header.value(0);
+  report.subject = report.header.value(1);
+  report.commentHeading = ShownText(QStringLiteral("评语"));
   report.picture = Imgzhanxing->Picture().size();
   report.chart = [this](QPainter& p) { Imgzhanxing->Paint(p, false); };
   report.analysis = RedtDuan->document();

@@ -8,6 +8,7 @@
 #include <QPainter>
 #include <QPrinter>
 #include <QScreen>
+#include <QTextCursor>
 #include <QTextDocument>
 #include <QTextFrame>
 
@@ -38,6 +39,14 @@ PagedDocument::PagedDocument(const QTextDocument& doc, QSizeF pageSize, QPointF 
   frame.setMargin(kMarginCm / 2.54 * dpi.y());
   copy_->rootFrame()->setFrameFormat(frame);
   copy_->setPageSize(page_);
+  // Text unshaped where it needs no shaping, so that every glyph on paper
+  // is one of a character the PDF text layer can name (digits after Latin
+  // letters took the font's alternates, which have none).
+  QTextCursor all(copy_.get());
+  all.select(QTextCursor::Document);
+  QTextCharFormat unshaped;
+  unshaped.setFontStyleStrategy(QFont::PreferNoShaping);
+  all.mergeCharFormat(unshaped);
 }
 
 PagedDocument::~PagedDocument() = default;

@@ -7,8 +7,10 @@
 #include <QPageSize>
 #include <QPainter>
 #include <QPdfWriter>
+#include <QTextCursor>
 #include <QTextDocument>
 
+#include <memory>
 #include <vector>
 
 #include "chartheader.h"
@@ -44,6 +46,7 @@ struct Page {
 void PaintHeadAndFoot(QPainter& p, const ChartReport& report, QSizeF page, int number, int count) {
   QFont font(QString::fromLatin1(kSongTiFamily));
   font.setPointSizeF(kHeadPoints);
+  font.setStyleStrategy(QFont::PreferNoShaping);  // every glyph one the text layer names
   p.setFont(font);
   p.setPen(Qt::black);
   const QFontMetricsF fm(font, p.device());
@@ -61,6 +64,21 @@ void PaintHeadAndFoot(QPainter& p, const ChartReport& report, QSizeF page, int n
   p.setPen(Qt::black);
   const QString foot = QStringLiteral("第%1页  共%2页").arg(number).arg(count);
   p.drawText(QPointF(left + (width - fm.horizontalAdvance(foot)) / 2, page.height() - Px(kFootMm)), foot);
+}
+
+// A copy of the comment with its heading on a line of its own above it, in
+// the comment's own font, bold, and an empty line below.
+std::unique_ptr<QTextDocument> UnderHeading(const QTextDocument& comment, const QString& heading) {
+  std::unique_ptr<QTextDocument> doc(comment.clone());
+  QTextCursor c(doc.get());
+  c.movePosition(QTextCursor::Start);
+  QTextCharFormat bold = c.charFormat();
+  bold.setFontWeight(QFont::Bold);
+  c.insertBlock();
+  c.insertBlock();
+  c.movePosition(QTextCursor::Start);
+  c.insertText(heading, bold);
+  return doc;
 }
 
 }  // namespace
@@ -92,8 +110,6 @@ QByteArray ReportPdf(const ChartReport& report) {
     QPdfWriter writer(&buffer);
     writer.setResolution(kReportDpi);
     writer.setPageLayout(QPageLayout(QPageSize(QPageSize::A4), QPageLayout::Portrait, QMarginsF(0, 0, 0, 0)));
-    writer.setTitle(report.title);
-    writer.setCreator(QStringLiteral("Lumtar"));
     const QSizeF page(writer.width(), writer.height());
     const QRectF body(Px(kSideMm), Px(kTopMm), page.width() - 2 * Px(kSideMm),
                       page.height() - Px(kTopMm) - Px(kBottomMm));
@@ -101,7 +117,9 @@ QByteArray ReportPdf(const ChartReport& report) {
 
     std::vector<std::unique_ptr<PagedDocument>> documents;
     std::vector<Page> pages{Page{}};
-    for (const QTextDocument* doc : {report.analysis, report.comment}) {
+    const std::unique_ptr<QTextDocument> comment = HasText(report.comment) ? UnderHeading(*report.comment, report.commentHeading)
+                                                                           : nullptr;
+    for (const QTextDocument* doc : {report.analysis, static_cast<const QTextDocument*>(comment.get())}) {
       if (!HasText(doc)) continue;
       documents.push_back(std::make_unique<PagedDocument>(*doc, body.size(), dpi));
       for (int i = 0; i < documents.back()->PageCount(); ++i) pages.push_back(Page{documents.back().get(), i});
@@ -125,7 +143,7 @@ QByteArray ReportPdf(const ChartReport& report) {
     }
     if (!p.end()) return {};
   }
-  if (!MendPdfText(&bytes)) return {};
+  if (!MendPdfText(&bytes, PdfInfo{report.title, QString(), report.subject, QStringLiteral("Lumtar")})) return {};
   return bytes;
 }
 

@@ -20,6 +20,8 @@ class CVoVirer;
 
 struct ChartReport {
   QString title;          // the document's title
+  QString subject;        // the document's subject
+  QString commentHeading = QStringLiteral("评语");  // above the comment
   QStringList header;     // the head of every page, one entry a line
   QSize picture{880, 700};
   PictureDrawing chart;   // paints the chart picture in its own pixels

@@ -111,6 +111,7 @@ bool SaveReport(CVoVirer& engine, const std::string& path) {
   ChartReport report;
   report.header = ReportHeader(engine);
   report.title = report.header.value(0);
+  report.subject = report.header.value(1);
   report.chart = [&engine](QPainter& p) { PaintCurrentChart(p, QSize(kChartImageWidth, kChartImageHeight), engine); };
   report.analysis = &analysis;
   return SaveReportPdf(report, path);

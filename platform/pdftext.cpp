@@ -13,6 +13,7 @@
 #include <exception>
 #include <map>
 #include <unordered_map>
+#include <utility>
 #include <vector>
 
 #include "widgets.h"
@@ -145,7 +146,7 @@ QByteArray MendCharacterMap(const QByteArray& cmap) {
   return lines.join('\n');
 }
 
-bool MendPdfText(QByteArray* pdf) {
+bool MendPdfText(QByteArray* pdf, const PdfInfo& info) {
   try {
     QPDF doc;
     doc.setSuppressWarnings(true);
@@ -160,6 +161,19 @@ bool MendPdfText(QByteArray* pdf) {
       const QByteArray after = MendCharacterMap(before);
       if (after == before) continue;
       map.replaceStreamData(after.toStdString(), QPDFObjectHandle::newNull(), QPDFObjectHandle::newNull());
+      changed = true;
+    }
+    const std::pair<const char*, const QString*> fields[] = {
+        {"/Title", &info.title}, {"/Author", &info.author}, {"/Subject", &info.subject}, {"/Creator", &info.creator}};
+    for (const auto& [key, text] : fields) {
+      if (text->isEmpty()) continue;
+      QPDFObjectHandle trailer = doc.getTrailer();
+      QPDFObjectHandle dict = trailer.getKey("/Info");
+      if (!dict.isDictionary()) {
+        dict = doc.makeIndirectObject(QPDFObjectHandle::newDictionary());
+        trailer.replaceKey("/Info", dict);
+      }
+      dict.replaceKey(key, QPDFObjectHandle::newUnicodeString(text->toStdString()));
       changed = true;
     }
     if (!changed) return true;

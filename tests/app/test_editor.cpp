@@ -713,14 +713,26 @@ class EditorTest : public QObject {
     QVERIFY(!withoutComment.contains(QStringLiteral("输入自己的评语")));
     const int pages = PdfPageCount(*dir_ / "report.pdf");
     QVERIFY(pages >= 2);
+    // The prompt, however it came back from a stored document, is no comment.
+    for (const QString& prompt : {QStringLiteral("输入自己的评语:"), QStringLiteral("\n输入自己的评语：\n\n"),
+                                  QStringLiteral("輸入自己的評語：")}) {
+      w->RedtPingYu->setPlainText(prompt);
+      dialogs.fileName = Path("prompt");
+      w->mnuF_pdf->trigger();
+      QVERIFY2(PdfPageCount(*dir_ / "prompt.pdf") == pages, qPrintable(prompt));
+      const QString text = Run("pdftotext", {"-enc", "UTF-8", Path("prompt.pdf"), "-"});
+      QVERIFY2(!text.contains(QStringLiteral("自己的评语")) && !text.contains(QStringLiteral("自己的評語")),
+               qPrintable(prompt));
+    }
 
-    w->RedtPingYu->setPlainText(QStringLiteral("此命日月夹命，金水相生。"));
+    // The comment under its heading; digits after Latin letters are text too.
+    w->RedtPingYu->setPlainText(QStringLiteral("此命日月夹命，金水相生。生于UTC-5时区。"));
     dialogs.fileName = Path("with");
     w->mnuF_pdf->trigger();
     QCOMPARE(PdfPageCount(*dir_ / "with.pdf"), pages + 1);
     const QString text = Run("pdftotext", {"-enc", "UTF-8", Path("with.pdf"), "-"});
     for (const QString& expected : {QStringLiteral("姓名:"), QStringLiteral("本命盘"), QStringLiteral("命主分析"),
-                                    QStringLiteral("此命日月夹命，金水相生。"),
+                                    QStringLiteral("评语\n此命日月夹命，金水相生。生于UTC-5时区。"),
                                     QStringLiteral("第%1页 共%1页").arg(pages + 1)})
       QVERIFY2(text.contains(expected), qPrintable(expected));
     QCOMPARE(Run("pdfimages", {"-list", Path("with.pdf")}).count('\n'), 2);

@@ -191,3 +191,74 @@ TEST_F(PictureCli, PdfReport) {
   // A file where the folder should be: nothing can be written there.
   EXPECT_EQ(Cli("chart", kBirth + " --pdf " + Path("chart.pdf/r.pdf")).status, 1);
 }
+
+namespace {
+
+// Text with every run of white space one space, without it at either end.
+std::string OneSpaced(const std::string& text) {
+  std::string out;
+  for (char c : text) {
+    if (c == ' ' || c == '\t' || c == '\n' || c == '\r' || c == '\f') {
+      if (!out.empty() && out.back() != ' ') out += ' ';
+    } else {
+      out += c;
+    }
+  }
+  while (!out.empty() && out.back() == ' ') out.pop_back();
+  return out;
+}
+
+std::string InfoField(const std::string& info, const std::string& field) {
+  const std::string key = "\n" + field + ":";
+  const size_t at = ("\n" + info).find(key);
+  if (at == std::string::npos) return {};
+  size_t from = at + key.size() - 1;
+  while (from < info.size() && info[from] == ' ') ++from;
+  return info.substr(from, info.find('\n', from) - from);
+}
+
+}  // namespace
+
+// The report's words are the chart's: its document information holds the
+// name and the birth exactly (characters whose UTF-16 holds the bytes 0x0D
+// or 0x0A among them), and its text layer every line of the chart's header
+// across the page as the JSON gives them, the clock of the zone with all
+// its digits.
+TEST_F(PictureCli, PdfReportTextIsTheChartsText) {
+  const struct {
+    const char* name;
+    const char* clock;
+  } cases[] = {
+      {"名上", "--tz Asia/Singapore"},          // U+540D U+4E0A; UTC+7:30
+      {"上官名", "--tz America/New_York"},      // UTC-5 and daylight saving
+      {"胡十三娘", "--zone 8"},
+      {"Smith 名", "--tz Asia/Kolkata"},
+  };
+  for (const auto& c : cases) {
+    SCOPED_TRACE(c.name);
+    const CliRun run = Cli("chart", std::string("--name '") + c.name + "' --date 1970-07-07 --time 14:25 " + c.clock +
+                                        " --json --pdf " + Path("r.pdf"));
+    ASSERT_EQ(run.status, 0) << run.err;
+    const nlohmann::json chart = nlohmann::json::parse(run.out);
+    const std::vector<std::string> header = chart["header"];
+    const std::string info = test::RunCommandLine("pdfinfo -enc UTF-8 " + Path("r.pdf")).out;
+    EXPECT_EQ(InfoField(info, "Title").find(std::string("姓名:") + c.name), 0u) << info;
+    EXPECT_NE(InfoField(info, "Subject").find(chart["request"]["timeZoneText"].is_string()
+                                                  ? chart["request"]["timeZoneText"].get<std::string>()
+                                                  : chart["request"]["timeZone"].get<std::string>()),
+              std::string::npos)
+        << info;
+    EXPECT_EQ(InfoField(info, "Creator"), "Lumtar");
+    // In the order drawn: in reading order pdftotext takes the retrograde
+    // mark that ends a line for a hyphen and joins the lines.
+    const std::string text = OneSpaced(test::RunCommandLine("pdftotext -raw -enc UTF-8 " + Path("r.pdf") + " -").out);
+    // The lines across the page (the stars' columns stand on end).
+    int lines = 0;
+    for (const std::string& line : header) {
+      if (line.find(':') == std::string::npos) continue;
+      EXPECT_NE(text.find(OneSpaced(line)), std::string::npos) << line;
+      ++lines;
+    }
+    EXPECT_GE(lines, 20);
+  }
+}
