@@ -236,6 +236,15 @@ ChartRequest RequestOf(const ChartOptions& o) {
   return r;
 }
 
+// The IANA id of the clock's zone: the zone named, or for a whole-hour zone
+// of the list the fixed zone of that offset ("Etc/GMT-8" is UTC+8).
+std::string ZoneId(const BirthClock& c) {
+  if (!c.zone.empty()) return c.zone;
+  const int hours = c.standardOffset / 3600;
+  if (hours == 0) return "Etc/GMT";
+  return (hours > 0 ? "Etc/GMT-" : "Etc/GMT+") + std::to_string(std::abs(hours));
+}
+
 json ClockJson(const BirthClock& c) {
   // Offsets in minutes; the few clocks of seconds (local mean times) keep
   // them as a fraction.
@@ -299,7 +308,8 @@ json NatalChartJson(CVoVirer& engine, const ChartRequest& entered) {
                                             ? entered.timeZoneIndex
                                             : NearestWholeHourZone(m.clock.UtcOffset())},
                       {"hoursEast", m.request.timeZoneIndex},
-                      {"timeZone", ClockText(m.clock)},
+                      {"timeZone", ZoneId(m.clock)},
+                      {"timeZoneText", ClockText(m.clock)},
                       {"longitude", entered.longitude},
                       {"latitude", entered.latitude},
                       {"provinceIndex", entered.provinceIndex},
@@ -401,7 +411,8 @@ json AnnualJson(const CVoVirer& engine) {
   json j;
   j["timeZoneIndex"] = a.timeZoneIndex;
   j["hoursEast"] = a.hoursEast;
-  j["timeZone"] = a.clock.zone.empty() ? TimeZoneText(a.timeZoneIndex) : ClockText(a.clock);
+  j["timeZone"] = ZoneId(a.clock);
+  j["timeZoneText"] = a.clock.zone.empty() ? TimeZoneText(a.timeZoneIndex) : ClockText(a.clock);
   j["clock"] = ClockJson(a.clock);
   j["jd"] = a.jd;
   j["jd8"] = a.jd8;

@@ -105,6 +105,49 @@ TEST_F(PlacesCli, CityTzAndTheClockOfTheJson) {
   EXPECT_EQ(j["beijingMoment"]["hour"], 10);
 }
 
+// The request names its zone by the IANA id alone, the display beside it
+// as the header shows it; the annual moment's zone the same, and a batch
+// line prints what the single command prints.
+TEST_F(PlacesCli, RequestNamesTheZoneByItsId) {
+  const struct {
+    const char* clock;
+    const char* id;
+    const char* text;
+  } cases[] = {
+      {"--tz Asia/Singapore", "Asia/Singapore", "Asia/Singapore UTC+7:30"},
+      {"--tz America/New_York", "America/New_York", "America/New_York UTC-5 夏令时 已减1小时"},
+      {"--zone 8", "Etc/GMT-8", "东八区"},
+      {"--zone 17", "Etc/GMT+5", "西五区"},
+      {"--zone 0", "Etc/GMT", "零时区"},
+      {"--zone 12", "Etc/GMT-12", "中十二区"},
+  };
+  const std::string settings = " --settings '" + (dir / "set.ini").string() + "'";
+  for (const auto& c : cases) {
+    SCOPED_TRACE(c.clock);
+    const std::string birth = std::string("--date 1970-07-01 --time 12:00 ") + c.clock;
+    const CliRun run = Cli("annual " + birth + " --at 1990-07-01 12:00 --json" + settings);
+    ASSERT_EQ(run.status, 0) << run.err;
+    const nlohmann::json j = nlohmann::json::parse(run.out);
+    EXPECT_EQ(j["request"]["timeZone"], c.id);
+    EXPECT_EQ(j["request"]["timeZoneText"], c.text);
+    EXPECT_EQ(j["header"][4], std::string("时区:") + c.text);
+    EXPECT_EQ(j["annual"]["timeZone"], c.id);
+    const std::string annualLine = j["annual"]["lines"][0];
+    const std::string annualText = j["annual"]["timeZoneText"];
+    EXPECT_EQ(annualLine.substr(annualLine.size() - std::min(annualLine.size(), annualText.size())), annualText);
+    // The same request as a batch line.
+    std::string line = R"({"date":"1970-07-01","time":"12:00","at":"1990-07-01 12:00","settings":")" +
+                       (dir / "set.ini").string() + R"(",)";
+    const std::string option = c.clock;
+    const std::string value = option.substr(option.find(' ') + 1);
+    line += option.find("--tz") == 0 ? "\"tz\":\"" + value + "\"}" : "\"zone\":" + value + "}";
+    ASSERT_TRUE(WriteWholeFileAtomic(dir / "batch.jsonl", line + "\n"));
+    const CliRun batch = Cli("batch '" + (dir / "batch.jsonl").string() + "'");
+    ASSERT_EQ(batch.status, 0) << batch.err;
+    EXPECT_EQ(nlohmann::json::parse(batch.out), j) << line;
+  }
+}
+
 TEST_F(PlacesCli, RefusalsSayWhy) {
   struct Case {
     const char* args;
