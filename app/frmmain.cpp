@@ -5,6 +5,7 @@
 #include <QApplication>
 #include <QCloseEvent>
 #include <QComboBox>
+#include <QDir>
 #include <QFile>
 #include <QFileInfo>
 #include <QGuiApplication>
@@ -22,6 +23,7 @@
 
 #include <algorithm>
 #include <string>
+#include <string_view>
 #include <utility>
 #include <vector>
 
@@ -44,6 +46,7 @@
 #include "places.h"
 #include "scriptui.h"
 #include "skin.h"
+#include "timescale.h"
 #include "vovirer.h"
 #include "widgets.h"
 
@@ -501,10 +504,25 @@ QString TFrmMain::DialogFolder(const char* kind) const {
     folder = it->second;
   else if (XmInit)
     folder = QString::fromStdString(XmInit->ReadString(kFolders, kind, ""));
-  // A folder removed or renamed since is no place to open in.
+  // A folder removed or renamed since is no place to open in. A store to
+  // import comes from elsewhere: its dialog then starts in the home folder.
   if (folder.isEmpty() || !DirectoryExists(std::filesystem::path(QFile::encodeName(folder).toStdString())))
-    folder = QString::fromStdString(ProgramDir());
+    folder = std::string_view(kind) == kImportFolder ? QDir::homePath() : QString::fromStdString(ProgramDir());
   return folder;
+}
+
+QString TFrmMain::SuggestedFileName() const {
+  if (!natalChartShown || !VoVirer) return {};
+  QString name = QString::fromStdString(chartRequest.NameUtf8()).trimmed();
+  // Characters no file name can hold on some system become "_".
+  for (QChar& c : name)
+    if (c.unicode() < 0x20 || QStringLiteral("/\\:*?\"<>|").contains(c)) c = QLatin1Char('_');
+  const DateTime date = astro::DateTimeOfJulianDay(VoVirer->model.inputJd);
+  const QString day = QStringLiteral("%1-%2-%3")
+                          .arg(date.year, 4, 10, QLatin1Char('0'))
+                          .arg(date.month, 2, 10, QLatin1Char('0'))
+                          .arg(date.day, 2, 10, QLatin1Char('0'));
+  return name.isEmpty() ? day : name + QLatin1Char('_') + day;
 }
 
 void TFrmMain::RememberDialogFolder(const char* kind, const QString& folder) {
@@ -518,6 +536,8 @@ void TFrmMain::RememberDialogFolder(const char* kind, const QString& folder) {
 bool TFrmMain::RunFileDialogOfKind(const FileDialogRequest& request, const char* kind, FileDialogAnswer* answer) {
   FileDialogRequest inFolder = request;
   inFolder.folder = DialogFolder(kind);
+  // A file saved is named after the chart on screen: "张三_1990-03-07".
+  if (inFolder.save && inFolder.fileName.isEmpty()) inFolder.fileName = SuggestedFileName();
   if (!RunFileDialog(inFolder, answer)) return false;
   RememberDialogFolder(kind, QFileInfo(answer->fileName).absolutePath());
   return true;

@@ -187,6 +187,9 @@ class TFrmMain : public QMainWindow {
   // another program has not changed it, or renumbered the store, since.
   ViewedCase viewedCase;
   uint8_t natalChartShown = 0;         // a natal chart is on screen
+  // The panel's entries the chart on screen was made from (PanelEntries):
+  // "存新" charts again first when they changed since.
+  QString chartedEntries;
   int annualTimeZoneIndex = kDefaultTimeZoneIndex;  // proposal for the next annual chart (or kLocalTimeZoneIndex)
   double annualMomentJd = 0;           // its moment, civil time in that zone
   SearchCriteria searchCriteria;       // kept between searches
@@ -275,6 +278,8 @@ class TFrmMain : public QMainWindow {
   void ShowEraOfDate();
   void BtnpaiClick();
   void SbtoZw_liuClick();
+  // Everything of the input panel a chart is made from, as one text.
+  QString PanelEntries() const;
 
   // ---- chart picture
   void ImgzhanxingMouseMove(int x, int y);
@@ -295,7 +300,11 @@ class TFrmMain : public QMainWindow {
   void RememberDialogFolder(const char* kind, const QString& folder);
   // Shows a file dialog of that kind in its folder and remembers the folder
   // of the file chosen; false when cancelled.
+  // A save dialog proposes SuggestedFileName().
   bool RunFileDialogOfKind(const FileDialogRequest& request, const char* kind, FileDialogAnswer* answer);
+  // The name a file of the chart on screen is proposed under: the person's
+  // name and the entered birth date, "张三_1990-03-07"; empty without a chart.
+  QString SuggestedFileName() const;
 
   // ---- analysis page look
   // The page's font and ground from analysisFontName, analysisFontSize and
@@ -409,6 +418,7 @@ class TFrmMain : public QMainWindow {
   void mnuF_pdfClick();
   // The resolution last chosen in the picture save dialog (1..4 times).
   int pictureScale = 1;
+  int pictureFilter = 1;  // the picture type chosen last (1 bmp, 2 jpg, 3 png)
   void mnuO_mgDefaultClick();
   void mnuO_mgFontClick();
   void mnuO_mgColorClick();

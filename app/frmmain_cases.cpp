@@ -520,6 +520,13 @@ void TFrmMain::SbtoSaveClick() {
     ShowMessage(this, saved, kAppCaption);
     return;
   }
+  // Birth data changed in the panel since the chart was made: what is saved
+  // is what the panel shows, charted again (a refusal of the entries stops
+  // the save with its own message).
+  if (natalChartShown && PanelEntries() != chartedEntries) {
+    BtnpaiClick();
+    if (!natalChartShown) return;
+  }
   if (!natalChartShown) {
     ShowMessage(this, QStringLiteral("请先排一个正确的盘后再保存"), QStringLiteral("提示"), MsgIcon::Information);
     return;
@@ -618,6 +625,7 @@ void TFrmMain::pop_viewClick() {
   Imgzhanxing->update();
   RedtPingYu->document()->setModified(false);
   natalChartShown = 1;
+  chartedEntries = PanelEntries();
   ShowSaveMode(true);
   PageMain->setCurrentIndex(0);
 }

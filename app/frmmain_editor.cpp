@@ -445,13 +445,14 @@ void TFrmMain::mnuO_mgColorClick() {
 void TFrmMain::ImgCopyClick() { QGuiApplication::clipboard()->setImage(Imgzhanxing->Picture()); }
 
 void TFrmMain::ImgSaveAsClick() {
-  FileDialogRequest request{this, true, QStringLiteral("另存为Bmp图片"), kPictureFilter, 1};
+  FileDialogRequest request{this, true, QStringLiteral("另存为Bmp图片"), kPictureFilter, pictureFilter};
   request.optionLabel = QStringLiteral("分辨率:");
   request.options = PictureScales();
   request.option = std::clamp(pictureScale, 1, kMaxChartScale) - 1;
   FileDialogAnswer answer;
   if (!RunFileDialogOfKind(request, kPictureFolder, &answer)) return;
   pictureScale = std::clamp(answer.option + 1, 1, kMaxChartScale);
+  pictureFilter = std::clamp(answer.filterIndex, 1, 3);
   const QString name = SaveAsFileName(answer.fileName, kPictureFilter, answer.filterIndex);
   if (!ConfirmOverwrite(this, name)) return;
   // At a larger scale the picture is painted again at that resolution.

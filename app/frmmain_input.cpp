@@ -456,8 +456,21 @@ void TFrmMain::BtnpaiClick() {
   annualTimeZoneIndex = local ? kLocalTimeZoneIndex : r.timeZoneIndex;
   annualMomentJd = local ? VoVirer->model.inputJd : VoVirer->BirthJulianDay();
   natalChartShown = 1;
+  chartedEntries = PanelEntries();
   Imgzhanxing->update();
   PageMain->setCurrentIndex(0);
+}
+
+QString TFrmMain::PanelEntries() const {
+  QStringList entries{Edtname->text(), EdtYear->text(), ledtjing->text(), ledtwei->text(), EdtPlace->text()};
+  for (const QAbstractButton* button : {static_cast<const QAbstractButton*>(Rdona), static_cast<const QAbstractButton*>(Rdonl),
+                                        static_cast<const QAbstractButton*>(Chkrun),
+                                        static_cast<const QAbstractButton*>(ChkStandardTime)})
+    entries << QString::number(button->isChecked());
+  for (const QComboBox* list : {cbom, cbod, cbos, cbomin, Cboshiqu, cbodiZ, cbodiC})
+    entries << QString::number(list->currentIndex());
+  entries << QString::number(pickedPlace ? pickedPlace->id : 0);
+  return entries.join(QChar(0x1F));
 }
 
 // ---- the place search and the birth clock

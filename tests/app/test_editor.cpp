@@ -738,6 +738,38 @@ class EditorTest : public QObject {
     QCOMPARE(Run("pdfimages", {"-list", Path("with.pdf")}).count('\n'), 2);
   }
 
+  // Every save dialog proposes the person's name and birth date as the file
+  // name; the picture dialog offers the type chosen last; before any chart
+  // nothing is proposed.
+  void saveDialogsProposeTheNameAndTheBirthDate() {
+    Boxes boxes;
+    Dialogs dialogs;
+    auto w = Start();
+    QVERIFY(w);
+    w->mnuImg_saveAs->trigger();  // cancelled
+    QCOMPARE(dialogs.fileRequests.back().fileName, QString());
+    Chart(*w);
+    const QString proposed = QStringLiteral("张三_1990-03-07");
+    w->mnuImg_saveAs->trigger();
+    QCOMPARE(dialogs.fileRequests.back().fileName, proposed);
+    QCOMPARE(dialogs.fileRequests.back().filterIndex, 1);
+    dialogs.fileName = Path("typed");
+    dialogs.filterIndex = 3;  // png
+    w->mnuImg_saveAs->trigger();
+    QVERIFY(QFileInfo::exists(Path("typed.png")));
+    dialogs.fileName.clear();
+    w->mnuImg_saveAs->trigger();
+    QCOMPARE(dialogs.fileRequests.back().filterIndex, 3);
+    QCOMPARE(dialogs.fileRequests.back().fileName, proposed);
+    QCOMPARE(dialogs.fileRequests.back().folder, QFileInfo(Path("typed")).absolutePath());
+    w->mnuF_pdf->trigger();
+    QCOMPARE(dialogs.fileRequests.back().fileName, proposed);
+    w->Edtname->setText(QStringLiteral("李/四"));
+    w->BtnpaiClick();
+    w->mnuF_pdf->trigger();
+    QCOMPARE(dialogs.fileRequests.back().fileName, QStringLiteral("李_四_1990-03-07"));
+  }
+
   // The picture saved at a chosen resolution is painted again at it; the
   // choice is offered again next time.
   void pictureSavedAtAChosenScale() {
