@@ -3,6 +3,7 @@
 #include <QBuffer>
 #include <QFont>
 #include <QFontMetricsF>
+#include <QPaintEngine>
 #include <QPainter>
 #include <QSaveFile>
 #include <QSvgGenerator>
@@ -110,10 +111,11 @@ class ChartCanvas {
 void ChartCanvas::SetFontSize(int pointSize) {
   points_ = pointSize;
   font_ = QFont(kSongTi);
-  // Without shaping, digits after Latin letters ("UTC+7:30") keep the glyphs
-  // of their characters: the font's alternates for them would reach a PDF
-  // file without the characters they stand for.
-  font_.setStyleStrategy(QFont::PreferNoShaping);
+  // In a PDF file, without shaping: digits after Latin letters ("UTC+7:30")
+  // keep the glyphs of their characters, whereas the font's alternates for
+  // them would reach the file without the characters they stand for.
+  if (p_.paintEngine() && p_.paintEngine()->type() == QPaintEngine::Pdf)
+    font_.setStyleStrategy(QFont::PreferNoShaping);
   font_.setPointSizeF(deviceDpi_ == kChartDpi ? pointSize : static_cast<double>(pointSize) * kChartDpi / deviceDpi_);
   p_.setFont(font_);
 }
