@@ -40,7 +40,11 @@ const QTimeZone& ZoneOf(const std::string& name) {
   auto it = zones.find(name);
   if (it == zones.end()) {
     if (zones.size() > 64) zones.clear();
-    it = zones.emplace(name, QTimeZone(QByteArray::fromStdString(name))).first;
+    QTimeZone zone(QByteArray::fromStdString(name));
+    // Qt answers "UTC" with a fixed offset that has no history to ask; the
+    // database's zone of that name is Etc/UTC.
+    if (zone.isValid() && !zone.hasTransitions()) zone = QTimeZone(QByteArray::fromStdString("Etc/" + name));
+    it = zones.emplace(name, std::move(zone)).first;
   }
   return it->second;
 }
@@ -77,6 +81,9 @@ namespace {
 // "Etc/GMT+5"): no absolute path and no way up out of its folder.
 bool IsZoneName(const std::string& zone) {
   if (zone.empty() || zone.size() > 64 || zone.front() == '/' || zone.find("..") != std::string::npos) return false;
+  // Files of the database's folder that are no zone: the system's own
+  // setting, and the variants counting leap seconds into the clock.
+  if (zone == "localtime" || zone.starts_with("right/")) return false;
   return std::all_of(zone.begin(), zone.end(), [](char c) {
     return (c >= 'A' && c <= 'Z') || (c >= 'a' && c <= 'z') || (c >= '0' && c <= '9') || c == '/' || c == '_' ||
            c == '-' || c == '+';
@@ -85,7 +92,11 @@ bool IsZoneName(const std::string& zone) {
 
 }  // namespace
 
-bool IsKnownZone(const std::string& zone) { return IsZoneName(zone) && ZoneOf(zone).isValid(); }
+bool IsKnownZone(const std::string& zone) {
+  if (!IsZoneName(zone)) return false;
+  const QTimeZone& tz = ZoneOf(zone);
+  return tz.isValid() && tz.hasTransitions();
+}
 
 ClockStatus ReadClock(const std::string& zone, double localJd, DstChoice choice, BirthClock* clock, int* skipped) {
   if (!IsKnownZone(zone)) return ClockStatus::UnknownZone;

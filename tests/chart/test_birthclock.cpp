@@ -55,6 +55,9 @@ const Birth kBirths[] = {
     {"北京 2000 元旦零时", "Asia/Shanghai", {2000, 1, 1, 0, 0}, 28800, 0, {2000, 1, 1, 0, 0}, 0, false},
     {"上海 1988 重复时刻", "Asia/Shanghai", {1988, 9, 11, 1, 30}, 32400, 3600, {1988, 9, 11, 0, 30}, 0, true},
     {"纽约 2021 重复时刻", "America/New_York", {2021, 11, 7, 1, 30}, -14400, 3600, {2021, 11, 7, 13, 30}, 0, true},
+    {"UTC 1990", "UTC", {1990, 3, 7, 8, 5}, 0, 0, {1990, 3, 7, 16, 5}, 0, false},
+    {"UTC 1700", "UTC", {1700, 1, 1, 0, 0}, 0, 0, {1700, 1, 1, 8, 0}, 0, false},
+    {"Etc/UTC 1990", "Etc/UTC", {1990, 3, 7, 8, 5}, 0, 0, {1990, 3, 7, 16, 5}, 0, false},
 };
 
 ChartRequest ZoneRequest(const Moment& t, const char* zone, DstChoice choice = DstChoice::Auto) {
@@ -196,9 +199,15 @@ TEST_F(BirthClockTest, ASkippedTimeIsRefused) {
   EXPECT_EQ(engine.lastError, "当地时钟在这时拨快了30分钟，不存在这个时间");
 }
 
+// Also the names of the database's folder that are no zone: the system's
+// own setting and the clocks that count leap seconds.
 TEST_F(BirthClockTest, AnUnknownZoneIsRefused) {
-  EXPECT_FALSE(engine.ComputeNatal(ZoneRequest({1990, 3, 7, 10, 30}, "Asia/Nowhere")));
-  EXPECT_EQ(engine.lastError, kUnknownTimeZone);
+  for (const char* zone : {"Asia/Nowhere", "localtime", "right/Asia/Shanghai", "right/UTC", "UTC+8"}) {
+    SCOPED_TRACE(zone);
+    EXPECT_FALSE(IsKnownZone(zone));
+    EXPECT_FALSE(engine.ComputeNatal(ZoneRequest({1990, 3, 7, 10, 30}, zone)));
+    EXPECT_EQ(engine.lastError, kUnknownTimeZone);
+  }
 }
 
 // The whole-hour zones read exactly as before, whatever the request's zone
