@@ -476,7 +476,13 @@ QString TFrmMain::PanelEntries() const {
 // ---- the place search and the birth clock
 
 const PlaceIndex& TFrmMain::Places() {
-  if (!placeIndex) placeIndex = std::make_unique<PlaceIndex>(IniFile(ProgramPath(kPlacesRelativePath)), SharedAtlas());
+  if (!placeIndex) {
+    placeIndex = PlaceIndex::OfProgramFolder();
+    // Said once each time the lists are read: otherwise every place typed
+    // would seem unknown.
+    if (!placeIndex->Problem().empty())
+      ShowMessage(this, QString::fromStdString(placeIndex->Problem()), QStringLiteral("地名"), MsgIcon::Warning);
+  }
   return *placeIndex;
 }
 

@@ -5,7 +5,6 @@
 #include <QFontMetricsF>
 #include <QPaintEngine>
 #include <QPainter>
-#include <QSaveFile>
 #include <QSvgGenerator>
 
 #include <algorithm>
@@ -13,6 +12,7 @@
 #include <cstdio>
 
 #include "chartheader.h"
+#include "files.h"
 #include "chartlayout.h"
 #include "script.h"
 
@@ -387,16 +387,6 @@ void PrepareImage(QImage* image) {
   image->setDotsPerMeterY(kChartDotsPerMeter);
 }
 
-bool WriteAtomically(const std::string& path, const QByteArray& bytes) {
-  QSaveFile file(QString::fromStdString(path));
-  if (!file.open(QIODevice::WriteOnly)) return false;
-  if (file.write(bytes) != bytes.size()) {
-    file.cancelWriting();
-    return false;
-  }
-  return file.commit();
-}
-
 }  // namespace
 
 void PictureChartPainter::PaintNatal(CVoVirer& engine) {
@@ -438,18 +428,19 @@ QImage RenderChart(CVoVirer& engine, int scale) {
   });
 }
 
-bool SaveChartPng(CVoVirer& engine, const std::string& path, int scale) {
+bool ChartPngBytes(CVoVirer& engine, int scale, std::string* bytes) {
   const QImage image = RenderChart(engine, scale);
-  QByteArray bytes;
-  QBuffer buffer(&bytes);
+  QByteArray data;
+  QBuffer buffer(&data);
   buffer.open(QIODevice::WriteOnly);
   if (!image.save(&buffer, "PNG")) return false;
-  return WriteAtomically(path, bytes);
+  *bytes = data.toStdString();
+  return true;
 }
 
-bool SaveChartSvg(CVoVirer& engine, const std::string& path) {
-  QByteArray bytes;
-  QBuffer buffer(&bytes);
+bool ChartSvgBytes(CVoVirer& engine, std::string* bytes) {
+  QByteArray data;
+  QBuffer buffer(&data);
   buffer.open(QIODevice::WriteOnly);
   QSvgGenerator svg;
   svg.setOutputDevice(&buffer);
@@ -461,7 +452,21 @@ bool SaveChartSvg(CVoVirer& engine, const std::string& path) {
     QPainter painter(&svg);
     PaintCurrentChart(painter, QSize(kChartImageWidth, kChartImageHeight), engine);
   }
-  return !bytes.isEmpty() && WriteAtomically(path, bytes);
+  if (data.isEmpty()) return false;
+  *bytes = data.toStdString();
+  return true;
+}
+
+// Through the program's one file writer: a link planted at the name is
+// replaced, never written through.
+bool SaveChartPng(CVoVirer& engine, const std::string& path, int scale) {
+  std::string bytes;
+  return ChartPngBytes(engine, scale, &bytes) && WriteWholeFileAtomic(path, bytes);
+}
+
+bool SaveChartSvg(CVoVirer& engine, const std::string& path) {
+  std::string bytes;
+  return ChartSvgBytes(engine, &bytes) && WriteWholeFileAtomic(path, bytes);
 }
 
 }  // namespace lumtar

@@ -79,6 +79,10 @@ QImage RenderChart(CVoVirer& engine, int scale = 1);
 // A white 880 × 700 picture at `scale` (1..kMaxChartScale) with `paint`
 // painting on it in picture pixels; marked as RenderChart marks it.
 QImage RenderPicture(int scale, const std::function<void(QPainter&)>& paint);
+// The files' bytes; false (and `bytes` untouched) when the picture cannot
+// be made.
+bool ChartPngBytes(CVoVirer& engine, int scale, std::string* bytes);
+bool ChartSvgBytes(CVoVirer& engine, std::string* bytes);
 bool SaveChartPng(CVoVirer& engine, const std::string& path, int scale = 1);
 bool SaveChartSvg(CVoVirer& engine, const std::string& path);
 

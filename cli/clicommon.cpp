@@ -1,7 +1,9 @@
 #include "clicommon.h"
 
+#include <cerrno>
 #include <cmath>
 #include <cstdio>
+#include <cstring>
 #include <iostream>
 #include <regex>
 
@@ -58,6 +60,12 @@ std::string Shown(const std::string& input) {
   std::size_t cut = kShownBytes;
   while (cut > 0 && (static_cast<unsigned char>(input[cut]) & 0xC0) == 0x80) --cut;
   return input.substr(0, cut) + "…(" + std::to_string(input.size()) + " bytes)";
+}
+
+void WriteOutputFile(const std::string& path, const std::string& bytes) {
+  int error = 0;
+  if (!WriteWholeFileAtomic(path, bytes, &error))
+    throw CommandError("cannot write " + Shown(path) + ": " + std::strerror(error != 0 ? error : EIO));
 }
 
 std::string Fixed(double v, int decimals) {

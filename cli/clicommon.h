@@ -44,6 +44,11 @@ std::vector<std::string> ExpandInputs(const std::vector<std::string>& args);
 // so that a huge argument or input line is not echoed whole.
 std::string Shown(const std::string& input);
 
+// Writes an output file (a picture, a report, a text) through the program's
+// file writer. Throws CommandError naming the file and the system's reason
+// ("No space left on device", "Permission denied") when it cannot.
+void WriteOutputFile(const std::string& path, const std::string& bytes);
+
 // Formats a double with a fixed number of decimals ('.' as the point).
 std::string Fixed(double v, int decimals);
 

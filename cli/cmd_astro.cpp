@@ -90,9 +90,9 @@ void RunPositions(const std::string& dateText, const std::string& timeText, int 
   // A real calendar date (Julian before 1582-10-15) that the service's
   // 16-bit fields hold.
   if (d.year < -32768 || d.year > 32767 || d.month < 1 || d.month > 12 || d.day < 1 || d.day > 31)
-    throw CommandError("no such date: " + dateText);
+    throw CommandError("no such date: " + Shown(dateText));
   const astro::ClockTime c = astro::CalendarOfJulianDay(astro::JulianDayOfCalendar(d.year, d.month, d.day + 0.5));
-  if (c.year != d.year || c.month != d.month || c.day != d.day) throw CommandError("no such date: " + dateText);
+  if (c.year != d.year || c.month != d.month || c.day != d.day) throw CommandError("no such date: " + Shown(dateText));
 
   const astro::DateTime moment{static_cast<int16_t>(d.year), static_cast<int16_t>(d.month),
                                static_cast<int16_t>(d.day), static_cast<int16_t>(time.hour),

@@ -60,11 +60,11 @@ std::vector<std::string> ArgumentsOf(const json& request, bool* annual) {
     } else if (value.is_array()) {
       args.push_back(option);
       for (const json& v : value) {
-        if (v.is_structured()) throw UsageError("bad value of \"" + key + "\"");
+        if (v.is_structured()) throw UsageError("bad value of \"" + Shown(key) + "\"");
         args.push_back(ValueText(v));
       }
     } else if (value.is_object()) {
-      throw UsageError("bad value of \"" + key + "\"");
+      throw UsageError("bad value of \"" + Shown(key) + "\"");
     } else if (option == "--at") {
       args.push_back(option);
       std::istringstream words(ValueText(value));
@@ -133,7 +133,7 @@ const RegisterCommands registerBatch([](CLI::App& app) {
       return;
     }
     std::ifstream in(*file, std::ios::binary);
-    if (!in) throw CommandError("cannot read " + *file);
+    if (!in) throw CommandError("cannot read " + Shown(*file));
     RunBatch(in, std::cout);
   });
 });

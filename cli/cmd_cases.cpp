@@ -36,7 +36,7 @@ std::string Plain(std::string text) {
 // folders; the other commands read or change a store that is there.
 void OpenStore(MDataBase* db, MDataBase::OpenMode mode = MDataBase::OpenMode::kExisting) {
   const std::string dir = ProgramDir();
-  if (!DirectoryExists(dir)) throw CommandError("program folder not found: " + dir);
+  if (!DirectoryExists(dir)) throw CommandError("program folder not found: " + Shown(dir));
   if (!db->Open(dir, 0, mode)) throw CommandError(StoreFaultMessage(db->LastFault()));
 }
 
@@ -51,9 +51,9 @@ void OpenStore(MDataBase* db, MDataBase::OpenMode mode = MDataBase::OpenMode::kE
 void ListMatches(MDataBase& db, const SearchCriteria& criteria) {
   if (db.RecordCount() == 0) throw CommandError(kNoRecordsMessage);
   std::vector<int> slots;
-  if (!db.SearchRecords(criteria, &slots)) StoreFailed(db, "cannot read " + db.StorePath());
+  if (!db.SearchRecords(criteria, &slots)) StoreFailed(db, "cannot read " + Shown(db.StorePath()));
   if (slots.empty()) throw CommandError(kNothingFoundMessage);
-  if (!db.BeginScan()) StoreFailed(db, "cannot read " + db.StorePath());
+  if (!db.BeginScan()) StoreFailed(db, "cannot read " + Shown(db.StorePath()));
   for (int slot : slots) {
     CaseRecord r;
     if (db.ReadScanned(slot, &r)) std::cout << CaseLine(r) << '\n';
@@ -105,12 +105,12 @@ void RunExport(const std::string& dirArg) {
   if (dirArg.empty()) throw UsageError("the export folder must not be empty");
   MDataBase db;
   OpenStore(&db);
-  if (!FileExists(db.StorePath())) throw CommandError("no case store at " + db.StorePath());
+  if (!FileExists(db.StorePath())) throw CommandError("no case store at " + Shown(db.StorePath()));
   std::string dir = dirArg;
   if (dir.back() != '/') dir += '/';
   const std::string path = dir + kExportFolderName + "/";
-  if (!CreateDirectories(path)) throw CommandError("cannot create " + path);
-  if (!db.ExportStore(path)) StoreFailed(db, "export into " + path + " failed");
+  if (!CreateDirectories(path)) throw CommandError("cannot create " + Shown(path));
+  if (!db.ExportStore(path)) StoreFailed(db, "export into " + Shown(path) + " failed");
   std::cout << InScript(kExportDonePrefix) << path << InScript(kExportDoneSuffix) << '\n';
 }
 

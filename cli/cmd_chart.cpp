@@ -10,10 +10,10 @@
 
 #include <algorithm>
 #include <cstdlib>
+#include <deque>
 #include <iostream>
 #include <limits>
 #include <memory>
-#include <set>
 
 #include "analysisreport.h"
 #include "analysisview.h"
@@ -97,7 +97,7 @@ void EnsureGuiApplication() {
 
 // The PDF report: the chart page, then the analysis in the analysis page's
 // font of the program folder's dat/xminit.ini, as the program writes it.
-bool SaveReport(CVoVirer& engine, const std::string& path) {
+std::string ReportBytes(CVoVirer& engine) {
   InstallFontSubstitutions();
   const IniFile ini(ProgramPath("dat/xminit.ini"));
   int points = ini.ReadInteger("minggao", "fsize", 12);
@@ -114,7 +114,7 @@ bool SaveReport(CVoVirer& engine, const std::string& path) {
   report.subject = report.header.value(1);
   report.chart = [&engine](QPainter& p) { PaintCurrentChart(p, QSize(kChartImageWidth, kChartImageHeight), engine); };
   report.analysis = &analysis;
-  return SaveReportPdf(report, path);
+  return ReportPdf(report).toStdString();
 }
 
 }  // namespace
@@ -157,10 +157,28 @@ void AddChartOptions(CLI::App* cmd, ChartOptions& o) {
 void WriteChartPictures(CVoVirer& engine, const ChartOptions& o) {
   if (o.png.empty() && o.jpg.empty() && o.svg.empty() && o.pdf.empty()) return;
   EnsureGuiApplication();
-  if (!o.png.empty() && !SaveChartPng(engine, o.png, o.scale)) throw CommandError("cannot write " + o.png);
-  if (!o.jpg.empty() && !SaveJpeg(RenderChart(engine, o.scale), o.jpg)) throw CommandError("cannot write " + o.jpg);
-  if (!o.svg.empty() && !SaveChartSvg(engine, o.svg)) throw CommandError("cannot write " + o.svg);
-  if (!o.pdf.empty() && !SaveReport(engine, o.pdf)) throw CommandError("cannot write " + o.pdf);
+  // Each file is made whole in memory, then written.
+  std::string bytes;
+  auto made = [&](const std::string& path, bool ok) {
+    if (!ok || bytes.empty()) throw CommandError("cannot write " + Shown(path) + ": it could not be made");
+  };
+  if (!o.png.empty()) {
+    made(o.png, ChartPngBytes(engine, o.scale, &bytes));
+    WriteOutputFile(o.png, bytes);
+  }
+  if (!o.jpg.empty()) {
+    made(o.jpg, EncodeJpeg(RenderChart(engine, o.scale), &bytes));
+    WriteOutputFile(o.jpg, bytes);
+  }
+  if (!o.svg.empty()) {
+    made(o.svg, ChartSvgBytes(engine, &bytes));
+    WriteOutputFile(o.svg, bytes);
+  }
+  if (!o.pdf.empty()) {
+    bytes = ReportBytes(engine);
+    made(o.pdf, true);
+    WriteOutputFile(o.pdf, bytes);
+  }
 }
 
 const PlaceIndex& ProgramPlaces() {
@@ -168,8 +186,10 @@ const PlaceIndex& ProgramPlaces() {
   static std::string folder;
   if (!places || folder != ProgramDir()) {
     folder = ProgramDir();
-    places = std::make_unique<PlaceIndex>(IniFile(ProgramPath(kPlacesRelativePath)), SharedAtlas());
+    places = PlaceIndex::OfProgramFolder();
   }
+  // A list that cannot be read would make every place unknown.
+  if (!places->Problem().empty()) throw CommandError(places->Problem());
   return *places;
 }
 
@@ -196,7 +216,7 @@ ChartRequest RequestOf(const ChartOptions& o) {
   if (!o.era.empty()) {
     // 康熙 50-8-13: the era's fiftieth year, a lunar date.
     const calendar::EraLookup era = calendar::LookUpEra(o.era, d.year);
-    if (era.result != calendar::EraLookup::kFound) throw CommandError(calendar::EraLookupMessage(o.era, d.year, era));
+    if (era.result != calendar::EraLookup::kFound) throw CommandError(calendar::EraLookupMessage(Shown(o.era), d.year, era));
     r.year = Int16OrOutOfRange(era.era->LunarYear(d.year));
     r.isLunar = 1;
     r.isLeapMonth = o.leap ? 1 : 0;
@@ -207,7 +227,7 @@ ChartRequest RequestOf(const ChartOptions& o) {
     std::vector<Place> candidates;
     city = ProgramPlaces().Find(o.city, &candidates);
     if (!city) {
-      std::string message = (candidates.empty() ? "没有这个地名：" : "地名不止一个：") + o.city;
+      std::string message = (candidates.empty() ? "没有这个地名：" : "地名不止一个：") + Shown(o.city);
       for (const Place& p : candidates) message += "\n" + PlaceLine(p);
       throw CommandError(message);
     }
@@ -217,7 +237,7 @@ ChartRequest RequestOf(const ChartOptions& o) {
   r.timeZoneIndex = static_cast<int8_t>(zone);
   const std::string tz = !o.tz.empty() ? o.tz : (city && !o.zone) ? city->timeZone : std::string();
   if (!tz.empty()) {
-    if (!IsKnownZone(tz) || tz.size() >= sizeof r.timeZone) throw CommandError(kUnknownTimeZone + std::string("：") + tz);
+    if (!IsKnownZone(tz) || tz.size() >= sizeof r.timeZone) throw CommandError(kUnknownTimeZone + std::string("：") + Shown(tz));
     r.SetTimeZoneName(tz);
     r.dstChoice = static_cast<uint8_t>(o.dst == "on" ? DstChoice::Daylight
                                        : o.dst == "off" ? DstChoice::Standard
@@ -225,6 +245,10 @@ ChartRequest RequestOf(const ChartOptions& o) {
   }
   r.longitude = !o.lon.empty() ? Coordinate(o.lon) : city ? static_cast<float>(city->longitude) : Coordinate("116:25");
   r.latitude = !o.lat.empty() ? Coordinate(o.lat) : city ? static_cast<float>(city->latitude) : Coordinate("39:54");
+  // The ends themselves are refused (a pole, the date line): the message
+  // says so, as the chart checks them.
+  if (!(r.longitude > -180 && r.longitude < 180 && r.latitude > -90 && r.latitude < 90))
+    throw CommandError(std::string(kBadCoordinates) + "（不含两端：经度-180:00、180:00与纬度-90:00、90:00都不可用）");
   r.SetPlaceName(!o.place.empty() ? o.place : city ? city->PlaceName() : std::string(kUnknownPlaceName));
   if (city && city->source == Place::Source::China) {
     r.provinceIndex = static_cast<int16_t>(city->province);
@@ -259,12 +283,33 @@ json ClockJson(const BirthClock& c) {
               {"ambiguous", c.ambiguous}};
 }
 
+namespace {
+
+// The settings files warned of lately, the latest first. A batch may name a
+// new file on each of its lines: only these few are remembered, so that its
+// memory stays flat.
+std::deque<std::string>& WarnedSettings() {
+  static std::deque<std::string> warned;
+  return warned;
+}
+
+}  // namespace
+
+std::size_t RememberedSettingsWarnings() { return WarnedSettings().size(); }
+
 // A settings file named but not read is said on standard error: the chart
 // is then computed with the default settings, as the program does.
 void WarnOfUnreadSettings(const std::string& path) {
-  // Once a file, however many charts a batch computes with it.
-  static std::set<std::string> warned;
-  if (!warned.insert(path).second) return;
+  // Once a file while it is among the files named lately, however many
+  // charts a batch computes with it.
+  std::deque<std::string>& warned = WarnedSettings();
+  const auto seen = std::find(warned.begin(), warned.end(), path);
+  if (seen != warned.end()) {
+    std::rotate(warned.begin(), seen, seen + 1);
+    return;
+  }
+  warned.push_front(path);
+  if (warned.size() > kRememberedSettingsWarnings) warned.pop_back();
   std::string bytes;
   const char* why = nullptr;
   switch (ReadFile(path, &bytes, kIniMaxBytes)) {
@@ -274,7 +319,7 @@ void WarnOfUnreadSettings(const std::string& path) {
     case ReadResult::TooLarge: why = "larger than a settings file can be"; break;
     case ReadResult::Failed: why = "cannot be read"; break;
   }
-  std::cerr << "lumtar-cli: settings file " << path << " " << why << "; using the default settings\n";
+  std::cerr << "lumtar-cli: settings file " << Shown(path) << " " << why << "; using the default settings\n";
 }
 
 void ComputeChart(CVoVirer& engine, const ChartOptions& o) {
@@ -288,8 +333,7 @@ void ComputeChart(CVoVirer& engine, const ChartOptions& o) {
 }
 
 void WriteAnalysis(const CVoVirer& engine, const ChartOptions& o) {
-  if (!o.analysis.empty() && !WriteWholeFileAtomic(o.analysis, engine.analysisText))
-    throw CommandError("cannot write " + o.analysis);
+  if (!o.analysis.empty()) WriteOutputFile(o.analysis, engine.analysisText);
 }
 
 json NatalChartJson(CVoVirer& engine, const ChartRequest& entered) {
@@ -478,7 +522,7 @@ void RunAnnual(CVoVirer& engine, const ChartOptions& o, const AnnualOptions& a) 
              : engine.model.request.TimeZoneName().empty()        ? o.zone.value_or(kDefaultTimeZoneIndex)
                                                                   : kLocalTimeZoneIndex;
   if (!a.tz.empty()) {
-    if (!IsKnownZone(a.tz)) throw CommandError(kUnknownTimeZone + std::string("：") + a.tz);
+    if (!IsKnownZone(a.tz)) throw CommandError(kUnknownTimeZone + std::string("：") + Shown(a.tz));
     zone = kLocalTimeZoneIndex;
   }
   if (zone != kLocalTimeZoneIndex && (zone < 0 || zone >= kTimeZoneCount)) throw CommandError(kBadTimeZone);

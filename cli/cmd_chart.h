@@ -66,7 +66,8 @@ void RunAnnual(CVoVirer& engine, const ChartOptions& options, const AnnualOption
 // What `annual --json` prints: the chart JSON with the overlay as "annual".
 nlohmann::ordered_json AnnualChartJson(CVoVirer& engine, const ChartOptions& options);
 
-// The places of the program folder's lists, read once.
+// The places of the program folder's lists, read once. Throws CommandError
+// saying why when a list cannot be read.
 const PlaceIndex& ProgramPlaces();
 // A place as `places search` prints it: name, country, region, latitude,
 // longitude, time zone and population, TAB-separated.
@@ -76,6 +77,11 @@ std::string PlaceLine(const Place& place);
 // standard offset, the daylight-saving part and the UTC offset in minutes,
 // and whether the local time happened twice.
 nlohmann::ordered_json ClockJson(const BirthClock& clock);
+
+// A settings file that cannot be read is warned of once while it is among
+// the last kRememberedSettingsWarnings files named; how many are remembered.
+inline constexpr std::size_t kRememberedSettingsWarnings = 16;
+std::size_t RememberedSettingsWarnings();
 
 // Computes the natal chart of the options (with its analysis text when
 // --analysis or --pdf names a file); throws CommandError with the engine's message

@@ -1,6 +1,8 @@
 #include "atlas.h"
 
+#include <cerrno>
 #include <charconv>
+#include <cstring>
 #include <map>
 #include <mutex>
 
@@ -59,8 +61,9 @@ bool ParsePlace(const std::vector<std::string_view>& f, AtlasPlace* p) {
 bool WorldAtlas::Load(const std::string& path, std::string* error) {
   *this = WorldAtlas{};
   std::string bytes;
-  if (!ReadWholeFile(path, &bytes)) {
-    if (error) *error = "无法读取地名文件 " + path;
+  const ReadResult read = ReadFile(path, &bytes, kAtlasMaxBytes);
+  if (read != ReadResult::Read) {
+    if (error) *error = UnreadablePlaceFileMessage(path, read, kAtlasMaxBytes);
     return false;
   }
   std::vector<AtlasPlace> places;
@@ -88,9 +91,13 @@ bool WorldAtlas::Load(const std::string& path, std::string* error) {
       if (ok) countries.push_back(std::move(c));
     }
     if (!ok) {
-      if (error) *error = "地名文件 " + path + " 第" + std::to_string(lineNumber) + "行无法识别";
+      if (error) *error = "地名文件 " + path + " 无法读取：第" + std::to_string(lineNumber) + "行无法识别";
       return false;
     }
+  }
+  if (places.empty()) {
+    if (error) *error = "地名文件 " + path + " 无法读取：其中没有一个地名";
+    return false;
   }
   places_ = std::move(places);
   countries_ = std::move(countries);
@@ -111,15 +118,16 @@ const AtlasPlace* WorldAtlas::FindById(int32_t id) const {
 
 std::string WorldAtlas::TimeZoneOf(const AtlasPlace& place) const { return std::string(ZoneName(place.zone)); }
 
-std::shared_ptr<const WorldAtlas> SharedAtlas(const std::string& path) {
+std::shared_ptr<const WorldAtlas> SharedAtlas(const std::string& path, std::string* error) {
   static std::mutex mutex;
   static std::map<std::string, std::shared_ptr<const WorldAtlas>> loaded;
   std::lock_guard<std::mutex> lock(mutex);
   auto it = loaded.find(path);
   if (it != loaded.end()) return it->second;
+  if (!PathTaken(path)) return nullptr;
   auto atlas = std::make_shared<WorldAtlas>();
   std::shared_ptr<const WorldAtlas> result;
-  if (atlas->Load(path)) result = atlas;
+  if (atlas->Load(path, error)) result = atlas;
   // A missing atlas is asked for again next time (a test may lay it out).
   if (result) loaded.emplace(path, result);
   return result;
@@ -127,6 +135,24 @@ std::shared_ptr<const WorldAtlas> SharedAtlas(const std::string& path) {
 
 // The atlas is read where it is shipped; only the user's settings and place
 // list are the user's own.
-std::shared_ptr<const WorldAtlas> SharedAtlas() { return SharedAtlas(ShippedPath(kAtlasRelativePath).string()); }
+std::shared_ptr<const WorldAtlas> SharedAtlas(std::string* error) {
+  return SharedAtlas(ShippedPath(kAtlasRelativePath).string(), error);
+}
+
+std::string UnreadablePlaceFileMessage(const std::string& path, ReadResult why, std::uintmax_t maxBytes) {
+  const int error = errno;
+  switch (why) {
+    case ReadResult::NotAFile:
+      return "地名文件 " + path + " 无法读取：不是普通文件（是文件夹、管道或设备）";
+    case ReadResult::TooLarge:
+      return "地名文件 " + path + " 无法读取：超过" + std::to_string(maxBytes >> 20) + "MB，不是本软件的地名文件";
+    case ReadResult::Missing:
+      return "地名文件 " + path + " 无法读取：文件不存在";
+    case ReadResult::Failed:
+    case ReadResult::Read:
+      break;
+  }
+  return "地名文件 " + path + " 无法读取：" + std::strerror(error != 0 ? error : EIO);
+}
 
 }  // namespace lumtar

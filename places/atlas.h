@@ -17,9 +17,15 @@
 #include <unordered_map>
 #include <vector>
 
+#include "files.h"
+
 namespace lumtar {
 
 inline constexpr const char* kAtlasRelativePath = "dat/atlas.txt";
+// The largest atlas file read. The shipped one has 1.5 MB; a file many times
+// larger is no atlas of the program, and reading it would cost seconds and
+// hundreds of MB.
+inline constexpr std::uintmax_t kAtlasMaxBytes = 16u << 20;
 
 struct AtlasCountry {
   std::string code;     // ISO 3166, e.g. "US"
@@ -43,9 +49,11 @@ struct AtlasPlace {
 
 class WorldAtlas {
  public:
-  // Reads an atlas file. False (with a message in `error`) when the file
-  // cannot be read or a line is malformed; a failed load leaves the atlas
-  // empty.
+  // Reads an atlas file. False (with a message in `error` that says why)
+  // when the file cannot be read (not a regular file, larger than
+  // kAtlasMaxBytes, refused by the system), holds no place or has a
+  // malformed line; a failed load leaves the atlas empty. A pipe at the path
+  // is not waited on.
   bool Load(const std::string& path, std::string* error = nullptr);
 
   const std::vector<AtlasPlace>& Places() const { return places_; }
@@ -62,10 +70,17 @@ class WorldAtlas {
   std::unordered_map<std::string, size_t> countryByCode_;
 };
 
-// The atlas of a file, read once and shared; null when it cannot be read.
-std::shared_ptr<const WorldAtlas> SharedAtlas(const std::string& path);
+// The atlas of a file, read once and shared; null when there is none or it
+// cannot be read, and then `error` (when given) says why it cannot be read
+// (left empty when nothing is at the path).
+std::shared_ptr<const WorldAtlas> SharedAtlas(const std::string& path, std::string* error = nullptr);
 // The shipped dat/atlas.txt (in the program folder, or in the installed
 // program's shared folder).
-std::shared_ptr<const WorldAtlas> SharedAtlas();
+std::shared_ptr<const WorldAtlas> SharedAtlas(std::string* error = nullptr);
+
+// Why a place file cannot be read, as the place lists say it: "地名文件 PATH
+// 无法读取：" and the reason (the system's own for a refused read, taken from
+// errno).
+std::string UnreadablePlaceFileMessage(const std::string& path, ReadResult why, std::uintmax_t maxBytes);
 
 }  // namespace lumtar

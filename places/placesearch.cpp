@@ -5,6 +5,8 @@
 #include <cmath>
 #include <unordered_set>
 
+#include "datafolders.h"
+#include "files.h"
 #include "inifile.h"
 #include "places.h"
 
@@ -166,6 +168,24 @@ PlaceIndex::PlaceIndex(const IniFile& dili, std::shared_ptr<const WorldAtlas> at
       addEntry(Place::Source::Atlas, i, names);
     }
   }
+}
+
+std::unique_ptr<PlaceIndex> PlaceIndex::OfProgramFolder() {
+  const fs::path dili = ProgramPath(kPlacesRelativePath);
+  std::string problem;
+  const bool diliThere = PathTaken(dili);
+  if (diliThere) {
+    std::string bytes;
+    const ReadResult read = ReadFile(dili, &bytes, kIniMaxBytes);
+    if (read != ReadResult::Read) problem = UnreadablePlaceFileMessage(dili.string(), read, kIniMaxBytes);
+  }
+  std::string atlasProblem;
+  auto index = std::make_unique<PlaceIndex>(IniFile(dili), SharedAtlas(&atlasProblem));
+  if (diliThere && problem.empty() && index->chinese_.empty())
+    problem = "地名文件 " + dili.string() + " 无法读取：其中没有一个城市";
+  if (!atlasProblem.empty()) problem += (problem.empty() ? "" : "\n") + atlasProblem;
+  index->problem_ = std::move(problem);
+  return index;
 }
 
 Place PlaceIndex::PlaceOf(const Entry& e) const {

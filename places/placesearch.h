@@ -53,6 +53,15 @@ class PlaceIndex {
   // The cities of a dili.ini and the places of an atlas (null: none).
   PlaceIndex(const IniFile& dili, std::shared_ptr<const WorldAtlas> atlas);
 
+  // The place lists of the program folder: its dat/dili.ini and the
+  // shipped atlas. A file that is there but cannot be read (a folder, a
+  // pipe, a device, a file too large, refused, malformed or holding no
+  // place) leaves its list empty, and Problem() says which and why.
+  static std::unique_ptr<PlaceIndex> OfProgramFolder();
+  // Why a place list could not be read, one line a file; empty when both
+  // could.
+  const std::string& Problem() const { return problem_; }
+
   // Places whose names (Chinese or Latin, letter case ignored) contain the
   // text, best first: the whole name, then a name's beginning, a word's
   // beginning, anywhere in a name, and last the places of a country the
@@ -110,6 +119,7 @@ class PlaceIndex {
 
   std::vector<ChinaCity> chinese_;
   std::shared_ptr<const WorldAtlas> atlas_;
+  std::string problem_;
   std::vector<Entry> entries_;
   std::string keys_;
 };

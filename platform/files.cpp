@@ -146,29 +146,34 @@ bool PendingFile::Open(const fs::path& target, unsigned permissions) {
   // left by a crash; the X's are made unpredictable by mkostemp.
   std::string stem = target.filename().string().substr(0, 100);
   std::string pattern = (folder / ("." + stem + ".XXXXXX")).string();
-  if (!FileStep()) return false;
+  error_ = 0;
+  if (!FileStep()) return Failed();
   fd_ = ::mkostemp(pattern.data(), O_CLOEXEC);
-  if (fd_ < 0) return false;
+  if (fd_ < 0) return Failed();
   temp_ = pattern;
   // The replacement keeps the permissions of the file it replaces.
-  if (::fchmod(fd_, permissions != 0 ? permissions : FileModeOr(target)) != 0) {
-    failed_ = true;
-    return false;
-  }
+  if (::fchmod(fd_, permissions != 0 ? permissions : FileModeOr(target)) != 0) return Failed();
   return true;
+}
+
+bool PendingFile::Failed() {
+  if (error_ == 0) error_ = errno != 0 ? errno : EIO;
+  failed_ = true;
+  return false;
 }
 
 bool PendingFile::Write(std::string_view bytes) {
   if (fd_ < 0 || failed_) return false;
-  if (!WriteAll(fd_, bytes.data(), bytes.size())) failed_ = true;
-  return !failed_;
+  if (!WriteAll(fd_, bytes.data(), bytes.size())) return Failed();
+  return true;
 }
 
 bool PendingFile::Finish() {
   if (finished_) return !failed_;
   if (fd_ < 0 || failed_) return false;
   bool ok = FileStep() && ::fsync(fd_) == 0;
-  ok = (::close(fd_) == 0) && ok;
+  if (!ok) Failed();
+  if (::close(fd_) != 0 && ok) ok = Failed();
   fd_ = -1;
   finished_ = true;
   failed_ = !ok;
@@ -178,7 +183,7 @@ bool PendingFile::Finish() {
 bool PendingFile::Commit() {
   if (!Finish()) return false;
   if (temp_.empty()) return false;
-  if (!FileStep() || std::rename(temp_.c_str(), target_.c_str()) != 0) return false;
+  if (!FileStep() || std::rename(temp_.c_str(), target_.c_str()) != 0) return Failed();
   temp_.clear();
   SyncFile(target_.has_parent_path() ? target_.parent_path() : fs::path("."));
   return true;
@@ -191,10 +196,48 @@ void PendingFile::Discard() {
   temp_.clear();
 }
 
-bool WriteWholeFileAtomic(const fs::path& path, const std::string& bytes) {
-  if (path.has_parent_path() && !CreateDirectories(path.parent_path())) return false;
+namespace {
+
+// Writes into the device or pipe at `path`. A pipe nobody reads fails at
+// once (ENXIO) rather than waiting for a reader.
+bool WriteIntoDevice(const fs::path& path, const std::string& bytes, int* error) {
+  const int fd = ::open(path.c_str(), O_WRONLY | O_NONBLOCK | O_NOCTTY | O_CLOEXEC | O_NOFOLLOW);
+  bool ok = fd >= 0;
+  if (ok) {
+    const int flags = ::fcntl(fd, F_GETFL);
+    ok = flags >= 0 && ::fcntl(fd, F_SETFL, flags & ~O_NONBLOCK) == 0 && WriteAll(fd, bytes.data(), bytes.size());
+  }
+  int failure = ok ? 0 : errno != 0 ? errno : EIO;
+  if (fd >= 0 && ::close(fd) != 0 && ok) {
+    ok = false;
+    failure = errno != 0 ? errno : EIO;
+  }
+  if (!ok && error) *error = failure;
+  return ok;
+}
+
+}  // namespace
+
+bool WriteWholeFileAtomic(const fs::path& path, const std::string& bytes, int* error) {
+  struct stat st;
+  if (::lstat(path.c_str(), &st) == 0 && !S_ISREG(st.st_mode) && !S_ISLNK(st.st_mode) && !S_ISDIR(st.st_mode)) {
+    if (S_ISCHR(st.st_mode) || S_ISFIFO(st.st_mode)) return WriteIntoDevice(path, bytes, error);
+    if (error) *error = EPERM;
+    return false;
+  }
+  if (path.has_parent_path() && !CreateDirectories(path.parent_path())) {
+    if (error) {
+      // Why the folder could not be made (a file in its way, no permission).
+      std::error_code ec;
+      fs::create_directories(path.parent_path(), ec);
+      *error = ec ? ec.value() : EIO;
+    }
+    return false;
+  }
   PendingFile file;
-  return file.Open(path) && file.Write(bytes) && file.Commit();
+  if (file.Open(path) && file.Write(bytes) && file.Commit()) return true;
+  if (error) *error = file.Error() != 0 ? file.Error() : EIO;
+  return false;
 }
 
 CopyResult CopyRegularFile(const fs::path& from, const fs::path& to, std::uintmax_t maxBytes,

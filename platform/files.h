@@ -63,19 +63,27 @@ class PendingFile {
   void Discard();
 
   const fs::path& Target() const { return target_; }
+  // The system's error number of the step that failed (0: none failed).
+  int Error() const { return error_; }
 
  private:
+  // Notes the failure of a step (errno, or EIO when it has none).
+  bool Failed();
   fs::path target_;
   fs::path temp_;
   int fd_ = -1;
   bool finished_ = false;
   bool failed_ = false;
+  int error_ = 0;
 };
 
 // Writes the bytes through a pending file: the target is either old or new,
 // never cut, and no partial file remains on failure. The target's folder is
-// created when missing.
-bool WriteWholeFileAtomic(const fs::path& path, const std::string& bytes);
+// created when missing. A character device or a pipe at the target's name
+// (/dev/null, /dev/stdout's pipe) is written into, never replaced, and a
+// pipe without a reader is not waited for; a block device or a socket there
+// is refused. On failure `error` (when given) gets the system's error number.
+bool WriteWholeFileAtomic(const fs::path& path, const std::string& bytes, int* error = nullptr);
 
 enum class CopyResult { Copied, NotAFile, TooLarge, Failed };
 // Copies a regular file a piece at a time into a replacement of `to`. A

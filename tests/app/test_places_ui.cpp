@@ -14,6 +14,7 @@
 #include <QTreeWidget>
 #include <QtTest>
 
+#include <filesystem>
 #include <memory>
 
 #include "birthclock.h"
@@ -104,6 +105,22 @@ class PlacesUiTest : public QObject {
     QCOMPARE(w->LabClock->text(), QStringLiteral("UTC+8"));
     QVERIFY(!w->ChkStandardTime->isVisibleTo(w.get()));
     QVERIFY(boxes.Texts().isEmpty());
+  }
+
+  // An atlas that cannot be read is said when a place is first looked for,
+  // once; the Chinese cities are still found.
+  void anUnreadableAtlasIsSaid() {
+    std::filesystem::remove(*dir_ / "dat/atlas.txt");
+    QVERIFY(CreateDirectories(*dir_ / "dat/atlas.txt"));
+    Boxes boxes;
+    auto w = Start();
+    QVERIFY(w);
+    QVERIFY(TypeAndPick(*w, QStringLiteral("广州")));
+    const QString message = QStringLiteral("地名文件 %1 无法读取：不是普通文件（是文件夹、管道或设备）")
+                                .arg(QString::fromStdString((*dir_ / "dat/atlas.txt").string()));
+    QCOMPARE(boxes.Texts().count(message), 1);
+    QVERIFY(!TypeAndPick(*w, QStringLiteral("Singapore")));
+    QCOMPARE(boxes.Texts().count(message), 1);
   }
 
   void aForeignPlaceTypedPickedAndDrawn() {

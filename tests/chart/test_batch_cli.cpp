@@ -104,6 +104,11 @@ TEST_F(BatchCli, EveryLineGivesWhatItsCommandGives) {
       {R"({"date":"1990-03-07","time":"08:05","analysis":"@batch.txt"})",
        "chart --date 1990-03-07 --time 08:05 --analysis @single.txt"},
       {R"({"date":"1990-03-07","time":"08:05","json":true})", "chart --date 1990-03-07 --time 08:05 --json"},
+      {R"({"date":"1990-03-07","time":"08:05","tz":"UTC"})", "chart --date 1990-03-07 --time 08:05 --tz UTC"},
+      {R"({"date":"1990-03-07","time":"08:05","tz":"Etc/UTC"})", "chart --date 1990-03-07 --time 08:05 --tz Etc/UTC"},
+      {R"({"date":"1990-03-07","time":"08:05","at":"2024-05-01 12:00","atTz":"UTC"})",
+       "annual --date 1990-03-07 --time 08:05 --at 2024-05-01 12:00 --at-tz UTC"},
+      {R"({"date":"1990-03-07","time":"08:05","tz":"localtime"})", "chart --date 1990-03-07 --time 08:05 --tz localtime"},
       {R"({"date":"1990-03-07","time":"08:05","female":{"yes":1}})", ""},
       {R"(["1990-03-07","08:05"])", ""},
       {"not a request", ""},
@@ -138,8 +143,16 @@ TEST_F(BatchCli, EveryLineGivesWhatItsCommandGives) {
       ++errors;
     }
   }
-  EXPECT_EQ(charts, 10);
-  EXPECT_EQ(errors, 16);
+  EXPECT_EQ(charts, 13);
+  EXPECT_EQ(errors, 17);
+
+  // UTC is the database's Etc/UTC, whatever the date.
+  const nlohmann::json utc = nlohmann::json::parse(out[21]), etcUtc = nlohmann::json::parse(out[22]);
+  EXPECT_EQ(utc["birthJd"], etcUtc["birthJd"]);
+  EXPECT_EQ(utc["places"], etcUtc["places"]);
+  EXPECT_EQ(utc["clock"]["utcOffsetMinutes"], 0);
+  EXPECT_EQ(nlohmann::json::parse(out[23])["annual"]["clock"]["utcOffsetMinutes"], 0);
+  EXPECT_EQ(nlohmann::json::parse(out[24])["error"], "时区数据库中没有这个时区：localtime");
 
   // The settings of one line did not stay for the next.
   EXPECT_EQ(nlohmann::json::parse(out[6])["settings"]["frame"], 1);
@@ -170,4 +183,36 @@ TEST_F(BatchCli, ReadsAFileOrStandardInput) {
   EXPECT_EQ(missing.status, 1);
   EXPECT_TRUE(missing.out.empty());
   EXPECT_NE(missing.err.find("none.jsonl"), std::string::npos);
+}
+
+// A huge value is quoted only by its beginning and its size, in a batch
+// line's error, in the command's message and in a warning.
+TEST_F(BatchCli, HugeValuesAreCutInMessages) {
+  const std::string huge(1 << 20, 'x');
+  const std::string base = R"("date":"1990-03-07","time":"08:05")";
+  std::string input;
+  for (const std::string& pair : {R"("tz":")" + huge + "\"", R"("city":")" + huge + "\"",
+                                  R"("era":")" + huge + "\"", R"("atTz":")" + huge + R"(","at":"2024-05-01 12:00")",
+                                  "\"" + huge + R"(":{"a":1})", R"("settings":")" + huge + "\""})
+    input += "{" + base + "," + pair + "}\n";
+  const CliRun batch = Run("batch -" + ProgramDirOption(), input);
+  ASSERT_EQ(batch.status, 0);
+  const std::vector<std::string> out = Lines(batch.out);
+  ASSERT_EQ(out.size(), 6u);
+  for (size_t i = 0; i + 1 < out.size(); ++i) {
+    SCOPED_TRACE(i);
+    EXPECT_LT(out[i].size(), 300u) << out[i].substr(0, 300);
+    EXPECT_NE(out[i].find("(1048576 bytes)"), std::string::npos) << out[i].substr(0, 300);
+  }
+  EXPECT_LT(batch.err.size(), 300u) << batch.err.substr(0, 300);
+  EXPECT_NE(batch.err.find("(1048576 bytes)"), std::string::npos);
+
+  // The same on a command line (as long as one argument may be).
+  const std::string long_(100000, 'y');
+  for (const char* option : {"--tz", "--city", "--era", "--settings"}) {
+    SCOPED_TRACE(option);
+    const CliRun single = Run(std::string("chart --date 1990-03-07 --time 08:05 ") + option + " " + long_ + ProgramDirOption());
+    EXPECT_LT(single.err.size(), 300u) << single.err.substr(0, 300);
+    EXPECT_NE(single.err.find("(100000 bytes)"), std::string::npos) << single.err.substr(0, 300);
+  }
 }

@@ -4,10 +4,14 @@
 
 #include <nlohmann/json.hpp>
 
+#include <unistd.h>
+
 #include <algorithm>
+#include <filesystem>
 #include <sstream>
 #include <string>
 #include <utility>
+#include <vector>
 
 #include "clirun.h"
 #include "files.h"
@@ -75,6 +79,46 @@ TEST_F(PictureCli, AnnualJson) {
   const CliRun text = Cli("annual", kBirth + " --at 2024-05-01 12:00 --at-zone 0");
   ASSERT_EQ(text.status, 0) << text.err;
   EXPECT_NE(text.out.find("\n流盘:2024-5-1 20:0 零时区\n"), std::string::npos);
+}
+
+// A link planted at an output's name is replaced by the file, never
+// written through, for every file the tool writes.
+TEST_F(PictureCli, PlantedLinksAreReplacedNotWrittenThrough) {
+  ASSERT_TRUE(WriteWholeFileAtomic(dir / "victim", "precious"));
+  for (const std::string option : {"png", "jpg", "svg", "pdf", "analysis"}) {
+    SCOPED_TRACE(option);
+    const auto target = dir / ("out." + option);
+    std::filesystem::create_symlink(dir / "victim", target);
+    const CliRun run = Cli("chart", kBirth + " --" + option + " " + Path("out." + option));
+    EXPECT_EQ(run.status, 0) << run.err;
+    EXPECT_EQ(Bytes("victim"), "precious");
+    EXPECT_FALSE(std::filesystem::is_symlink(target));
+    EXPECT_GT(Bytes("out." + option).size(), 100u);
+  }
+}
+
+// A file that cannot be written is said with the system's reason.
+TEST_F(PictureCli, AWriteErrorNamesItsReason) {
+  ASSERT_TRUE(WriteWholeFileAtomic(dir / "file", "a file, not a folder"));
+  ASSERT_TRUE(CreateDirectories(dir / "locked"));
+  std::filesystem::permissions(dir / "locked", std::filesystem::perms(0500));
+  struct Case {
+    std::string path;
+    std::string reason;
+  };
+  std::vector<Case> cases = {{"/dev/full", "No space left on device"},
+                             {(dir / "file/out").string(), "Not a directory"}};
+  // The system's administrator may write into any folder.
+  if (geteuid() != 0) cases.push_back({(dir / "locked/out").string(), "Permission denied"});
+  for (const Case& c : cases) {
+    for (const std::string option : {"png", "jpg", "svg", "pdf", "analysis"}) {
+      SCOPED_TRACE(option + " " + c.path);
+      const CliRun run = Cli("chart", kBirth + " --" + option + " '" + c.path + "'");
+      EXPECT_EQ(run.status, 1);
+      EXPECT_EQ(run.err, "cannot write " + c.path + ": " + c.reason + "\n");
+    }
+  }
+  std::filesystem::permissions(dir / "locked", std::filesystem::perms(0700));
 }
 
 TEST_F(PictureCli, AnnualRefusals) {

@@ -3,6 +3,10 @@
 #include <gtest/gtest.h>
 
 #include <nlohmann/json.hpp>
+
+#include <sys/stat.h>
+
+#include <filesystem>
 #include <sstream>
 #include <string>
 #include <vector>
@@ -201,3 +205,47 @@ TEST_F(PlacesCli, AnnualMomentsOnAClock) {
 }
 
 }  // namespace
+
+// A place list that cannot be read is said, and is an error: no place would
+// otherwise be found and nothing would say why.
+TEST_F(PlacesCli, AnUnreadablePlaceListIsSaid) {
+  struct Case {
+    const char* file;
+    const char* kind;
+    const char* why;
+  };
+  const Case cases[] = {
+      {"atlas.txt", "folder", "不是普通文件（是文件夹、管道或设备）"},
+      {"dili.ini", "pipe", "不是普通文件（是文件夹、管道或设备）"},
+      {"atlas.txt", "large", "超过16MB，不是本软件的地名文件"},
+  };
+  for (const Case& c : cases) {
+    SCOPED_TRACE(std::string(c.file) + " " + c.kind);
+    const auto prog = dir / c.kind;
+    ASSERT_TRUE(CreateDirectories(prog / "dat"));
+    for (const char* file : {"atlas.txt", "dili.ini", "set.ini"})
+      ASSERT_TRUE(CopyFileOverwrite(std::string(LUMTAR_SOURCE_DIR) + "/data/" + file, prog / "dat" / file));
+    const auto path = prog / "dat" / c.file;
+    std::filesystem::remove(path);
+    if (std::string(c.kind) == "folder") {
+      ASSERT_TRUE(CreateDirectories(path));
+    } else if (std::string(c.kind) == "pipe") {
+      ASSERT_EQ(mkfifo(path.c_str(), 0600), 0);
+    } else {
+      ASSERT_TRUE(WriteWholeFileAtomic(path, ""));
+      std::filesystem::resize_file(path, 100u << 20);  // sparse: no disk space
+    }
+    const std::string folder = " --program-dir '" + prog.string() + "'";
+    const std::string message = "地名文件 " + path.string() + " 无法读取：" + c.why + "\n";
+    for (const std::string args : {"places search 广州", "chart --date 2000-01-01 --time 12:00 --city 广州"}) {
+      const CliRun run = Cli(args + folder);
+      EXPECT_EQ(run.status, 1) << args;
+      EXPECT_EQ(run.out, "") << args;
+      EXPECT_EQ(run.err, message) << args;
+    }
+    ASSERT_TRUE(WriteWholeFileAtomic(dir / "in.jsonl", R"({"date":"2000-01-01","time":"12:00","city":"广州"})"));
+    const CliRun batch = Cli("batch '" + (dir / "in.jsonl").string() + "'" + folder);
+    EXPECT_EQ(batch.status, 0);
+    EXPECT_EQ(nlohmann::json::parse(batch.out)["error"], message.substr(0, message.size() - 1));
+  }
+}

@@ -2,14 +2,20 @@
 // the place an input panel stands for.
 #include <gtest/gtest.h>
 
+#include <sys/stat.h>
+
+#include <cstdio>
+#include <filesystem>
 #include <memory>
 #include <string>
 #include <vector>
 
 #include "atlas.h"
+#include "files.h"
 #include "inifile.h"
 #include "placesearch.h"
 #include "places.h"
+#include "tempdir.h"
 
 using namespace lumtar;
 
@@ -180,3 +186,78 @@ TEST(PanelPlaceTest, ThePlaceUsedIsNamed) {
 }
 
 }  // namespace
+
+namespace {
+
+// Something at a place file's name that is no place list: a folder, a pipe,
+// a device, bytes of no list, a file cut short, a file far too large.
+void PlantUnreadable(const std::string& kind, const std::filesystem::path& path, std::uintmax_t maxBytes) {
+  std::filesystem::remove_all(path);
+  if (kind == "folder") {
+    std::filesystem::create_directories(path / "x");
+  } else if (kind == "pipe") {
+    ASSERT_EQ(mkfifo(path.c_str(), 0600), 0);
+  } else if (kind == "device") {
+    std::filesystem::create_symlink("/dev/zero", path);
+  } else if (kind == "garbage") {
+    ASSERT_TRUE(WriteWholeFileAtomic(path, std::string("\x01\x02\xFF garbage\n\x7F\x00\x10", 16)));
+  } else if (kind == "cut") {
+    std::string shipped;
+    ASSERT_TRUE(ReadWholeFile(std::string(LUMTAR_SOURCE_DIR) + "/data/" + path.filename().string(), &shipped));
+    ASSERT_TRUE(WriteWholeFileAtomic(path, shipped.substr(0, shipped.size() / 2 + 7)));
+  } else if (kind == "large") {
+    // Sparse: no disk space, but larger than any list of the program.
+    std::FILE* f = std::fopen(path.c_str(), "wb");
+    ASSERT_TRUE(f);
+    std::fseek(f, static_cast<long>(maxBytes), SEEK_SET);
+    std::fputc('\n', f);
+    std::fclose(f);
+  }
+}
+
+}  // namespace
+
+// A place list that cannot be read is said, with the file and why; the
+// other list is still there. A pipe is not waited on.
+TEST(PlaceListFiles, AListThatCannotBeReadSaysWhy) {
+  struct Case {
+    std::string file;  // in dat/
+    std::string kind;
+    std::string why;   // after "地名文件 PATH 无法读取："
+  };
+  const Case cases[] = {
+      {"atlas.txt", "folder", "不是普通文件"},
+      {"atlas.txt", "pipe", "不是普通文件"},
+      {"atlas.txt", "device", "不是普通文件"},
+      {"atlas.txt", "garbage", "第1行无法识别"},
+      {"atlas.txt", "cut", "行无法识别"},
+      {"atlas.txt", "large", "超过16MB"},
+      {"dili.ini", "folder", "不是普通文件"},
+      {"dili.ini", "pipe", "不是普通文件"},
+      {"dili.ini", "device", "不是普通文件"},
+      {"dili.ini", "garbage", "其中没有一个城市"},
+      {"dili.ini", "large", "超过1MB"},
+  };
+  test::TempDir dir;
+  SetProgramDir(dir.str());
+  for (const Case& c : cases) {
+    SCOPED_TRACE(c.file + " " + c.kind);
+    for (const char* file : {"atlas.txt", "dili.ini"})
+      ASSERT_TRUE(CopyFileOverwrite(std::string(LUMTAR_SOURCE_DIR) + "/data/" + file, dir / "dat" / file));
+    const auto path = dir / "dat" / c.file;
+    PlantUnreadable(c.kind, path, c.file == "atlas.txt" ? kAtlasMaxBytes : kIniMaxBytes);
+    const auto index = PlaceIndex::OfProgramFolder();
+    EXPECT_EQ(index->Problem().rfind("地名文件 " + path.string() + " 无法读取：", 0), 0u) << index->Problem();
+    EXPECT_NE(index->Problem().find(c.why), std::string::npos) << index->Problem();
+    // The other list is read.
+    EXPECT_EQ(index->Search(c.file == "atlas.txt" ? "广州" : "Singapore", 1).size(), 1u);
+  }
+  // Both readable, or no atlas at all: nothing to say.
+  for (const char* file : {"atlas.txt", "dili.ini"}) {
+    std::filesystem::remove_all(dir / "dat" / file);
+    ASSERT_TRUE(CopyFileOverwrite(std::string(LUMTAR_SOURCE_DIR) + "/data/" + file, dir / "dat" / file));
+  }
+  EXPECT_EQ(PlaceIndex::OfProgramFolder()->Problem(), "");
+  std::filesystem::remove(dir / "dat/atlas.txt");
+  EXPECT_EQ(PlaceIndex::OfProgramFolder()->Problem(), "");
+}
