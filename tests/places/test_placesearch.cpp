@@ -242,6 +242,8 @@ TEST(PlaceListFiles, AListThatCannotBeReadSaysWhy) {
   SetProgramDir(dir.str());
   for (const Case& c : cases) {
     SCOPED_TRACE(c.file + " " + c.kind);
+    std::filesystem::remove_all(dir / "dat");
+    ASSERT_TRUE(CreateDirectories(dir / "dat"));
     for (const char* file : {"atlas.txt", "dili.ini"})
       ASSERT_TRUE(CopyFileOverwrite(std::string(LUMTAR_SOURCE_DIR) + "/data/" + file, dir / "dat" / file));
     const auto path = dir / "dat" / c.file;
