@@ -457,16 +457,26 @@ bool ChartSvgBytes(CVoVirer& engine, std::string* bytes) {
   return true;
 }
 
+namespace {
+
 // Through the program's one file writer: a link planted at the name is
-// replaced, never written through.
+// replaced, never written through. The folder must be there.
+bool WritePicture(const std::string& path, const std::string& bytes) {
+  const std::filesystem::path folder = std::filesystem::path(path).parent_path();
+  if (!folder.empty() && !DirectoryExists(folder)) return false;
+  return WriteWholeFileAtomic(path, bytes);
+}
+
+}  // namespace
+
 bool SaveChartPng(CVoVirer& engine, const std::string& path, int scale) {
   std::string bytes;
-  return ChartPngBytes(engine, scale, &bytes) && WriteWholeFileAtomic(path, bytes);
+  return ChartPngBytes(engine, scale, &bytes) && WritePicture(path, bytes);
 }
 
 bool SaveChartSvg(CVoVirer& engine, const std::string& path) {
   std::string bytes;
-  return ChartSvgBytes(engine, &bytes) && WriteWholeFileAtomic(path, bytes);
+  return ChartSvgBytes(engine, &bytes) && WritePicture(path, bytes);
 }
 
 }  // namespace lumtar

@@ -64,7 +64,10 @@ std::string Shown(const std::string& input) {
 
 void WriteOutputFile(const std::string& path, const std::string& bytes) {
   int error = 0;
-  if (!WriteWholeFileAtomic(path, bytes, &error))
+  // An output goes into a folder that is there; none is made for it.
+  const fs::path folder = fs::path(path).parent_path();
+  if (!folder.empty() && !DirectoryExists(folder)) error = PathTaken(folder) ? ENOTDIR : ENOENT;
+  if (error != 0 || !WriteWholeFileAtomic(path, bytes, &error))
     throw CommandError("cannot write " + Shown(path) + ": " + std::strerror(error != 0 ? error : EIO));
 }
 
