@@ -152,7 +152,8 @@ bool PendingFile::Open(const fs::path& target, unsigned permissions) {
   if (fd_ < 0) return Failed();
   temp_ = pattern;
   // The replacement keeps the permissions of the file it replaces.
-  if (::fchmod(fd_, permissions != 0 ? permissions : FileModeOr(target)) != 0) return Failed();
+  mode_ = permissions != 0 ? permissions : FileModeOr(target);
+  if (::fchmod(fd_, mode_) != 0) return Failed();
   return true;
 }
 
@@ -160,6 +161,13 @@ bool PendingFile::Failed() {
   if (error_ == 0) error_ = errno != 0 ? errno : EIO;
   failed_ = true;
   return false;
+}
+
+bool PendingFile::Narrow(unsigned allowed) {
+  if (fd_ < 0 || failed_) return false;
+  mode_ &= allowed;
+  if (::fchmod(fd_, mode_) != 0) return Failed();
+  return true;
 }
 
 bool PendingFile::Write(std::string_view bytes) {
@@ -253,7 +261,7 @@ CopyResult CopyRegularFile(const fs::path& from, const fs::path& to, std::uintma
   if (!S_ISREG(st.st_mode)) return CopyResult::NotAFile;
   if (static_cast<std::uintmax_t>(st.st_size) > maxBytes) return CopyResult::TooLarge;
   PendingFile out;
-  if (!out.Open(to, permissions)) return CopyResult::Failed;
+  if (!out.Open(to, permissions) || !out.Narrow(st.st_mode & 07777)) return CopyResult::Failed;
   std::string buf(kPieceBytes, '\0');
   std::uintmax_t copied = 0;
   for (;;) {
@@ -351,6 +359,10 @@ unsigned FileModeOr(const fs::path& path) {
   if (::lstat(path.c_str(), &st) == 0 && S_ISREG(st.st_mode)) return st.st_mode & 07777;
   static const mode_t mask = CreationMask();
   return 0666 & ~mask;
+}
+
+int FolderWriteError(const fs::path& folder) {
+  return ::faccessat(AT_FDCWD, folder.c_str(), W_OK | X_OK, AT_EACCESS) == 0 ? 0 : errno;
 }
 
 // ---- listing

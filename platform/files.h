@@ -56,6 +56,8 @@ class PendingFile {
   // Creates the temporary file in the target's folder. It gets the
   // permissions given, or else those of the file it replaces.
   bool Open(const fs::path& target, unsigned permissions = 0);
+  // Takes from the file's permissions every one not in `allowed`.
+  bool Narrow(unsigned allowed);
   bool Write(std::string_view bytes);
   bool Finish();
   bool Commit();
@@ -72,6 +74,7 @@ class PendingFile {
   fs::path target_;
   fs::path temp_;
   int fd_ = -1;
+  unsigned mode_ = 0;
   bool finished_ = false;
   bool failed_ = false;
   int error_ = 0;
@@ -89,7 +92,9 @@ enum class CopyResult { Copied, NotAFile, TooLarge, Failed };
 // Copies a regular file a piece at a time into a replacement of `to`. A
 // symbolic link at `from` is not followed (NotAFile), nor is anything but a
 // regular file read; a file larger than maxBytes is TooLarge. `to` is
-// untouched unless Copied.
+// untouched unless Copied. The copy gets the permissions given, or else
+// those of the file replaced (or of a new file), but never a permission its
+// source lacks: a copy is never open to more users than its source.
 CopyResult CopyRegularFile(const fs::path& from, const fs::path& to, std::uintmax_t maxBytes = kNoSizeLimit,
                            unsigned permissions = 0);
 
@@ -102,7 +107,8 @@ bool CreateDirectories(const fs::path& path);
 // Empty when none could be made.
 fs::path CreateFreshFolder(const fs::path& base);
 // Copies a file (following links at `from`) into a replacement of `to`,
-// with the permissions given or else those of the file replaced.
+// with the permissions given or else those of the file replaced, narrowed
+// to those of the source as CopyRegularFile does.
 bool CopyFileOverwrite(const fs::path& from, const fs::path& to, unsigned permissions = 0);
 bool DeleteFileIfExists(const fs::path& path);
 // Removes a folder with everything in it (links are removed, not followed).
@@ -113,6 +119,10 @@ bool SyncFile(const fs::path& path);
 // Permission bits of a regular file, or those of a new file under the
 // process's file-creation mask when there is none.
 unsigned FileModeOr(const fs::path& path);
+// 0 when this process may make files in the folder, else why not as an
+// errno value (EACCES or EPERM: no permission; EROFS: a read-only disk;
+// ENOENT: no such folder …).
+int FolderWriteError(const fs::path& folder);
 
 // Regular files in `dir` whose names match `pattern` ('*' and '?', ASCII
 // case-insensitive as on the original platform), sorted by name. With

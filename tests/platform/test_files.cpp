@@ -100,8 +100,11 @@ TEST(Files, AReplacementKeepsThePermissions) {
   ASSERT_TRUE(CopyFileOverwrite(dir / "private", dir / "copy"));
   ASSERT_TRUE(WriteWholeFileAtomic(dir / "copy", "three"));
   EXPECT_EQ(Bytes(dir / "copy"), "three");
+  // A copy has no permission its source lacks.
+  EXPECT_EQ(Mode(dir / "copy"), 0640u & FileModeOr(dir / "none"));
   // A new file has the usual permissions, not those of a temporary file.
-  EXPECT_EQ(Mode(dir / "copy"), FileModeOr(dir / "none"));
+  ASSERT_TRUE(WriteWholeFileAtomic(dir / "new", "four"));
+  EXPECT_EQ(Mode(dir / "new"), FileModeOr(dir / "none"));
   EXPECT_NE(FileModeOr(dir / "none") & 0044u, 0u);
 }
 
