@@ -311,8 +311,12 @@ void TFrmMain::FormShow() {
     BuildAnalysis(engine);
     ShowAnalysis(engine, RedtDuan);
   });
-  DataBase->Open(ProgramDir(), 0);
+  const bool opened = DataBase->Open(ProgramDir(), 0);
+  // Cases an import cut short left for a person: say where, before anything
+  // is done to a store that reads as empty.
+  const bool damaged = !opened && DataBase->LastFault() == StoreFault::kDamaged;
   FillTree(StartUpSlots());
+  if (damaged) ReportStoreFault();
   PlaceChanged();
   ReportAbsurdSettingsFiles();
 }

@@ -51,6 +51,9 @@ constexpr int kStartUpCases = 1000;
 constexpr int kFewFoundCases = 50;
 // The image index of a node (CaseImage), beside its picture.
 constexpr int kImageRole = Qt::UserRole + 1;
+// The digest of a case node's record as read (CaseKey): a change through the
+// node is refused when the record in its slot is another now.
+constexpr int kDigestRole = Qt::UserRole + 2;
 
 const QString kAppCaption = QString::fromUtf8(kAppTitle);
 const QString kSaveFailed =
@@ -91,6 +94,20 @@ QString CaseNodeText(const CaseRecord& r) {
   return QString::fromStdString(text);
 }
 
+// A case node's picture, text and key.
+void ShowCase(QTreeWidgetItem* node, const CaseRecord& r) {
+  node->setText(0, CaseNodeText(r));
+  node->setIcon(0, CaseIcon(ImageOf(r)));
+  node->setData(0, kImageRole, ImageOf(r));
+  node->setData(0, kDigestRole, QVariant::fromValue<qulonglong>(KeyOf(r).digest));
+}
+
+QTreeWidgetItem* MakeCaseNode(const CaseRecord& r) {
+  auto* node = new QTreeWidgetItem;
+  ShowCase(node, r);
+  return node;
+}
+
 // 0 the root, 1 a class, 2 a case.
 int Level(const QTreeWidgetItem* node) {
   int level = 0;
@@ -105,6 +122,17 @@ int SlotOfCaseText(const QString& text) {
   bool ok = false;
   const int slot = text.mid(bar + 1).toInt(&ok);
   return ok ? slot : -1;
+}
+
+// The case a node stands for, as the tree read it.
+CaseKey KeyOfNode(const QTreeWidgetItem* node) {
+  return {SlotOfCaseText(node->text(0)), node->data(0, kDigestRole).toULongLong()};
+}
+
+std::vector<CaseKey> KeysOfChildren(const QTreeWidgetItem* node) {
+  std::vector<CaseKey> keys;
+  for (int i = 0; i < node->childCount(); ++i) keys.push_back(KeyOfNode(node->child(i)));
+  return keys;
 }
 
 void SetExpandedAll(QTreeWidgetItem* node, bool expanded) {
@@ -285,7 +313,7 @@ void TFrmMain::FillTree(const std::vector<int>& slotList) {
       const QString className = ShownClassName(QString::fromStdString(record.ClassNameUtf8()));
       auto it = classOf.constFind(FoldedClassName(className));
       const int index = it != classOf.constEnd() ? it.value() : addClass(className);
-      cases[static_cast<size_t>(index)].append(MakeNode(CaseNodeText(record), ImageOf(record)));
+      cases[static_cast<size_t>(index)].append(MakeCaseNode(record));
     }
     DataBase->EndScan();
   }
@@ -314,7 +342,7 @@ void TFrmMain::RefreshCaseNodeTexts() {
     for (int k = 0; k < root->child(c)->childCount(); ++k) {
       QTreeWidgetItem* node = root->child(c)->child(k);
       const int slot = SlotOfCaseText(node->text(0));
-      if (slot >= 0 && DataBase->ReadRecord(slot, &r)) node->setText(0, CaseNodeText(r));
+      if (slot >= 0 && DataBase->ReadRecord(slot, &r)) ShowCase(node, r);
     }
 }
 
@@ -429,7 +457,8 @@ void TFrmMain::MoveCaseTo(int classPosition) {
   if (slot < 0 || !root || classPosition < 0 || classPosition >= root->childCount()) return;
   QTreeWidgetItem* target = root->child(classPosition);
   const std::string className = target->text(0).toStdString();
-  if (!DataBase->SetClassName({slot}, className)) {
+  std::vector<CaseKey> renamed;
+  if (!DataBase->SetClassName({KeyOfNode(node)}, className, &renamed)) {
     ReportStoreFault();
     return;
   }
@@ -438,10 +467,10 @@ void TFrmMain::MoveCaseTo(int classPosition) {
     currentCase.SetClassName(className);
     viewedCase.record.SetClassName(className);
   }
-  const QString text = node->text(0);
-  const int image = node->data(0, kImageRole).toInt();
+  QTreeWidgetItem* moved = MakeNode(node->text(0), node->data(0, kImageRole).toInt());
+  moved->setData(0, kDigestRole, QVariant::fromValue<qulonglong>(renamed.front().digest));
   delete node;
-  target->addChild(MakeNode(text, image));
+  target->addChild(moved);
 }
 
 // ---- saving
@@ -461,7 +490,8 @@ void TFrmMain::LeaveViewedCase() {
 
 void TFrmMain::ReportStoreFault(bool unsaved) {
   const StoreFault fault = DataBase->LastFault();
-  QString text = QString::fromUtf8(StoreFaultMessage(fault == StoreFault::kNone ? StoreFault::kFailed : fault));
+  QString text = QString::fromStdString(fault == StoreFault::kNone ? std::string(kStoreFailedMessage)
+                                                                    : DataBase->FaultText());
   if (fault == StoreFault::kChanged) {
     // Every slot the window holds may name another case now.
     DataBase->Adopt();
@@ -508,11 +538,7 @@ void TFrmMain::SbtoSaveClick() {
     loadedCommentPath = DataBase->CommentPath(currentCase);
     CommentStored(document);
     RedtPingYu->document()->setModified(false);
-    if (QTreeWidgetItem* node = CaseNode(loadedSlot)) {
-      node->setText(0, CaseNodeText(currentCase));
-      node->setIcon(0, CaseIcon(ImageOf(currentCase)));
-      node->setData(0, kImageRole, ImageOf(currentCase));
-    }
+    if (QTreeWidgetItem* node = CaseNode(loadedSlot)) ShowCase(node, viewedCase.record);
     QString saved = QStringLiteral("已保存编辑后的命例。");
     if (editedInPart)
       saved += QStringLiteral("\r\n评语只有编辑框中的开头部分可以编辑；其后未显示的%1字已原样接在后面保存。")
@@ -557,7 +583,7 @@ void TFrmMain::SbtoSaveClick() {
     classNode = MakeNode(className, kImageClass);
     root->addChild(classNode);
   }
-  classNode->addChild(MakeNode(CaseNodeText(record), ImageOf(record)));
+  classNode->addChild(MakeCaseNode(record));
   SetExpandedAll(classNode, true);
 }
 
@@ -650,7 +676,7 @@ void TFrmMain::pop_deleteClick() {
   }
   // The record first, then its document: when the store cannot be written
   // the case stays whole, document and node included.
-  if (!DataBase->DeleteCases({slot})) {
+  if (!DataBase->DeleteCases({KeyOfNode(node)})) {
     ReportStoreFault();
     return;
   }
@@ -719,10 +745,13 @@ void TFrmMain::pop_class_renameClick() {
   }
   std::vector<int> slotList;
   for (int i = 0; i < node->childCount(); ++i) slotList.push_back(SlotOfCaseText(node->child(i)->text(0)));
-  if (!DataBase->SetClassName(slotList, name.toStdString())) {
+  std::vector<CaseKey> renamed;
+  if (!DataBase->SetClassName(KeysOfChildren(node), name.toStdString(), &renamed)) {
     ReportStoreFault();
     return;
   }
+  for (int i = 0; i < node->childCount() && i < static_cast<int>(renamed.size()); ++i)
+    node->child(i)->setData(0, kDigestRole, QVariant::fromValue<qulonglong>(renamed[static_cast<size_t>(i)].digest));
   if (caseLoaded && std::find(slotList.begin(), slotList.end(), loadedSlot) != slotList.end()) {
     currentCase.SetClassName(name.toStdString());
     viewedCase.record.SetClassName(name.toStdString());
@@ -737,9 +766,8 @@ void TFrmMain::pop_class_deleteClick() {
   if (!AskYesNo(this, QStringLiteral("确定要删除“") + node->text(0) + QStringLiteral("”这个类别吗？"),
                 QStringLiteral("注意"), MsgIcon::Warning))
     return;
-  std::vector<int> slotList, deleted;
-  for (int i = 0; i < node->childCount(); ++i) slotList.push_back(SlotOfCaseText(node->child(i)->text(0)));
-  if (!DataBase->DeleteCases(slotList, &deleted)) {
+  std::vector<int> deleted;
+  if (!DataBase->DeleteCases(KeysOfChildren(node), &deleted)) {
     ReportStoreFault();
     return;
   }
@@ -769,7 +797,9 @@ void TFrmMain::pop_searchClick() {
 
 void TFrmMain::pop_showallClick() {
   if (DataBase->RecordCount() == 0) {
-    ShowMessage(this, QString::fromUtf8(kNoRecordsMessage), kAppCaption);
+    // Cases waiting for a person after an import cut short are not none.
+    if (DataBase->LastFault() == StoreFault::kDamaged) ReportStoreFault();
+    else ShowMessage(this, QString::fromUtf8(kNoRecordsMessage), kAppCaption);
     return;
   }
   std::vector<int> slotList;
@@ -855,11 +885,13 @@ void TFrmMain::mnuF_importClick() {
   // folder holds.
   std::vector<std::string> skipped;
   if (!DataBase->ImportStore(folder, file.filename().string(), &skipped)) {
-    ShowMessage(this,
-                DataBase->LastFault() == StoreFault::kBusy
-                    ? QString::fromUtf8(kStoreBusyMessage)
-                    : QStringLiteral("导入没有完成，原有的历史记录没有改变。"),
-                QStringLiteral("错误"), MsgIcon::Error);
+    const StoreFault fault = DataBase->LastFault();
+    QString text = fault == StoreFault::kBusy || fault == StoreFault::kDamaged
+                       ? QString::fromStdString(DataBase->FaultText())
+                       : QStringLiteral("导入没有完成，原有的历史记录没有改变。");
+    if (fault != StoreFault::kDamaged && !DataBase->FaultDetail().empty())
+      text += QStringLiteral("\r\n") + QString::fromStdString(DataBase->FaultDetail());
+    ShowMessage(this, text, QStringLiteral("错误"), MsgIcon::Error);
     return;
   }
   // Slots now name the imported cases: nothing of the old store may be

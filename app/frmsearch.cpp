@@ -219,7 +219,11 @@ bool TFrmSearch::CollectAndSearch() {
   if (!className.isEmpty()) c.SetClassPattern(className.toStdString());
 
   if (store_.RecordCount() == 0) {
-    ShowMessage(this, QString::fromUtf8(kNoRecordsMessage), QStringLiteral("LumtarV3.1"));
+    // Cases waiting for a person after an import cut short are not none.
+    if (store_.LastFault() == StoreFault::kDamaged)
+      ShowMessage(this, QString::fromStdString(store_.FaultText()), QStringLiteral("错误"), MsgIcon::Error);
+    else
+      ShowMessage(this, QString::fromUtf8(kNoRecordsMessage), QStringLiteral("LumtarV3.1"));
     return false;
   }
 

@@ -1,6 +1,7 @@
 #include "database.h"
 
 #include <algorithm>
+#include <cerrno>
 #include <climits>
 #include <cstring>
 #include <functional>
@@ -43,6 +44,16 @@ void DeliverRecord(int slot, const CaseRecord& read, CaseRecord* out) {
 
 bool SameBytes(const CaseRecord& a, const CaseRecord& b) { return std::memcmp(&a, &b, sizeof a) == 0; }
 
+// FNV-1a: tells bytes another program rewrote from those read.
+uint64_t BytesHash(std::string_view bytes) {
+  uint64_t h = 14695981039346656037ull;
+  for (unsigned char c : bytes) {
+    h ^= c;
+    h *= 1099511628211ull;
+  }
+  return h;
+}
+
 // Passes over the records 0..count-1 of an open store in file order, a chunk
 // at a time. `visit` gets each record with its slot. False on a read error.
 template <typename Visit>
@@ -56,6 +67,11 @@ bool ForEachRecord(const RecordFile& f, int count, Visit visit) {
     }
   }
   return true;
+}
+
+// A folder as a message names it: without a trailing slash.
+std::string Shown(const fs::path& folder) {
+  return (folder.has_filename() ? folder : folder.parent_path()).string();
 }
 
 std::string WithSlash(std::string d) {
@@ -100,15 +116,7 @@ bool ForEachLiveCommentName(const std::string& storePath, Visit visit) {
   });
 }
 
-// FNV-1a: tells a document another program rewrote from the one read.
-uint64_t DocumentHash(std::string_view bytes) {
-  uint64_t h = 14695981039346656037ull;
-  for (unsigned char c : bytes) {
-    h ^= c;
-    h *= 1099511628211ull;
-  }
-  return h;
-}
+uint64_t DocumentHash(std::string_view bytes) { return BytesHash(bytes); }
 
 std::string RandomHex(int digits) {
   static const char* kHex = "0123456789abcdef";
@@ -126,26 +134,40 @@ void RestoreRecords(RecordFile& f, const std::vector<std::pair<int, CaseRecord>>
   if (ok) f.Sync();
 }
 
-// Changes the records of `slots` that `take` accepts, all of them or none:
-// on a failure part of the way the records changed are written back.
-// `before` receives the slots changed with their records as they were.
-bool ChangeRecords(RecordFile& f, const std::vector<int>& slots, const std::function<bool(const CaseRecord&)>& take,
-                   const std::function<void(CaseRecord*)>& change, std::vector<std::pair<int, CaseRecord>>* before) {
+enum class Changed { kDone, kOther, kFailed };
+
+// Changes the records of the keys, all of them or none. Every key's record
+// must still be the one it was taken from (kOther when one is not); with
+// `liveOnly` a deleted one is left as it is. On a failure part of the way
+// the records changed are written back. `before` receives the slots changed
+// with their records as they were.
+Changed ChangeRecords(RecordFile& f, const std::vector<CaseKey>& keys, bool liveOnly,
+                      const std::function<void(CaseRecord*)>& change, std::vector<std::pair<int, CaseRecord>>* before) {
   const int count = WholeRecords(f.Size());
+  std::vector<std::pair<int, CaseRecord>> found;
+  for (const CaseKey& key : keys) {
+    if (key.slot < 0 || key.slot >= count) return Changed::kOther;
+    CaseRecord stored, delivered;
+    if (!ReadSlot(f, key.slot, &stored)) return Changed::kFailed;
+    DeliverRecord(key.slot, stored, &delivered);
+    if (KeyOf(delivered) != key) return Changed::kOther;
+    found.emplace_back(key.slot, stored);
+  }
   bool ok = true;
-  for (int slot : slots) {
-    CaseRecord r;
-    if (slot < 0 || slot >= count || !ReadSlot(f, slot, &r) || !take(r)) continue;
-    before->emplace_back(slot, r);
-    change(&r);
-    if (!WriteSlot(f, slot, r)) {
+  for (const auto& [slot, stored] : found) {
+    if (liveOnly && stored.isDeleted != 0) continue;
+    before->emplace_back(slot, stored);
+    CaseRecord next = stored;
+    change(&next);
+    if (!WriteSlot(f, slot, next)) {
       ok = false;
       break;
     }
   }
   ok = f.Sync() && ok;
-  if (!ok) RestoreRecords(f, *before);
-  return ok;
+  if (ok) return Changed::kDone;
+  RestoreRecords(f, *before);
+  return Changed::kFailed;
 }
 
 // ---- the import journal
@@ -316,6 +338,7 @@ class MDataBase::Hold {
   enum class Numbering { kAny, kKnown };
   Hold(const MDataBase& db, LockMode mode, Numbering numbering) {
     db.fault_ = StoreFault::kNone;
+    db.faultDetail_.clear();
     ok_ = Take(db, mode, numbering);
   }
   bool ok() const { return ok_; }
@@ -332,15 +355,22 @@ class MDataBase::Hold {
         db.fault_ = lock_.Busy() ? StoreFault::kBusy : StoreFault::kFailed;
         return false;
       }
-      const bool recovered = db.RecoverImport();
-      if (!lock_.Change(mode) || !recovered) {
-        db.fault_ = StoreFault::kFailed;
+      const StoreFault recovered = db.RecoverImport();
+      if (recovered != StoreFault::kNone || !lock_.Change(mode)) {
+        db.fault_ = recovered != StoreFault::kNone ? recovered : StoreFault::kFailed;
         return false;
       }
     }
-    if (numbering == Numbering::kKnown && db.ReadStamp() != db.stamp_) {
-      db.fault_ = StoreFault::kChanged;
-      return false;
+    if (numbering == Numbering::kKnown) {
+      std::string now;
+      if (!db.ReadStamp(&now)) {
+        db.fault_ = StoreFault::kFailed;
+        return false;
+      }
+      if (!db.StampIs(db.stamp_)) {
+        db.fault_ = StoreFault::kChanged;
+        return false;
+      }
     }
     return true;
   }
@@ -356,8 +386,19 @@ const char* StoreFaultMessage(StoreFault fault) {
     case StoreFault::kChanged: return kStoreChangedMessage;
     case StoreFault::kBusy: return kStoreBusyMessage;
     case StoreFault::kFailed: return kStoreFailedMessage;
+    case StoreFault::kDamaged: return kStoreDamagedMessage;
   }
   return "";
+}
+
+CaseKey KeyOf(const CaseRecord& delivered) {
+  return {delivered.slot, BytesHash(std::string_view(reinterpret_cast<const char*>(&delivered), sizeof delivered))};
+}
+
+std::string MDataBase::FaultText() const {
+  std::string text = StoreFaultMessage(fault_);
+  if (!faultDetail_.empty()) text += (text.empty() ? "" : "\r\n") + faultDetail_;
+  return text;
 }
 
 std::string SkippedDocumentsText(const std::vector<std::string>& names) {
@@ -379,6 +420,7 @@ bool MDataBase::Open(const std::string& programFolder, int storeIndex, OpenMode 
   storePath_.clear();
   stamp_.clear();
   fault_ = StoreFault::kNone;
+  faultDetail_.clear();
   if (programFolder.empty() || storeIndex < 0 || storeIndex >= static_cast<int>(std::size(kStoreNames))) {
     fault_ = StoreFault::kFailed;
     return false;
@@ -390,7 +432,13 @@ bool MDataBase::Open(const std::string& programFolder, int storeIndex, OpenMode 
     CreateDirectories(DatFolder());
     CreateDirectories(CommentFolder());
   }
-  if (!DirectoryExists(DatFolder())) return mode == OpenMode::kExisting;  // no store: nothing to hold
+  if (!DirectoryExists(DatFolder())) {
+    // No store: nothing to hold, unless one was to be made.
+    if (mode == OpenMode::kExisting) return true;
+    fault_ = StoreFault::kFailed;
+    ExplainWriteFailure({fs::path(folder_)});
+    return false;
+  }
   {
     Hold hold(*this, LockMode::Exclusive, Hold::Numbering::kAny);
     if (hold.ok()) {
@@ -402,13 +450,19 @@ bool MDataBase::Open(const std::string& programFolder, int storeIndex, OpenMode 
         created.Open(storePath_, RecordFile::Mode::CreateNew);
       }
       RemoveLeftovers();
-      stamp_ = ReadStamp();
+      // A store without a stamp gets one, so that a stamp lost later (or
+      // never read) cannot pass for the numbering the caller knows.
+      std::string stamp;
+      if (ReadStamp(&stamp) && stamp.empty()) NewStamp();
+      TakeStamp();
       return true;
     }
+    // Cases waiting for a person: nothing may be made over them.
+    if (fault_ == StoreFault::kDamaged) return false;
   }
   // Another program holds the store: leftovers wait for another start.
   Hold shared(*this, LockMode::Shared, Hold::Numbering::kAny);
-  stamp_ = ReadStamp();
+  TakeStamp();
   return shared.ok() || fault_ == StoreFault::kBusy;
 }
 
@@ -420,13 +474,30 @@ fs::path MDataBase::CommentFolder() const {
 
 void MDataBase::Adopt() {
   Hold hold(*this, LockMode::Shared, Hold::Numbering::kAny);
-  stamp_ = ReadStamp();
+  TakeStamp();
 }
 
-std::string MDataBase::ReadStamp() const {
-  std::string stamp;
-  if (ReadFile(DatFolder() / kStoreStampName, &stamp, 256) != ReadResult::Read) return {};
-  return stamp;
+void MDataBase::TakeStamp() {
+  if (!ReadStamp(&stamp_)) stamp_.clear();
+}
+
+bool MDataBase::ReadStamp(std::string* stamp) const {
+  std::string text;
+  switch (ReadFile(DatFolder() / kStoreStampName, &text, 256)) {
+    case ReadResult::Read:
+      // The program writes a stamp whole; an empty one was cut or made by
+      // hand and is no stamp.
+      if (text.empty()) return false;
+      *stamp = std::move(text);
+      return true;
+    case ReadResult::Missing: stamp->clear(); return true;
+    default: return false;
+  }
+}
+
+bool MDataBase::StampIs(const std::string& known) const {
+  std::string now;
+  return ReadStamp(&now) && now == known;
 }
 
 bool MDataBase::NewStamp() const { return WriteWholeFileAtomic(DatFolder() / kStoreStampName, RandomHex(16) + "\n"); }
@@ -441,16 +512,13 @@ void MDataBase::RemoveLeftovers() const {
     DeleteFileIfExists(CommentFolder() / name);
 }
 
-bool MDataBase::RecoverImport() const {
+StoreFault MDataBase::RecoverImport() const {
   const fs::path dat = DatFolder();
   const fs::path journalPath = dat / kImportJournalName;
   std::string text;
   ImportJournal j;
-  if (ReadFile(journalPath, &text, 64u << 20) != ReadResult::Read || !ParseJournal(text, &j)) {
-    // Not a journal this program wrote whole: keep it for a person to look
-    // at, out of the way; the folders it may name are left alone.
-    return RenameFile(journalPath, dat / (std::string(kImportJournalName) + ".bad-" + RandomHex(8)));
-  }
+  if (ReadFile(journalPath, &text, 64u << 20) != ReadResult::Read || !ParseJournal(text, &j))
+    return RecoverWithoutJournal();
   const std::vector<Move> moves = JournalMoves(j, dat, CommentFolder(), StoreFileName());
   if (j.state == ImportJournal::State::kForward || j.state == ImportJournal::State::kBack) {
     // Slots may be renumbered either way: whoever knew the old numbering
@@ -460,18 +528,104 @@ bool MDataBase::RecoverImport() const {
       j.state = ImportJournal::State::kBack;
       WriteWholeFileAtomic(journalPath, JournalText(j));
     }
-    if (j.state == ImportJournal::State::kBack && !MovesBack(moves)) return false;  // tried again next time
+    if (j.state == ImportJournal::State::kBack && !MovesBack(moves)) return StoreFault::kFailed;  // tried again next time
     SyncFile(dat);
     SyncFile(CommentFolder());
   }
   FinishImport(dat, j);
-  return true;
+  return StoreFault::kNone;
+}
+
+// A journal that is not one this program wrote whole (damaged on disk,
+// made by hand) tells nothing of the moves. What the import's folders hold
+// still tells how far it came: the moves go in a fixed order (the old store
+// and documents out, then the new store in, then the new documents), so
+//  - while the new store waits in the staging folder, nothing new is in
+//    place: the old cases are whole, in place and in the backup folder;
+//  - once it is in place (and something was moved at all), the new cases
+//    are whole, in place and in the staging folder.
+// The whole side is put in place and the folders removed as after any
+// import. Anything else (several imports' folders, a name taken where a
+// file must go back, no store on either side) is left exactly as it is for
+// a person, and every operation is refused until then: the cases moved
+// aside must not be hidden by an empty store made in their place.
+StoreFault MDataBase::RecoverWithoutJournal() const {
+  const fs::path dat = DatFolder();
+  const fs::path docs = CommentFolder();
+  const fs::path journalPath = dat / kImportJournalName;
+  const std::vector<std::string> news = ListNames(dat, "import-new-*");
+  const std::vector<std::string> olds = ListNames(dat, "import-old-*");
+  const fs::path bad = dat / (std::string(kImportJournalName) + ".bad-" + RandomHex(8));
+  if (news.empty() && olds.empty()) {
+    // Nothing was moved aside. The journal is kept for a person to look at,
+    // out of the way.
+    return RenameFile(journalPath, bad) ? StoreFault::kNone : StoreFault::kFailed;
+  }
+  auto refuse = [&] {
+    std::string where;
+    auto list = [](const std::vector<std::string>& names, const fs::path& in) {
+      std::string text;
+      for (const std::string& n : names) text += (text.empty() ? "" : "、") + Shown(in / n);
+      return text;
+    };
+    if (!olds.empty()) where += list(olds, dat) + "（导入前的命例）";
+    if (!news.empty()) where += (where.empty() ? "" : "和") + list(news, dat) + "（导入的命例）";
+    faultDetail_ = "上次导入时移开的文件在 " + where + "。请选定要保留的一份：把其中的 " + StoreFileName() +
+                   " 放到 " + Shown(dat) + " 中，其中 " + kCommentFolderName + " 里的评语文件放到 " +
+                   Shown(docs) + " 中（替换同名文件），然后删除 " + Shown(journalPath) +
+                   "；另一个文件夹确认不再需要后再删除。";
+    return StoreFault::kDamaged;
+  };
+  if (news.size() > 1 || olds.size() > 1) return refuse();
+
+  const std::string storeName = StoreFileName();
+  const std::string rtf = std::string("*") + kCommentExtension;
+  ImportJournal j;
+  j.state = ImportJournal::State::kDone;
+  j.staging = news.empty() ? "import-new-" + RandomHex(8) : news.front();
+  j.backup = olds.empty() ? "import-old-" + RandomHex(8) : olds.front();
+  const fs::path staging = dat / j.staging, backup = dat / j.backup;
+  const std::vector<std::string> newDocs = ListNames(staging / kCommentFolderName, rtf);
+  const std::vector<std::string> oldDocs = ListNames(backup / kCommentFolderName, rtf);
+  const bool newStoreAside = PathTaken(staging / storeName);
+  const bool oldStoreAside = PathTaken(backup / storeName);
+  std::vector<Move> moves;
+  if (newStoreAside) {
+    if (oldStoreAside) moves.push_back({backup / storeName, dat / storeName});
+    for (const std::string& n : oldDocs) moves.push_back({backup / kCommentFolderName / n, docs / n});
+  } else if (!oldStoreAside && oldDocs.empty() && newDocs.empty()) {
+    // Nothing aside: what is in place is all there is.
+  } else if (PathTaken(dat / storeName)) {
+    for (const std::string& n : newDocs) moves.push_back({staging / kCommentFolderName / n, docs / n});
+  } else {
+    return refuse();
+  }
+  for (const Move& m : moves)
+    if (PathTaken(m.to)) return refuse();
+
+  // Slots may be renumbered: whoever knew the old numbering must read again.
+  if (!NewStamp()) return StoreFault::kFailed;
+  for (const Move& m : moves)
+    if (!RenameFile(m.from, m.to)) return StoreFault::kFailed;  // what is left is found next time
+  SyncFile(dat);
+  SyncFile(docs);
+  // The damaged journal is kept for a person; a journal that says "done"
+  // takes its place, so that removing the folders, if cut short, is
+  // finished as after any import.
+  if (CopyRegularFile(journalPath, bad, kMaxDocumentBytes) == CopyResult::NotAFile) RenameFile(journalPath, bad);
+  if (!WriteWholeFileAtomic(journalPath, JournalText(j))) return StoreFault::kFailed;
+  FinishImport(dat, j);
+  return StoreFault::kNone;
 }
 
 // ---- records
 
 int MDataBase::RecordCount() const {
   if (storePath_.empty()) return 0;
+  // Through the store's hold, so that an import cut short is finished
+  // first, and cases waiting for a person are not counted as none.
+  Hold hold(*this, LockMode::Shared, Hold::Numbering::kAny);
+  if (fault_ == StoreFault::kDamaged) return 0;
   std::error_code ec;
   const auto size = fs::file_size(storePath_, ec);
   return ec ? 0 : WholeRecords(static_cast<int64_t>(size));
@@ -488,12 +642,19 @@ bool MDataBase::ReadRecord(int slot, CaseRecord* out) const {
   return r.isDeleted == 0;
 }
 
-bool MDataBase::WriteRecord(int slot, const CaseRecord& record) {
-  if (slot < 0) return false;
+bool MDataBase::WriteRecord(const CaseKey& key, const CaseRecord& record) {
+  if (key.slot < 0) return false;
   Hold hold(*this, LockMode::Exclusive, Hold::Numbering::kKnown);
   RecordFile f;
-  if (!hold.ok() || !f.Open(storePath_, RecordFile::Mode::ReadWrite) || slot >= WholeRecords(f.Size())) return false;
-  return WriteSlot(f, slot, record) && f.Sync();
+  if (!hold.ok() || !f.Open(storePath_, RecordFile::Mode::ReadWrite)) return false;
+  std::vector<std::pair<int, CaseRecord>> before;
+  switch (ChangeRecords(f, {key}, false, [&record](CaseRecord* r) { *r = record; }, &before)) {
+    case Changed::kDone: return true;
+    case Changed::kOther: fault_ = StoreFault::kChanged; return false;
+    case Changed::kFailed: break;
+  }
+  fault_ = StoreFault::kFailed;
+  return false;
 }
 
 int MDataBase::AppendHeld(CaseRecord* record) const {
@@ -519,14 +680,19 @@ int MDataBase::AppendRecord(CaseRecord* record) {
   return hold.ok() ? AppendHeld(record) : -1;
 }
 
-bool MDataBase::MarkDeleted(int slot) {
-  if (slot < 0) return false;
+bool MDataBase::MarkDeleted(const CaseKey& key) {
+  if (key.slot < 0) return false;
   Hold hold(*this, LockMode::Exclusive, Hold::Numbering::kKnown);
   RecordFile f;
-  if (!hold.ok() || !f.Open(storePath_, RecordFile::Mode::ReadWrite) || slot >= WholeRecords(f.Size())) return false;
-  if (!ReadSlot(f, slot, &buffer_)) return false;
-  buffer_.isDeleted = 1;
-  return WriteSlot(f, slot, buffer_) && f.Sync();
+  if (!hold.ok() || !f.Open(storePath_, RecordFile::Mode::ReadWrite)) return false;
+  std::vector<std::pair<int, CaseRecord>> before;
+  switch (ChangeRecords(f, {key}, false, [](CaseRecord* r) { r->isDeleted = 1; }, &before)) {
+    case Changed::kDone: return true;
+    case Changed::kOther: fault_ = StoreFault::kChanged; return false;
+    case Changed::kFailed: break;
+  }
+  fault_ = StoreFault::kFailed;
+  return false;
 }
 
 bool MDataBase::BeginScan() {
@@ -601,7 +767,7 @@ bool MDataBase::SaveCase(ViewedCase* viewed, CaseRecord* record, const std::stri
   if (!hold.ok() || !f.Open(storePath_, RecordFile::Mode::ReadWrite)) return false;
   // The case must still be the one read: its record and its document.
   CaseRecord stored;
-  if (ReadStamp() != viewed->stamp || slot >= WholeRecords(f.Size()) || !ReadSlot(f, slot, &stored)) {
+  if (!StampIs(viewed->stamp) || slot >= WholeRecords(f.Size()) || !ReadSlot(f, slot, &stored)) {
     fault_ = StoreFault::kChanged;
     return false;
   }
@@ -673,18 +839,43 @@ bool MDataBase::AddCase(CaseRecord* record, const std::string& document) {
   return true;
 }
 
+bool MDataBase::DeleteCases(const std::vector<CaseKey>& cases, std::vector<int>* deleted) {
+  return DeleteHeld(&cases, nullptr, deleted);
+}
+
 bool MDataBase::DeleteCases(const std::vector<int>& slots, std::vector<int>* deleted) {
+  return DeleteHeld(nullptr, &slots, deleted);
+}
+
+bool MDataBase::DeleteHeld(const std::vector<CaseKey>* cases, const std::vector<int>* slots,
+                           std::vector<int>* deleted) {
   if (deleted) deleted->clear();
   Hold hold(*this, LockMode::Exclusive, Hold::Numbering::kKnown);
   RecordFile f;
   if (!hold.ok() || !f.Open(storePath_, RecordFile::Mode::ReadWrite)) return false;
+  std::vector<CaseKey> keys;
+  if (slots) {
+    // Whatever stands in the slots now.
+    const int count = WholeRecords(f.Size());
+    for (int slot : *slots) {
+      CaseRecord stored, delivered;
+      if (slot < 0 || slot >= count) continue;
+      if (!ReadSlot(f, slot, &stored)) {
+        fault_ = StoreFault::kFailed;
+        return false;
+      }
+      DeliverRecord(slot, stored, &delivered);
+      keys.push_back(KeyOf(delivered));
+    }
+    cases = &keys;
+  }
   std::vector<std::pair<int, CaseRecord>> before;
   // The records first: when the store cannot be written the cases stay
   // whole, documents included.
-  if (!ChangeRecords(
-          f, slots, [](const CaseRecord&) { return true; }, [](CaseRecord* r) { r->isDeleted = 1; }, &before)) {
-    fault_ = StoreFault::kFailed;
-    return false;
+  switch (ChangeRecords(f, *cases, true, [](CaseRecord* r) { r->isDeleted = 1; }, &before)) {
+    case Changed::kDone: break;
+    case Changed::kOther: fault_ = StoreFault::kChanged; return false;
+    case Changed::kFailed: fault_ = StoreFault::kFailed; return false;
   }
   std::vector<fs::path> documents;
   for (const auto& [slot, record] : before) {
@@ -697,16 +888,31 @@ bool MDataBase::DeleteCases(const std::vector<int>& slots, std::vector<int>* del
   return true;
 }
 
-bool MDataBase::SetClassName(const std::vector<int>& slots, const std::string& classNameUtf8) {
+bool MDataBase::SetClassName(const std::vector<CaseKey>& cases, const std::string& classNameUtf8,
+                             std::vector<CaseKey>* renamed) {
+  if (renamed) renamed->clear();
   Hold hold(*this, LockMode::Exclusive, Hold::Numbering::kKnown);
   RecordFile f;
   if (!hold.ok() || !f.Open(storePath_, RecordFile::Mode::ReadWrite)) return false;
   std::vector<std::pair<int, CaseRecord>> before;
-  if (!ChangeRecords(
-          f, slots, [](const CaseRecord& r) { return r.isDeleted == 0; },
-          [&classNameUtf8](CaseRecord* r) { r->SetClassName(classNameUtf8); }, &before)) {
-    fault_ = StoreFault::kFailed;
-    return false;
+  auto rename = [&classNameUtf8](CaseRecord* r) { r->SetClassName(classNameUtf8); };
+  switch (ChangeRecords(f, cases, true, rename, &before)) {
+    case Changed::kDone: break;
+    case Changed::kOther: fault_ = StoreFault::kChanged; return false;
+    case Changed::kFailed: fault_ = StoreFault::kFailed; return false;
+  }
+  if (renamed) {
+    for (const CaseKey& key : cases) {
+      CaseKey now = key;
+      for (const auto& [slot, record] : before) {
+        if (slot != key.slot) continue;
+        CaseRecord r;
+        DeliverRecord(slot, record, &r);
+        rename(&r);
+        now = KeyOf(r);
+      }
+      renamed->push_back(now);
+    }
   }
   return true;
 }
@@ -729,8 +935,18 @@ bool MDataBase::ExportStore(const std::string& targetFolder) const {
 bool MDataBase::ImportStore(const std::string& sourceFolder, const std::string& storeFileName,
                             std::vector<std::string>* skipped) {
   if (skipped) skipped->clear();
+  fault_ = StoreFault::kNone;
+  faultDetail_.clear();
   if (storePath_.empty() || sourceFolder.empty()) return false;
   const fs::path source(WithSlash(sourceFolder));
+  // The set's own documents only: a comment folder that is a link would
+  // bring in whatever folder it points to.
+  std::error_code ec;
+  if (fs::symlink_status(source / kCommentFolderName, ec).type() == fs::file_type::symlink) {
+    fault_ = StoreFault::kFailed;
+    faultDetail_ = "评语文件夹 " + Shown(source / kCommentFolderName) + " 是指向别处的链接，不是导出的文件夹，没有导入。";
+    return false;
+  }
   const std::string storeName = StoreFileName();
   fs::path sourceStore = source / (storeFileName.empty() ? storeName : storeFileName);
   if (storeFileName.empty() && !FileExists(sourceStore)) {
@@ -742,7 +958,11 @@ bool MDataBase::ImportStore(const std::string& sourceFolder, const std::string& 
   const std::string rtf = std::string("*") + kCommentExtension;
   const fs::path dat = DatFolder();
   const fs::path docs = CommentFolder();
-  if (!CreateDirectories(docs)) return false;
+  if (!CreateDirectories(docs)) {
+    fault_ = StoreFault::kFailed;
+    ExplainWriteFailure({fs::path(folder_)});
+    return false;
+  }
   // Held alone from the first file to the last: nobody sees half an import,
   // and a journal found while the lock is free is one whose import died.
   Hold hold(*this, LockMode::Exclusive, Hold::Numbering::kAny);
@@ -758,6 +978,7 @@ bool MDataBase::ImportStore(const std::string& sourceFolder, const std::string& 
     RemoveTree(backup);
     DeleteFileIfExists(journalPath);
     fault_ = StoreFault::kFailed;
+    ExplainWriteFailure({dat, docs});
     return false;
   };
 
@@ -813,8 +1034,11 @@ bool MDataBase::ImportStore(const std::string& sourceFolder, const std::string& 
 
   // 3. The backup goes only when it is no longer needed.
   FinishImport(dat, j);
-  stamp_ = ReadStamp();
-  if (!ok) fault_ = StoreFault::kFailed;
+  TakeStamp();
+  if (!ok) {
+    fault_ = StoreFault::kFailed;
+    ExplainWriteFailure({dat, docs});
+  }
   return ok;
 }
 
@@ -825,7 +1049,7 @@ bool MDataBase::ClearStore() {
   bool ok = DeleteFileIfExists(storePath_);
   for (const std::string& name : ListFiles(CommentFolder(), std::string("*") + kCommentExtension))
     ok = DeleteFileIfExists(CommentFolder() / name) && ok;
-  stamp_ = ReadStamp();
+  TakeStamp();
   return ok;
 }
 
@@ -869,8 +1093,20 @@ bool MDataBase::CompactStore() {
     return false;
   }
   SyncFile(dat);
-  stamp_ = ReadStamp();
+  TakeStamp();
   return true;
+}
+
+void MDataBase::ExplainWriteFailure(const std::vector<fs::path>& folders) const {
+  for (const fs::path& folder : folders) {
+    switch (FolderWriteError(folder)) {
+      case 0: continue;
+      case EACCES:
+      case EPERM: faultDetail_ = "文件夹 " + Shown(folder) + " 不允许写入：权限被拒绝。"; return;
+      case EROFS: faultDetail_ = "文件夹 " + Shown(folder) + " 在只读的磁盘上，不能写入。"; return;
+      default: continue;
+    }
+  }
 }
 
 // ---- comment documents

@@ -61,6 +61,9 @@ inline constexpr const char* kStoreChangedMessage =
     "命例文件已被另一个程序整理、导入或修改，这次操作没有执行。";
 inline constexpr const char* kStoreBusyMessage = "命例文件正被另一个程序使用，请稍后再试。";
 inline constexpr const char* kStoreFailedMessage = "命例文件无法读取或写入。";
+inline constexpr const char* kStoreDamagedMessage =
+    "上次导入命例时中断，记录导入过程的文件 dat/Lumtar.journal 已损坏，无法判断该保留哪一份命例；"
+    "在恢复之前，命例的操作都不会执行。";
 
 // Why the last operation of a store object failed.
 enum class StoreFault {
@@ -68,11 +71,26 @@ enum class StoreFault {
   kChanged,  // another program renumbered the slots, or changed the case
   kBusy,     // another program held the store for the whole wait
   kFailed,   // a file could not be read or written
+  kDamaged,  // an import was cut short and its journal is damaged: the
+             // cases wait in dat/import-old-* or import-new-* for a person
 };
 // The message of a fault (empty for none).
 const char* StoreFaultMessage(StoreFault fault);
 // What an import says of the documents it left out (names as in the set).
 std::string SkippedDocumentsText(const std::vector<std::string>& names);
+
+// A case as its caller read it, to address it in a change: the slot and a
+// digest of the record's bytes as the store delivered them (the slot field
+// being the slot). A change refuses (kChanged) a slot whose record is no
+// longer those bytes, whatever the numbering's stamp says: the stamp may be
+// lost or restored from a copy, the bytes still tell one case from another.
+struct CaseKey {
+  int slot = -1;
+  uint64_t digest = 0;
+  bool operator==(const CaseKey&) const = default;
+};
+// The key of a record as the store delivered it (record.slot is its slot).
+CaseKey KeyOf(const CaseRecord& delivered);
 
 // A case as it was read for viewing: where it stood, the record's bytes and
 // the comment document's. Saving it back first makes sure both are still
@@ -109,28 +127,38 @@ class MDataBase {
   std::filesystem::path CommentFolder() const;                 // <folder>Lumtar_f/
 
   StoreFault LastFault() const { return fault_; }
+  // What the last fault means for the user: its message, and for some
+  // faults a second line of why (the folders a damaged import left, the
+  // folder that refused an import, a linked comment folder). Lines are
+  // separated by "\r\n".
+  std::string FaultText() const;
+  // The second line alone (empty when there is none).
+  const std::string& FaultDetail() const { return faultDetail_; }
   // Takes the store's present numbering as the caller's: after kChanged,
   // once the caller has dropped every slot it held.
   void Adopt();
 
   // Whole records in the file; deleted ones count, a partial tail does not.
+  // 0 as well while an import's cases wait for a person (kDamaged).
   int RecordCount() const;
   // False without touching *out when the slot is out of range or the file
   // cannot be read. Otherwise reads the record and returns whether it is
   // live; a deleted record is still delivered in *out. The delivered slot
   // field is always the record's position.
   bool ReadRecord(int slot, CaseRecord* out) const;
-  // Writes the record's bytes at an existing slot, whatever its own slot
-  // field says. A slot outside 0..RecordCount-1 is refused: writing past the
-  // end would leave a gap of blank records that read as live cases.
-  bool WriteRecord(int slot, const CaseRecord& record);
+  // Writes the record's bytes at the slot of an existing case, whatever the
+  // record's own slot field says. Refused (kChanged) when the record there is
+  // no longer the one the key was taken from; a slot outside
+  // 0..RecordCount-1 is refused too: writing past the end would leave a gap
+  // of blank records that read as live cases.
+  bool WriteRecord(const CaseKey& key, const CaseRecord& record);
   // Sets record->slot to the next free slot and isDeleted to 0, writes it
   // there (over a partial tail) and returns the slot; -1 when the file cannot
   // be written, with *record left unchanged. A missing store file is created.
   int AppendRecord(CaseRecord* record);
-  // Sets the deleted flag of a record in range; the comment document is the
-  // caller's.
-  bool MarkDeleted(int slot);
+  // Sets the deleted flag of the record of the key (refused, as WriteRecord
+  // is, when it is another now); the comment document is the caller's.
+  bool MarkDeleted(const CaseKey& key);
 
   // A scan keeps the store open (and its lock shared) so that the case tree
   // can read many slots, in any order, without opening the file for each.
@@ -162,22 +190,32 @@ class MDataBase {
   // record->slot is the new slot.
   bool AddCase(CaseRecord* record, const std::string& document);
   // Marks the cases deleted and removes their documents, except a document
-  // another live case still names. `deleted` gets the slots marked.
+  // another live case still names. `deleted` gets the slots marked. All or
+  // nothing: refused (kChanged) when any key's record is another now.
+  bool DeleteCases(const std::vector<CaseKey>& cases, std::vector<int>* deleted = nullptr);
+  // The same for whatever live cases stand in these slots now, for a caller
+  // that shows no cases (nothing it read could be confused with another).
   bool DeleteCases(const std::vector<int>& slots, std::vector<int>* deleted = nullptr);
-  // Files the live cases of these slots under another class.
-  bool SetClassName(const std::vector<int>& slots, const std::string& classNameUtf8);
+  // Files the live cases of the keys under another class, all or none, as
+  // DeleteCases. `renamed` gets the keys the cases have now, one for each
+  // key given.
+  bool SetClassName(const std::vector<CaseKey>& cases, const std::string& classNameUtf8,
+                    std::vector<CaseKey>* renamed = nullptr);
 
   // ---- the store as a whole
 
   // Copies the store file as "Lumtar.dat" and every comment document into
   // Lumtar_f of the target folder (created when missing), replacing files of
-  // the same names and leaving other files there alone.
+  // the same names and leaving other files there alone. No copy is readable
+  // by more users than its source file.
   bool ExportStore(const std::string& targetFolder) const;
   // Replaces the store and the comment documents with those of an exported
   // set: the store file named (by default the folder's Lumtar.dat, its name
   // in any letter case) and the documents of its Lumtar_f, if any. Only
   // regular files up to kMaxDocumentBytes are taken as documents, never a
-  // link to a file elsewhere; `skipped` gets the names of those left out.
+  // link to a file elsewhere; `skipped` gets the names of those left out. A
+  // set whose Lumtar_f is a link to a folder elsewhere is refused whole. No
+  // copy is readable by more users than its source file.
   // The new files are first copied beside the program's; the old store and
   // documents are then moved to a backup folder in dat, the new ones moved
   // in, and the backup removed, each step journalled. On any failure the
@@ -219,10 +257,22 @@ class MDataBase {
   friend class Hold;
 
   std::filesystem::path DatFolder() const;
-  std::string ReadStamp() const;
+  // The stamp of the store's numbering: "" when the store has none (never
+  // renumbered, or its file lost); false when the file cannot be read.
+  bool ReadStamp(std::string* stamp) const;
+  // True when the stamp on disk is `known`. An unreadable stamp matches
+  // none, a missing one only a store that never had one.
+  bool StampIs(const std::string& known) const;
+  // Takes the stamp on disk as the caller's numbering.
+  void TakeStamp();
   // These change files only, so that any operation can run them.
   bool NewStamp() const;
-  bool RecoverImport() const;
+  StoreFault RecoverImport() const;
+  StoreFault RecoverWithoutJournal() const;
+  // Says in the fault's detail which of the folders refuses new files, and
+  // why (no permission, a read-only disk), when one does.
+  bool DeleteHeld(const std::vector<CaseKey>* cases, const std::vector<int>* slots, std::vector<int>* deleted);
+  void ExplainWriteFailure(const std::vector<std::filesystem::path>& folders) const;
   void RemoveLeftovers() const;
   int AppendHeld(CaseRecord* record) const;
   bool ChooseCommentNameHeld(CaseRecord* record) const;
@@ -234,7 +284,7 @@ class MDataBase {
   int storeIndex_ = 0;
   std::string stamp_;          // the numbering the caller's slots belong to
   mutable StoreFault fault_ = StoreFault::kNone;
-  CaseRecord buffer_;          // scratch record of MarkDeleted
+  mutable std::string faultDetail_;
   RecordFile scanFile_;        // the file of a running scan
   FolderLock scanLock_;
   int scanCount_ = 0;          // whole records when the scan began

@@ -37,19 +37,24 @@ std::string Plain(std::string text) {
 void OpenStore(MDataBase* db, MDataBase::OpenMode mode = MDataBase::OpenMode::kExisting) {
   const std::string dir = ProgramDir();
   if (!DirectoryExists(dir)) throw CommandError("program folder not found: " + Shown(dir));
-  if (!db->Open(dir, 0, mode)) throw CommandError(StoreFaultMessage(db->LastFault()));
+  if (!db->Open(dir, 0, mode)) throw CommandError(Plain(db->FaultText()));
 }
 
 // The message of a failed store operation: why, when the store says so.
 [[noreturn]] void StoreFailed(const MDataBase& db, const std::string& what) {
-  if (db.LastFault() == StoreFault::kBusy || db.LastFault() == StoreFault::kChanged)
-    throw CommandError(StoreFaultMessage(db.LastFault()));
+  const StoreFault fault = db.LastFault();
+  if (fault == StoreFault::kBusy || fault == StoreFault::kChanged || fault == StoreFault::kDamaged)
+    throw CommandError(Plain(db.FaultText()));
+  if (!db.FaultDetail().empty()) throw CommandError(what + "\n" + Plain(db.FaultDetail()));
   throw CommandError(what);
 }
 
 // Searches with the criteria and prints the live matches in slot order.
 void ListMatches(MDataBase& db, const SearchCriteria& criteria) {
-  if (db.RecordCount() == 0) throw CommandError(kNoRecordsMessage);
+  if (db.RecordCount() == 0) {
+    if (db.LastFault() == StoreFault::kDamaged) throw CommandError(Plain(db.FaultText()));
+    throw CommandError(kNoRecordsMessage);
+  }
   std::vector<int> slots;
   if (!db.SearchRecords(criteria, &slots)) StoreFailed(db, "cannot read " + Shown(db.StorePath()));
   if (slots.empty()) throw CommandError(kNothingFoundMessage);
@@ -134,7 +139,10 @@ void RunImport(const std::string& file) {
 void RunCompact() {
   MDataBase db;
   OpenStore(&db);
-  if (db.RecordCount() < kMinRecordsToCompact) throw CommandError(kTooFewToCompactMessage);
+  if (db.RecordCount() < kMinRecordsToCompact) {
+    if (db.LastFault() == StoreFault::kDamaged) throw CommandError(Plain(db.FaultText()));
+    throw CommandError(kTooFewToCompactMessage);
+  }
   if (!db.CompactStore()) StoreFailed(db, "compaction failed; the case store is unchanged");
   std::cout << InScript(kCompactDoneMessage) << '\n';
 }

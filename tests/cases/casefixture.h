@@ -48,6 +48,15 @@ inline void WriteRawStore(const std::filesystem::path& path, std::vector<CaseRec
   ASSERT_TRUE(WriteWholeFileAtomic(path, bytes + tail));
 }
 
+// The key of the record in a slot as the store delivers it now (a slot out
+// of range gives a key no record has).
+inline CaseKey KeyAt(const MDataBase& db, int slot) {
+  CaseRecord r;
+  r.slot = slot;
+  db.ReadRecord(slot, &r);
+  return db.RecordCount() > slot && slot >= 0 ? KeyOf(r) : CaseKey{slot, 0};
+}
+
 inline std::string FileBytes(const std::filesystem::path& path) {
   std::string bytes;
   EXPECT_TRUE(ReadWholeFile(path, &bytes)) << path;

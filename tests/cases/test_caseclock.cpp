@@ -93,7 +93,7 @@ TEST_F(CaseClockStore, AStoreWrittenBeforeReadsAsBefore) {
   q.SetTimeZoneName("Asia/Shanghai");
   CopyCaseClockToRequest(r, &q);
   EXPECT_EQ(q.TimeZoneName(), "");
-  db.WriteRecord(0, r);
+  db.WriteRecord(KeyOf(r), r);
   EXPECT_EQ(FileBytes(StoreFile()), raw);
 }
 

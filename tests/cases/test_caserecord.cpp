@@ -102,7 +102,7 @@ TEST_F(CaseRecordStore, ForeignRecordReadsCorrectlyAndKeepsItsBytes) {
   EXPECT_EQ(slots, std::vector<int>{1});
 
   // Deleting changes the flag and nothing else.
-  ASSERT_TRUE(db.MarkDeleted(1));
+  ASSERT_TRUE(db.MarkDeleted(KeyAt(db, 1)));
   std::string after = FileBytes(StoreFile()).substr(kCaseRecordSize);
   std::string expected = raw;
   expected[4] = 1;

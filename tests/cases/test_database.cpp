@@ -55,7 +55,7 @@ TEST_F(Store, DeletedRecordKeepsItsSlot) {
     CaseRecord r = MakeCase(name, "朋友", 1990);
     db.AppendRecord(&r);
   }
-  ASSERT_TRUE(db.MarkDeleted(1));
+  ASSERT_TRUE(db.MarkDeleted(KeyAt(db, 1)));
   EXPECT_EQ(db.RecordCount(), 3);
   CaseRecord r;
   EXPECT_FALSE(db.ReadRecord(1, &r));
@@ -79,9 +79,9 @@ TEST_F(Store, OutOfRangeLeavesEverythingAlone) {
     CaseRecord out = marker;
     EXPECT_FALSE(db.ReadRecord(slot, &out)) << slot;
     EXPECT_EQ(RecordBytes(out), RecordBytes(marker)) << slot;
-    EXPECT_FALSE(db.MarkDeleted(slot)) << slot;
+    EXPECT_FALSE(db.MarkDeleted(KeyAt(db, slot))) << slot;
     // Writing past the end would leave blank records that read as cases.
-    EXPECT_FALSE(db.WriteRecord(slot, marker)) << slot;
+    EXPECT_FALSE(db.WriteRecord(KeyAt(db, slot), marker)) << slot;
     ASSERT_TRUE(db.BeginScan());
     EXPECT_FALSE(db.ReadScanned(slot, &out)) << slot;
     db.EndScan();
@@ -94,7 +94,7 @@ TEST_F(Store, WriteRecordGoesToTheSlotGiven) {
   WriteRawStore(StoreFile(), {MakeCase("甲", "朋友", 1990), MakeCase("乙", "朋友", 1990)});
   CaseRecord moved = MakeCase("乙", "同事", 1991);
   moved.slot = 0;  // the slot argument decides, not the field
-  ASSERT_TRUE(db.WriteRecord(1, moved));
+  ASSERT_TRUE(db.WriteRecord(KeyAt(db, 1), moved));
   CaseRecord r;
   ASSERT_TRUE(db.ReadRecord(0, &r));
   EXPECT_EQ(r.NameUtf8(), "甲");
@@ -155,7 +155,7 @@ TEST_F(Store, SecondInstanceCannotWriteWhileTheStoreIsHeld) {
   ASSERT_TRUE(db.BeginScan());
   CaseRecord r = MakeCase("乙", "朋友", 1990);
   EXPECT_EQ(other.AppendRecord(&r), -1);
-  EXPECT_FALSE(other.MarkDeleted(0));
+  EXPECT_FALSE(other.MarkDeleted(KeyAt(other, 0)));
   EXPECT_FALSE(other.CompactStore());
   EXPECT_TRUE(other.ReadRecord(0, &r));  // reading alongside is fine
   db.EndScan();

@@ -66,12 +66,12 @@ TEST_F(TwoPrograms, SlotsOfAnotherNumberingAreRefused) {
   edited.SetPlaceName("改过");
   EXPECT_FALSE(db.SaveCase(&viewed, &edited, "{\\rtf1 new}"));
   EXPECT_EQ(db.LastFault(), StoreFault::kChanged);
-  EXPECT_FALSE(db.DeleteCases({1751}));
+  EXPECT_FALSE(db.DeleteCases({KeyOf(viewed.record)}));
   EXPECT_EQ(db.LastFault(), StoreFault::kChanged);
   CaseRecord r;
   EXPECT_FALSE(db.ReadRecord(1751, &r));
-  EXPECT_FALSE(db.WriteRecord(1751, edited));
-  EXPECT_FALSE(db.MarkDeleted(1751));
+  EXPECT_FALSE(db.WriteRecord(KeyOf(viewed.record), edited));
+  EXPECT_FALSE(db.MarkDeleted(KeyOf(viewed.record)));
   EXPECT_FALSE(db.BeginScan());
   std::vector<int> slots;
   EXPECT_FALSE(db.SearchRecords(SearchCriteria{}, &slots));
@@ -127,7 +127,7 @@ TEST_F(TwoPrograms, ACaseChangedElsewhereIsNotWrittenOver) {
   ASSERT_TRUE(db.ReadCase(1, &viewed, &document));
   ASSERT_EQ(RunInChild([this] {
               MDataBase other;
-              return other.Open(dir.str(), 0) && other.DeleteCases({1});
+              return other.Open(dir.str(), 0) && other.DeleteCases({KeyAt(other, 1)});
             }),
             ChildEnd::kExited0);
   mine = viewed.record;
