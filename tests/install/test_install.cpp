@@ -294,7 +294,7 @@ class InstallTest : public QObject {
     QVERIFY(ReadWholeFile(user / ".shipped/dili.ini", &taken));
     QVERIFY(taken == shipped);
     // Nothing but the user's files: no temporary file left behind.
-    const std::set<std::string> expected{"dat",      "dat/set.ini", "dat/xminit.ini", "dat/dili.ini", "dat/Lumtar.dat",
+    const std::set<std::string> expected{"dat",      "dat/set.ini", "dat/xminit.ini", "dat/dili.ini", "dat/Lumtar.dat", "dat/Lumtar.gen",
                                          "Lumtar_f", "skins",       ".shipped",       ".shipped/dili.ini"};
     const std::set<std::string> found = Tree(user);
     QCOMPARE(found, expected);
