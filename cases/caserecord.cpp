@@ -7,6 +7,7 @@
 
 #include "birthclock.h"
 #include "gbk.h"
+#include "rivalcalendars.h"
 #include "script.h"
 
 namespace lumtar {
@@ -119,6 +120,8 @@ void ClearReservedBytes(CaseRecord* r) {
   r->dstChoice = 0;
   r->zoneNumber = 0;
   r->placeId = 0;
+  r->lunarCalendar = 0;
+  r->monthOccurrence = 0;
   std::fill(std::begin(r->reserved), std::end(r->reserved), uint8_t{0});
   r->clockCheck = 0;
 }
@@ -129,7 +132,20 @@ void SetCaseClock(const ChartRequest& request, CaseRecord* r) {
   r->zoneNumber = static_cast<uint16_t>(zone);
   r->dstChoice = zone != 0 && request.dstChoice <= static_cast<uint8_t>(DstChoice::Standard) ? request.dstChoice : 0;
   r->placeId = request.placeId > 0 ? request.placeId : 0;
-  if (r->zoneNumber != 0 || r->placeId != 0) r->clockCheck = ClockCheckOf(*r);
+  if (request.isLunar == 1) {
+    r->lunarCalendar = request.lunarCalendar < calendar::kLunarCalendarCount ? request.lunarCalendar : 0;
+    r->monthOccurrence = request.monthOccurrence <= 2 ? request.monthOccurrence : 0;
+  }
+  if (r->zoneNumber != 0 || r->placeId != 0 || r->lunarCalendar != 0 || r->monthOccurrence != 0)
+    r->clockCheck = ClockCheckOf(*r);
+}
+
+CaseCalendar CaseCalendarOf(const CaseRecord& r) {
+  if (r.lunarCalendar == 0 && r.monthOccurrence == 0) return {};
+  if (r.isLunar != 1 || r.clockCheck != ClockCheckOf(r) || r.lunarCalendar >= calendar::kLunarCalendarCount ||
+      r.monthOccurrence > 2)
+    return {};
+  return {r.lunarCalendar, r.monthOccurrence};
 }
 
 void CopyCaseClockToRequest(const CaseRecord& record, ChartRequest* request) {
@@ -137,6 +153,9 @@ void CopyCaseClockToRequest(const CaseRecord& record, ChartRequest* request) {
   request->SetTimeZoneName(c.timeZone);
   request->dstChoice = c.dstChoice;
   request->placeId = c.placeId;
+  const CaseCalendar calendar = CaseCalendarOf(record);
+  request->lunarCalendar = calendar.lunarCalendar;
+  request->monthOccurrence = calendar.monthOccurrence;
 }
 
 std::string CaseDateText(const CaseRecord& r) {

@@ -43,7 +43,11 @@ struct CaseRecord {
   float longitude = 0;        // degrees, east positive
   float latitude = 0;         // degrees, north positive
   int32_t placeId = 0;        // 60: GeoNames id of the world-atlas place, 0 none
-  uint8_t reserved[3] = {};   // 64..66: zero
+  // The calendar a lunar date was read on and which of two months named
+  // alike it means, also under the check byte (CaseCalendarOf).
+  uint8_t lunarCalendar = 0;   // 64: calendar::LunarCalendar, 0 the central calendar
+  uint8_t monthOccurrence = 0; // 65: 1 or 2 of two months named alike in the year, 0 as the date service finds
+  uint8_t reserved[1] = {};    // 66: zero
   uint8_t clockCheck = 0;     // 67: check byte over 43, 50-51 and 60-66 (ClockCheckOf)
   char placeName[51] = {};    // "province-city" or "未知地", at most 50 bytes
   char commentName[33] = {};  // comment document base name, at most 32 bytes
@@ -87,7 +91,9 @@ static_assert(offsetof(CaseRecord, zoneNumber) == 50);
 static_assert(offsetof(CaseRecord, longitude) == 52);
 static_assert(offsetof(CaseRecord, latitude) == 56);
 static_assert(offsetof(CaseRecord, placeId) == 60);
-static_assert(offsetof(CaseRecord, reserved) == 64);
+static_assert(offsetof(CaseRecord, lunarCalendar) == 64);
+static_assert(offsetof(CaseRecord, monthOccurrence) == 65);
+static_assert(offsetof(CaseRecord, reserved) == 66);
 static_assert(offsetof(CaseRecord, clockCheck) == 67);
 static_assert(offsetof(CaseRecord, placeName) == 68);
 static_assert(offsetof(CaseRecord, commentName) == 119);
@@ -102,7 +108,7 @@ std::string_view FieldText(const char* field, std::size_t size);
 // className and commentName stay as they are.
 void CopyRequestToCase(const ChartRequest& request, CaseRecord* record);
 
-// The birth clock in the formerly reserved bytes (43, 50-51, 60-67). A
+// The birth clock in the formerly reserved bytes (43, 50-51, 60-63, 67). A
 // record carries one when its zone number is in the zone list, its DST
 // choice is one of DstChoice and the check byte agrees: stores written
 // before (all zero there) or elsewhere (whatever the writer's buffer held)
@@ -121,8 +127,20 @@ void SetCaseClock(const ChartRequest& request, CaseRecord* record);
 uint8_t ClockCheckOf(const CaseRecord& record);
 // Zeros every byte the layout reserves, the clock's included.
 void ClearReservedBytes(CaseRecord* record);
-// The request's clock fields from a record (CaseClockOf).
+// The request's clock fields from a record (CaseClockOf), and the calendar
+// of its lunar date (CaseCalendarOf).
 void CopyCaseClockToRequest(const CaseRecord& record, ChartRequest* request);
+
+// The calendar a case's lunar date was read on (bytes 64, 65): counted only
+// for a lunar date, with values a calendar has and the check byte agreeing;
+// anything else (stores written before: zero) reads as the central calendar
+// and the month the date service finds, as before. SetCaseClock writes them
+// with the clock.
+struct CaseCalendar {
+  uint8_t lunarCalendar = 0;
+  uint8_t monthOccurrence = 0;
+};
+CaseCalendar CaseCalendarOf(const CaseRecord& record);
 
 // The date as the case tree shows it: "公1990-3-7", "农1990-3-7" or
 // "农闰1990-4-1" (in the chosen script); a year of 0 or less is shown as

@@ -5,6 +5,7 @@
 #include <cstdio>
 
 #include "eras.h"
+#include "rivalcalendars.h"
 #include "script.h"
 #include "vovirer.h"
 
@@ -106,6 +107,10 @@ std::vector<HeaderLine> HeaderLines(CVoVirer& engine) {
                           ? std::string(InScript(" 正月 "))
                           : " " + std::string(engine.dateService.ChineseNumeral(m.lunarDate.month)) + InScript("月 ");
   if (r.isLeapMonth) month = InScript(" 闰") + month.substr(month.find_first_not_of(' '));
+  // The months of 武周 and of 762 as their calendar named them (一月, 腊月).
+  const std::string named = calendar::MonthNameOfDay(static_cast<calendar::LunarCalendar>(m.lunarCalendar),
+                                                     m.lunarDate.year, m.lunarDayNumber);
+  if (!named.empty()) month = " " + TextInScript(named) + " ";
   lunar += month;
   if (m.lunarDate.day <= 10) lunar += InScript("初");
   lunar += engine.dateService.ChineseNumeral(m.lunarDate.day);
@@ -115,8 +120,10 @@ std::vector<HeaderLine> HeaderLines(CVoVirer& engine) {
   lunar += Format(InScript(" %s时"), Branch(h / 2 + 1));
   add(HeaderBlock::Birth, lunar);
   // Before 1912 the lunar date as it was written then, by the era names.
+  // On a rival court's calendar, by that court's era.
   const std::string era =
-      calendar::EraDateText(m.lunarDate.year, m.lunarDate.month, r.isLeapMonth != 0, m.lunarDate.day);
+      calendar::EraDateTextOn(static_cast<calendar::LunarCalendar>(m.lunarCalendar), m.lunarDate.year,
+                              m.lunarDate.month, r.isLeapMonth != 0, m.lunarDate.day);
   if (!era.empty()) add(HeaderBlock::Birth, InScript("年号:") + era);
 
   add(HeaderBlock::Pillars, InScript("姓名:") + r.NameUtf8());

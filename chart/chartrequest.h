@@ -32,6 +32,13 @@ struct ChartRequest {
   char timeZone[48] = {};
   uint8_t dstChoice = 0;      // DstChoice: how a repeated local hour is read
   int32_t placeId = 0;        // GeoNames id of a place of the world atlas, 0 none
+  // A lunar date written with an era of a rival court (辽, 金, 元 to 1280,
+  // 南明, 明郑) is read on that court's calendar: calendar::LunarCalendar,
+  // 0 the central calendar.
+  uint8_t lunarCalendar = 0;
+  // In a year whose calendar named two months alike (武周's 正月 and 一月):
+  // 1 the first, 2 the second; 0 the month the date service finds, as always.
+  uint8_t monthOccurrence = 0;
 
   std::string NameUtf8() const;
   void SetName(const std::string& utf8);

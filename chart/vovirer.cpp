@@ -2,6 +2,7 @@
 
 #include <cmath>
 
+#include "rivalcalendars.h"
 #include "script.h"
 
 namespace lumtar {
@@ -9,6 +10,14 @@ namespace lumtar {
 namespace {
 
 bool YearInRange(int year) { return year >= kFirstYear && year <= kLastYear; }
+
+// The calendar a request's lunar date is read on; a number no calendar has
+// (a record written elsewhere) reads as the central calendar.
+calendar::LunarCalendar CalendarOf(const ChartRequest& request) {
+  return request.isLunar && request.lunarCalendar < calendar::kLunarCalendarCount
+             ? static_cast<calendar::LunarCalendar>(request.lunarCalendar)
+             : calendar::LunarCalendar::kCentral;
+}
 
 // Fills a place from its longitude: sign, degree in the sign, palace number
 // counted from the ascendant's branch and mansion.
@@ -74,9 +83,22 @@ bool CVoVirer::EnteredSolarMoment(const ChartRequest& request, DateTime* solar) 
     if (request.year < kFirstYear - 1 || request.year > kLastYear) return Fail(kYearOutOfRange);
     if (request.month < 1 || request.month > 12 || request.day < 1 || request.day > 30)
       return Fail(calendar::kNoSuchLunarDate);
-    std::string message;
-    if (!dateService.LunarToSolar(entered, request.isLeapMonth != 0, *solar, message))
-      return Fail(message.empty() ? calendar::kNoSuchLunarDate : message.c_str());
+    const calendar::LunarCalendar on = CalendarOf(request);
+    const int occurrence = request.monthOccurrence <= 2 ? request.monthOccurrence : 0;
+    if (on != calendar::LunarCalendar::kCentral || occurrence != 0) {
+      // On a rival court's calendar, or one of two months named alike.
+      int dayNumber = 0;
+      if (!calendar::DayOfLunarDate(on, request.year, request.month, request.isLeapMonth != 0, request.day,
+                                    occurrence, &dayNumber))
+        return Fail(calendar::kNoSuchLunarDate);
+      dateService.DateTimeOf(dayNumber + astro::kJ2000, *solar);
+      solar->hour = request.hour;
+      solar->minute = request.minute;
+    } else {
+      std::string message;
+      if (!dateService.LunarToSolar(entered, request.isLeapMonth != 0, *solar, message))
+        return Fail(message.empty() ? calendar::kNoSuchLunarDate : message.c_str());
+    }
   } else {
     if (request.month < 1 || request.month > 12 || request.day < 1 || !dateService.IsValidSolarDate(entered))
       return Fail(kNoSuchDate);
@@ -149,6 +171,21 @@ bool CVoVirer::ConvertBirthMoment(const ChartRequest& request, ChartModel& m) {
   if (day.hour == 23) dateService.AddOneDay(day);
   if (!YearInRange(day.year)) return Fail(kYearOutOfRange);
   m.request.isLeapMonth = dateService.SolarToLunar(day, m.lunarDate) ? 1 : 0;
+  m.lunarDayNumber = dateService.LastDayNumber();
+  // A date entered on a rival court's calendar is shown on it.
+  m.lunarCalendar = 0;
+  if (request.isLunar) {
+    const calendar::LunarCalendar on = CalendarOf(request);
+    int y = 0, month = 0, d = 0;
+    bool leap = false;
+    if (calendar::RivalLunarDateOfDay(on, m.lunarDayNumber, &y, &month, &leap, &d)) {
+      m.lunarDate.year = static_cast<int16_t>(y);
+      m.lunarDate.month = static_cast<int16_t>(month);
+      m.lunarDate.day = static_cast<int16_t>(d);
+      m.request.isLeapMonth = leap ? 1 : 0;
+      m.lunarCalendar = static_cast<uint8_t>(on);
+    }
+  }
   return true;
 }
 

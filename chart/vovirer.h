@@ -56,6 +56,10 @@ struct ChartModel {
   // Lunar date of the pillar moment (of the next civil day when the pillar
   // hour is 23); hour and minute copied.
   DateTime lunarDate;
+  // The calendar the lunar date is on (calendar::LunarCalendar: a rival
+  // court's when the date was entered with its era) and its day number.
+  uint8_t lunarCalendar = 0;
+  int32_t lunarDayNumber = 0;
   int16_t yearPillar = 0, monthPillar = 0, dayPillar = 0, hourPillar = 0;  // 1 甲子 … 0 癸亥
   int8_t nayinElement = 0;       // of the year pillar: 0 土 1 金 2 水 3 木 4 火
   double mansionOrigin = 0;      // where mansion 0 (轸) begins

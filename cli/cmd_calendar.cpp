@@ -9,6 +9,7 @@
 #include "calnames.h"
 #include "clicommon.h"
 #include "eras.h"
+#include "rivalcalendars.h"
 #include "lunar.h"
 #include "script.h"
 #include "timescale.h"
@@ -112,15 +113,27 @@ void RunLunar(const std::vector<std::string>& args, const std::string& to) {
 }
 
 // With an era, the year is the era's year number (康熙 50 is 1711).
+// A rival court's era (辽 统和, 南明 永历) reads the date on its calendar.
 void RunSolar(int year, int month, int day, bool leap, const std::string& era) {
+  calendar::LunarCalendar on = calendar::LunarCalendar::kCentral;
   if (!era.empty()) {
     const calendar::EraLookup found = calendar::LookUpEra(era, year);
     if (found.result != calendar::EraLookup::kFound)
       throw CommandError(calendar::EraLookupMessage(era, year, found));
     year = found.era->LunarYear(year);
+    on = calendar::CalendarOfEra(*found.era, year);
   }
   CheckYear(year);
   MYiDateEx date;
+  if (on != calendar::LunarCalendar::kCentral) {
+    int dayNumber = 0;
+    if (!calendar::DayOfLunarDate(on, year, month, leap, day, 0, &dayNumber))
+      throw CommandError(calendar::kNoSuchLunarDate);
+    DateTime civil;
+    date.DateTimeOf(dayNumber + astro::kJ2000, civil);
+    std::cout << DateText(civil.year, civil.month, civil.day) << '\n';
+    return;
+  }
   const DateTime lunar{static_cast<int16_t>(year), static_cast<int16_t>(month), static_cast<int16_t>(day), 0, 0};
   DateTime civil;
   std::string message;

@@ -22,6 +22,7 @@
 #include "chartstars.h"
 #include "chartlayout.h"
 #include "eras.h"
+#include "rivalcalendars.h"
 #include "files.h"
 #include "inifile.h"
 #include "jpeg.h"
@@ -220,6 +221,8 @@ ChartRequest RequestOf(const ChartOptions& o) {
     r.year = Int16OrOutOfRange(era.era->LunarYear(d.year));
     r.isLunar = 1;
     r.isLeapMonth = o.leap ? 1 : 0;
+    // A rival court's era reads the date on that court's calendar.
+    r.lunarCalendar = static_cast<uint8_t>(calendar::CalendarOfEra(*era.era, r.year));
   }
 
   std::optional<Place> city;
@@ -373,6 +376,9 @@ json NatalChartJson(CVoVirer& engine, const ChartRequest& entered) {
   j["pillarMoment"] = MomentJson(m.pillarMoment);
   json lunar = MomentJson(m.lunarDate);
   lunar["leap"] = m.request.isLeapMonth != 0;
+  // A date read on a rival court's calendar says which.
+  if (m.lunarCalendar != 0)
+    lunar["calendar"] = calendar::LunarCalendarName(static_cast<calendar::LunarCalendar>(m.lunarCalendar));
   j["lunarDate"] = lunar;
   j["pillars"] = json{{"year", PillarJson(m.yearPillar)},
                       {"month", PillarJson(m.monthPillar)},

@@ -100,6 +100,17 @@ TEST(CalendarCli, SolarWithAnEra) {
       {"solar --era 不是年号 1 1 1", 1, "没有这个年号：不是年号\n"},
       {"solar --era 康熙 50 8 30", 1, "不存在这个农历日期，无法转换到公历！\n"},
       {"solar --era 康熙 50 8", 2, nullptr},
+      // The eras of 辽 and 南明 read their courts' calendars; without an era,
+      // or with the central court's era, the central calendar.
+      {"solar --era 统和 3 9 25", 0, "0985-11-10\n"},
+      {"solar --era 统和 3 8 1 --leap", 0, "0985-09-17\n"},
+      {"solar --era 南明:永历 2 4 1", 0, "1648-05-22\n"},
+      {"solar --era 南明:永历 2 3 1 --leap", 0, "1648-04-23\n"},
+      {"solar --era 金:正隆 3 1 1", 0, "1158-02-01\n"},
+      {"solar --era 雍熙 2 9 25", 0, "0985-10-11\n"},
+      {"solar 985 9 25", 0, "0985-10-11\n"},
+      {"solar 985 8 1 --leap", 1, "不存在这个农历日期，无法转换到公历！\n"},
+      {"solar --era 统和 3 9 30", 1, "不存在这个农历日期，无法转换到公历！\n"},
   };
   for (const auto& c : cases) {
     const CliRun r = Cli(c.args);

@@ -143,3 +143,37 @@ TEST_F(ChartCli, EraDate) {
   EXPECT_EQ(j["beijingMoment"]["day"], 12);
   EXPECT_EQ(j["header"][10], "年号:明嘉靖七年闰十月初一日");
 }
+
+// An era of a rival court: the date is read on that court's calendar, and the
+// chart says so; the same lunar date without an era is the central one.
+TEST_F(ChartCli, EraDateOnARivalCalendar) {
+  const struct {
+    const char* args;
+    int year, month, day;
+    const char* lunarLine;
+    const char* eraLine;
+    const char* calendar;
+  } cases[] = {
+      {"--era 统和 --date 3-9-25", 985, 11, 10, "农历:九八五年 九月 廿五日 午时", "年号:辽统和三年九月廿五日", "辽金元历"},
+      {"--era 统和 --date 3-8-1 --leap", 985, 9, 17, "农历:九八五年 闰八月 初一日 午时", "年号:辽统和三年闰八月初一日",
+       "辽金元历"},
+      {"--era 南明:永历 --date 2-4-1", 1648, 5, 22, "农历:一六四八年 四月 初一日 午时", "年号:南明永历二年四月初一日",
+       "南明历"},
+      {"--lunar --date 985-9-25", 985, 10, 11, "农历:九八五年 九月 廿五日 午时", "年号:北宋雍熙二年九月廿五日", nullptr},
+  };
+  for (const auto& c : cases) {
+    const CliRun run = Cli(std::string(c.args) + " --time 12:00 --json");
+    ASSERT_EQ(run.status, 0) << c.args << ": " << run.err;
+    const nlohmann::json j = nlohmann::json::parse(run.out);
+    EXPECT_EQ(j["beijingMoment"]["year"], c.year) << c.args;
+    EXPECT_EQ(j["beijingMoment"]["month"], c.month) << c.args;
+    EXPECT_EQ(j["beijingMoment"]["day"], c.day) << c.args;
+    EXPECT_EQ(j["header"][9], c.lunarLine) << c.args;
+    EXPECT_EQ(j["header"][10], c.eraLine) << c.args;
+    if (c.calendar) {
+      EXPECT_EQ(j["lunarDate"]["calendar"], c.calendar) << c.args;
+    } else {
+      EXPECT_FALSE(j["lunarDate"].contains("calendar")) << c.args;
+    }
+  }
+}
