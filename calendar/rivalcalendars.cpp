@@ -274,12 +274,15 @@ const Era* RivalEra(LunarCalendar calendar, int lunarYear, int month, bool leap)
   return nullptr;
 }
 
-std::string EraDateTextOn(LunarCalendar calendar, int lunarYear, int month, bool leap, int day) {
-  if (calendar == LunarCalendar::kCentral) return EraDateText(lunarYear, month, leap, day);
-  const Era* era = RivalEra(calendar, lunarYear, month, leap);
-  if (!era) return EraDateText(lunarYear, month, leap, day);
-  return TextInScript(era->dynasty + era->name + EraYearText(lunarYear - era->baseYear + 1) +
-                      LunarMonthText(month, leap) + LunarDayText(day) + "日");
+std::string EraDateTextOn(LunarCalendar calendar, int lunarYear, int month, bool leap, int day,
+                          const std::string& monthName) {
+  const Era* era = calendar == LunarCalendar::kCentral ? CentralEra(lunarYear, month, leap)
+                                                       : RivalEra(calendar, lunarYear, month, leap);
+  if (!era && calendar != LunarCalendar::kCentral) era = CentralEra(lunarYear, month, leap);
+  if (!era) return {};
+  const std::string monthText = monthName.empty() ? LunarMonthText(month, leap) : std::string(InScript(monthName));
+  return TextInScript(era->dynasty + era->name + EraYearText(lunarYear - era->baseYear + 1) + monthText +
+                      LunarDayText(day) + "日");
 }
 
 }  // namespace lumtar::calendar

@@ -77,8 +77,10 @@ bool RivalLunarDateOfDay(LunarCalendar calendar, int dayNumber, int* lunarYear, 
 // began last before it), or null.
 const Era* RivalEra(LunarCalendar calendar, int lunarYear, int month, bool leap);
 
-// The era form of a lunar date on a calendar: EraDateText for the central
-// one, the rival court's era for the others ("辽统和三年九月二十五日").
-std::string EraDateTextOn(LunarCalendar calendar, int lunarYear, int month, bool leap, int day);
+// The era form of a lunar date on a calendar: as EraDateText for the central
+// one, by the rival court's era for the others ("辽统和三年九月廿五日"); with
+// the month's own name where its calendar named it otherwise (MonthNameOfDay).
+std::string EraDateTextOn(LunarCalendar calendar, int lunarYear, int month, bool leap, int day,
+                          const std::string& monthName = {});
 
 }  // namespace lumtar::calendar

@@ -123,7 +123,7 @@ std::vector<HeaderLine> HeaderLines(CVoVirer& engine) {
   // On a rival court's calendar, by that court's era.
   const std::string era =
       calendar::EraDateTextOn(static_cast<calendar::LunarCalendar>(m.lunarCalendar), m.lunarDate.year,
-                              m.lunarDate.month, r.isLeapMonth != 0, m.lunarDate.day);
+                              m.lunarDate.month, r.isLeapMonth != 0, m.lunarDate.day, named);
   if (!era.empty()) add(HeaderBlock::Birth, InScript("年号:") + era);
 
   add(HeaderBlock::Pillars, InScript("姓名:") + r.NameUtf8());

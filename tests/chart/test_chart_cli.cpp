@@ -160,6 +160,10 @@ TEST_F(ChartCli, EraDateOnARivalCalendar) {
       {"--era 南明:永历 --date 2-4-1", 1648, 5, 22, "农历:一六四八年 四月 初一日 午时", "年号:南明永历二年四月初一日",
        "南明历"},
       {"--lunar --date 985-9-25", 985, 10, 11, "农历:九八五年 九月 廿五日 午时", "年号:北宋雍熙二年九月廿五日", nullptr},
+      // 武周 named its 子 month 正月, the 丑 month 腊月 and the 寅 month 一月.
+      {"--date 691-01-10", 691, 1, 10, "农历:六九一年 腊月 初六日 午时", "年号:武周天授二年腊月初六日", nullptr},
+      {"--date 691-02-10", 691, 2, 10, "农历:六九一年 一月 初七日 午时", "年号:武周天授二年一月初七日", nullptr},
+      {"--date 690-12-10", 690, 12, 10, "农历:六九一年 正月 初五日 午时", "年号:武周天授二年正月初五日", nullptr},
   };
   for (const auto& c : cases) {
     const CliRun run = Cli(std::string(c.args) + " --time 12:00 --json");
