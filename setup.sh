@@ -15,7 +15,7 @@ PACKAGES=(
   libswe-dev swe-standard-data
   desktop-file-utils appstream lintian
   libqpdf-dev poppler-utils
-  tzdata libicu-dev python3 python3-icu
+  tzdata libhowardhinnant-date-dev libicu-dev python3 python3-icu
   clang libclang-rt-dev
   libopencc-dev
 )

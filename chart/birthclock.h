@@ -2,8 +2,9 @@
 // entered either in one of the 24 whole-hour zones of the zone list or in
 // the clock time of an IANA time zone (the zone of its place), whose
 // standard offset, fractional offsets and daylight-saving time at that
-// moment come from the system's time-zone database (tzdata, read through
-// QTimeZone). No clock rules are written here.
+// moment come from the system's time-zone database (the compiled tzdata of
+// /usr/share/zoneinfo, read through the date library's tz database). No
+// clock rules are written here.
 #pragma once
 
 #include <cstdint>

@@ -200,9 +200,11 @@ TEST_F(BirthClockTest, ASkippedTimeIsRefused) {
 }
 
 // Also the names of the database's folder that are no zone: the system's
-// own setting and the clocks that count leap seconds.
+// own setting, the clocks that count leap seconds, a folder of zones, the
+// file of default rules, and a city's name that names no zone.
 TEST_F(BirthClockTest, AnUnknownZoneIsRefused) {
-  for (const char* zone : {"Asia/Nowhere", "localtime", "right/Asia/Shanghai", "right/UTC", "UTC+8"}) {
+  for (const char* zone :
+       {"Asia/Nowhere", "localtime", "right/Asia/Shanghai", "right/UTC", "UTC+8", "Asia", "posixrules", "Beijing"}) {
     SCOPED_TRACE(zone);
     EXPECT_FALSE(IsKnownZone(zone));
     EXPECT_FALSE(engine.ComputeNatal(ZoneRequest({1990, 3, 7, 10, 30}, zone)));
