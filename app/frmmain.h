@@ -120,6 +120,9 @@ class TFrmMain : public QMainWindow {
   QCheckBox* Chkrun = nullptr;    // 农历闰月
   QComboBox* CboEra = nullptr;      // 年号: one item per era, searched as its name is typed
   QComboBox* CboEraYear = nullptr;  // the year of the era: 元年, 二年 …
+  // The months of that year on the era's calendar, named as it named them
+  // (a rival court's leap months, 武周's 正月, 腊月 and 一月).
+  QComboBox* CboEraMonth = nullptr;
   QComboBox* Cboshiqu = nullptr;  // time zone: the 24 whole-hour zones, then 当地时间 (the place's zone)
   QLabel* LabClock = nullptr;     // what the clock was at the entered moment
   QCheckBox* ChkStandardTime = nullptr;  // 按标准时: the second reading of a repeated hour
@@ -276,6 +279,14 @@ class TFrmMain : public QMainWindow {
   void CboEraTyped(const QString& text);
   void CboEraYearChange();
   void ShowEraOfDate();
+  // Choosing a month of the era's year sets the month list, 农历闰月 and
+  // which of two months named alike the date means.
+  void CboEraMonthChange();
+  // The calendar the panel's lunar date is read on (the chosen era's court's)
+  // and which of two months named alike it means, into the request.
+  void ReadEraCalendar(ChartRequest& r) const;
+  // A viewed case's era: its court's on a rival calendar, and its month.
+  void ShowEraOfCase(uint8_t lunarCalendar, uint8_t monthOccurrence);
   void BtnpaiClick();
   void SbtoZw_liuClick();
   // Everything of the input panel a chart is made from, as one text.
@@ -486,6 +497,11 @@ class TFrmMain : public QMainWindow {
   bool shown_ = false;
   bool closed_ = false;
   bool showingEra_ = false;  // the era entry is being set from the date
+  // The era and year whose months CboEraMonth lists.
+  int eraMonthsEra_ = -1;
+  int eraMonthsYear_ = 0;
+  void FillEraMonths();
+  void SelectEraMonth(int occurrence);
 };
 
 }  // namespace lumtar

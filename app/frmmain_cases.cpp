@@ -234,6 +234,9 @@ void FillPanelFromCase(TFrmMain& w, const CaseRecord& r) {
   }
   w.ChkStandardTime->setChecked(clock.dstChoice == static_cast<uint8_t>(DstChoice::Standard));
   w.UpdateClockIndicator();
+  // The era and month the lunar date was read on.
+  const CaseCalendar calendar = CaseCalendarOf(r);
+  w.ShowEraOfCase(calendar.lunarCalendar, calendar.monthOccurrence);
 }
 
 // The chart request of a viewed case: the panel as the natal-chart button

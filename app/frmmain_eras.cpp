@@ -5,6 +5,7 @@
 #include <QComboBox>
 #include <QCompleter>
 #include <QFontMetrics>
+#include <QHBoxLayout>
 #include <QLabel>
 #include <QLineEdit>
 #include <QRadioButton>
@@ -18,6 +19,7 @@
 #include "dateinputs.h"
 #include "eras.h"
 #include "frmmain.h"
+#include "rivalcalendars.h"
 #include "script.h"
 
 namespace lumtar {
@@ -75,10 +77,26 @@ void TFrmMain::BuildEraInputs(QVBoxLayout* box) {
   CboEraYear->setFont(bold);
   auto* label = new QLabel(QStringLiteral("年号"), PanelInput);
   label->setBuddy(CboEra);
+  CboEraMonth = new QComboBox(PanelInput);
+  CboEraMonth->setStyleSheet(QStringLiteral("QComboBox { combobox-popup: 0; }"));
+  CboEraMonth->setMaxVisibleItems(15);
+  CboEraMonth->setToolTip(QStringLiteral("年号纪年的月份：按当时历法的月名"));
+  CboEraMonth->setSizeAdjustPolicy(QComboBox::AdjustToMinimumContentsLengthWithIcon);
+  CboEraMonth->setMinimumContentsLength(2);
+  CboEraMonth->setFont(bold);
   box->addWidget(label);
   box->addWidget(CboEra);
-  box->addWidget(CboEraYear);
+  auto* yearMonth = new QHBoxLayout;
+  yearMonth->setContentsMargins(0, 0, 0, 0);
+  yearMonth->setSpacing(2);
+  yearMonth->addWidget(CboEraYear, 1);
+  yearMonth->addWidget(CboEraMonth, 1);
+  box->addLayout(yearMonth);
   CboEraYear->setEnabled(false);
+  CboEraMonth->setEnabled(false);
+  connect(CboEraMonth, &QComboBox::currentIndexChanged, this, [this] {
+    if (!showingEra_) CboEraMonthChange();
+  });
 
   connect(CboEra, &QComboBox::currentIndexChanged, this, [this](int index) {
     if (!showingEra_) CboEraChoose(index);
@@ -157,6 +175,8 @@ void TFrmMain::CboEraYearChange() {
   EdtYear->setText(QString::number(era->LunarYear(CboEraYear->currentData().toInt())));
   Rdonl->setChecked(true);
   showingEra_ = false;
+  FillEraMonths();
+  SelectEraMonth(0);
 }
 
 void TFrmMain::ShowEraOfDate() {
@@ -178,6 +198,124 @@ void TFrmMain::ShowEraOfDate() {
   CboEraYear->setCurrentIndex(era ? CboEraYear->findData(year - era->baseYear + 1) : -1);
   CboEraYear->setEnabled(era != nullptr);
   showingEra_ = false;
+  FillEraMonths();
+  SelectEraMonth(0);
+}
+
+namespace {
+
+// A month of the era month list: its number, leap flag and occurrence.
+int MonthData(const calendar::LunarMonthEntry& m) { return m.month | (m.leap ? 0x100 : 0) | (m.occurrence << 16); }
+int MonthOf(int data) { return data & 0xFF; }
+bool LeapOf(int data) { return (data & 0x100) != 0; }
+int OccurrenceOf(int data) { return data >> 16; }
+// The first day (day number) and the length of a month of the list.
+constexpr int kFirstDayRole = Qt::UserRole + 1;
+constexpr int kDaysRole = Qt::UserRole + 2;
+
+}  // namespace
+
+void TFrmMain::FillEraMonths() {
+  if (!CboEraMonth) return;
+  const Era* era = Rdonl->isChecked() ? EraAt(CboEra->currentIndex()) : nullptr;
+  const int year = YearOfText(EdtYear->text());
+  const bool covered = era && year >= era->FirstYear() && year <= era->LastYear();
+  const int key = covered ? CboEra->currentIndex() : -1;
+  if (key == eraMonthsEra_ && (!covered || year == eraMonthsYear_)) return;
+  eraMonthsEra_ = key;
+  eraMonthsYear_ = year;
+  const bool was = showingEra_;
+  showingEra_ = true;
+  CboEraMonth->clear();
+  if (covered) {
+    for (const calendar::LunarMonthEntry& m : calendar::MonthsOfLunarYear(calendar::CalendarOfEra(*era, year), year))
+      if (m.month >= 1 && m.month <= 12) {
+        CboEraMonth->addItem(QString::fromStdString(TextInScript(m.name)), MonthData(m));
+        CboEraMonth->setItemData(CboEraMonth->count() - 1, m.firstDay, kFirstDayRole);
+        CboEraMonth->setItemData(CboEraMonth->count() - 1, m.days, kDaysRole);
+      }
+  }
+  CboEraMonth->setEnabled(covered);
+  showingEra_ = was;
+}
+
+void TFrmMain::SelectEraMonth(int occurrence) {
+  if (!CboEraMonth) return;
+  const int month = cbom->currentIndex() + 1;
+  const bool leap = Chkrun->isChecked();
+  auto matches = [&](int i) {
+    const int data = CboEraMonth->itemData(i).toInt();
+    return MonthOf(data) == month && LeapOf(data) == leap;
+  };
+  int at = -1;
+  // The month shown stays while it is the date's (one of two alike).
+  if (occurrence == 0 && CboEraMonth->currentIndex() >= 0 && matches(CboEraMonth->currentIndex()))
+    at = CboEraMonth->currentIndex();
+  // Of two alike, a date that does not say which is the one the date
+  // service finds, as always.
+  int dayAsBefore = 0;
+  if (occurrence == 0 && at < 0 && !calendar::DayOfLunarDate(calendar::LunarCalendar::kCentral,
+                                                               YearOfText(EdtYear->text()), month, leap,
+                                                               cbod->currentIndex() + 1, 0, &dayAsBefore))
+    dayAsBefore = 0;
+  for (int i = 0; i < CboEraMonth->count() && at < 0; ++i) {
+    if (!matches(i)) continue;
+    const int found = OccurrenceOf(CboEraMonth->itemData(i).toInt());
+    const int first = CboEraMonth->itemData(i, kFirstDayRole).toInt();
+    const bool holds = dayAsBefore >= first && dayAsBefore < first + CboEraMonth->itemData(i, kDaysRole).toInt();
+    if (occurrence != 0 ? found == occurrence : (found == 0 || holds || dayAsBefore == 0)) at = i;
+  }
+  const bool was = showingEra_;
+  showingEra_ = true;
+  CboEraMonth->setCurrentIndex(at);
+  showingEra_ = was;
+}
+
+void TFrmMain::CboEraMonthChange() {
+  if (CboEraMonth->currentIndex() < 0) return;
+  const int data = CboEraMonth->currentData().toInt();
+  showingEra_ = true;
+  Rdonl->setChecked(true);
+  cbom->setCurrentIndex(MonthOf(data) - 1);
+  Chkrun->setChecked(LeapOf(data));
+  showingEra_ = false;
+}
+
+void TFrmMain::ReadEraCalendar(ChartRequest& r) const {
+  r.lunarCalendar = 0;
+  r.monthOccurrence = 0;
+  if (!CboEra || !CboEraMonth || !r.isLunar) return;
+  const Era* era = EraAt(CboEra->currentIndex());
+  const int year = YearOfText(EdtYear->text());
+  if (!era || year < era->FirstYear() || year > era->LastYear()) return;
+  r.lunarCalendar = static_cast<uint8_t>(calendar::CalendarOfEra(*era, year));
+  if (CboEraMonth->currentIndex() < 0 || !CboEraMonth->isEnabled()) return;
+  const int data = CboEraMonth->currentData().toInt();
+  if (MonthOf(data) == r.month && LeapOf(data) == (r.isLeapMonth != 0))
+    r.monthOccurrence = static_cast<uint8_t>(OccurrenceOf(data));
+}
+
+void TFrmMain::ShowEraOfCase(uint8_t lunarCalendar, uint8_t monthOccurrence) {
+  if (!CboEra || !Rdonl->isChecked()) return;
+  const int year = YearOfText(EdtYear->text());
+  const int month = cbom->currentIndex() + 1;
+  const bool leap = Chkrun->isChecked();
+  const Era* era = nullptr;
+  if (lunarCalendar != 0 && lunarCalendar < calendar::kLunarCalendarCount)
+    era = calendar::RivalEra(static_cast<calendar::LunarCalendar>(lunarCalendar), year, month, leap);
+  if (!era) era = calendar::CentralEra(year, month, leap);
+  showingEra_ = true;
+  if (IndexOf(era) != CboEra->currentIndex()) {
+    CboEra->setCurrentIndex(IndexOf(era));
+    FillEraYears(CboEraYear, era);
+  }
+  if (!era) CboEra->lineEdit()->clear();
+  CboEra->lineEdit()->setCursorPosition(0);
+  CboEraYear->setCurrentIndex(era ? CboEraYear->findData(year - era->baseYear + 1) : -1);
+  CboEraYear->setEnabled(era != nullptr);
+  showingEra_ = false;
+  FillEraMonths();
+  SelectEraMonth(monthOccurrence);
 }
 
 void TFrmMain::ShowEraTextsInScript() {
@@ -188,6 +326,13 @@ void TFrmMain::ShowEraTextsInScript() {
   for (int i = 0; i < CboEraYear->count(); ++i) {
     const std::string year = calendar::EraYearText(CboEraYear->itemData(i).toInt());
     CboEraYear->setItemText(i, QString::fromStdString(TextInScript(year)));
+  }
+  // The month names again in the script now chosen.
+  if (CboEraMonth) {
+    const int occurrence = CboEraMonth->currentIndex() >= 0 ? OccurrenceOf(CboEraMonth->currentData().toInt()) : 0;
+    eraMonthsEra_ = -2;
+    FillEraMonths();
+    SelectEraMonth(occurrence);
   }
   CboEra->lineEdit()->setCursorPosition(0);
   showingEra_ = false;

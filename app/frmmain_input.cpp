@@ -470,6 +470,13 @@ QString TFrmMain::PanelEntries() const {
   for (const QComboBox* list : {cbom, cbod, cbos, cbomin, Cboshiqu, cbodiZ, cbodiC})
     entries << QString::number(list->currentIndex());
   entries << QString::number(pickedPlace ? pickedPlace->id : 0);
+  // The era decides the calendar, its month list which of two months.
+  ChartRequest era;
+  era.month = static_cast<int16_t>(cbom->currentIndex() + 1);
+  era.isLunar = Rdonl->isChecked() ? 1 : 0;
+  era.isLeapMonth = Chkrun->isChecked() ? 1 : 0;
+  ReadEraCalendar(era);
+  entries << QString::number(era.lunarCalendar) << QString::number(era.monthOccurrence);
   return entries.join(QChar(0x1F));
 }
 
@@ -567,6 +574,7 @@ void TFrmMain::ReadMomentLists(ChartRequest& r) const {
   r.minute = static_cast<int16_t>(cbomin->currentIndex());
   r.isLunar = Rdonl->isChecked() ? 1 : 0;
   r.isLeapMonth = Chkrun->isChecked() ? 1 : 0;
+  ReadEraCalendar(r);
 }
 
 void TFrmMain::ReadPanelClock(ChartRequest& r, const std::string& placeZone) const {

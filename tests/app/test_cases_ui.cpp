@@ -99,6 +99,27 @@ void WriteStore(const fs::path& programDir, std::vector<CaseRecord> records, con
   WriteWholeFileAtomic(programDir / "dat/Lumtar.dat", bytes);
 }
 
+// Text typed through an input method, as Chinese is typed: committed into
+// the widget, replacing its selection.
+void CommitText(QWidget* widget, const QString& text) {
+  QInputMethodEvent event;
+  event.setCommitString(text);
+  QCoreApplication::sendEvent(widget, &event);
+}
+
+// A list item chosen by the user: the list opened and the item clicked.
+void ChooseFromList(QComboBox* list, const QString& item) {
+  const int index = list->findText(item);
+  QVERIFY2(index >= 0, qPrintable(item));
+  list->showPopup();
+  QAbstractItemView* view = list->view();
+  QTRY_VERIFY(view->isVisible());
+  view->scrollTo(view->model()->index(index, 0));
+  QTest::mouseClick(view->viewport(), Qt::LeftButton, {}, view->visualRect(view->model()->index(index, 0)).center());
+  QTRY_VERIFY(!view->isVisible());
+  QCOMPARE(list->currentIndex(), index);
+}
+
 CaseRecord ReadBack(const fs::path& programDir, int slot) {
   MDataBase store;
   store.Open((programDir.string() + "/"), 0);
@@ -530,6 +551,94 @@ class CasesUiTest : public QObject {
     expected.SetCommentName("张三_199003071030");
     QCOMPARE(QByteArray(reinterpret_cast<const char*>(&added), sizeof added),
              QByteArray(reinterpret_cast<const char*>(&expected), sizeof expected));
+  }
+
+  // A date written with a rival court's era is read on that court's
+  // calendar, and the era's month list offers the months of its year as its
+  // calendar named them: 辽 统和三年 with the 闰八月 the central year lacks,
+  // 武周 天授二年 with 正月 (the 子 month), 腊月 and 一月. Each case keeps its
+  // calendar and month; viewed again it gives the same chart and era.
+  void aCaseKeepsTheCalendarOfItsEra() {
+    const struct {
+      const char* name;
+      const char* era;
+      const char* shown;
+      const char* year;
+      const char* month;
+      int day;
+      DateTime civil;
+      uint8_t calendar, occurrence;
+    } cases[] = {
+        {"例一", "统和", "辽 统和 983-1012", "三年", "九月", 25, {985, 11, 10, 10, 30}, 1, 0},
+        {"例二", "统和", "辽 统和 983-1012", "三年", "闰八月", 1, {985, 9, 17, 10, 30}, 1, 0},
+        {"例三", "永历", "南明 永历 1647-1661", "二年", "四月", 1, {1648, 5, 22, 10, 30}, 2, 0},
+        {"例四", "天授", "武周 天授 690-692", "二年", "一月", 7, {691, 2, 10, 10, 30}, 0, 2},
+        {"例五", "天授", "武周 天授 690-692", "二年", "正月", 5, {690, 12, 10, 10, 30}, 0, 1},
+        {"例六", "雍熙", "北宋 雍熙 984-987", "二年", "九月", 25, {985, 10, 11, 10, 30}, 0, 0},
+    };
+    Boxes boxes;
+    auto w = Start();
+    QVERIFY(w);
+    auto monthNames = [&w] {
+      QStringList names;
+      for (int i = 0; i < w->CboEraMonth->count(); ++i) names << w->CboEraMonth->itemText(i);
+      return names;
+    };
+    int slot = 0;
+    for (const auto& c : cases) {
+      w->SbtoNewClick();
+      boxes.seen.clear();  // 新建 asks whether to begin a new case
+      w->Rdogl->setChecked(true);
+      w->Chkrun->setChecked(false);
+      Chart(*w, QString::fromUtf8(c.name));
+      w->CboEra->lineEdit()->setFocus();
+      w->CboEra->lineEdit()->selectAll();
+      CommitText(w->CboEra->lineEdit(), QString::fromUtf8(c.era));
+      QTest::keyClick(w->CboEra->lineEdit(), Qt::Key_Return);
+      QCOMPARE(w->CboEra->currentText(), QString::fromUtf8(c.shown));
+      ChooseFromList(w->CboEraYear, QString::fromUtf8(c.year));
+      ChooseFromList(w->CboEraMonth, QString::fromUtf8(c.month));
+      w->cbod->setCurrentIndex(c.day - 1);
+      w->BtnpaiClick();
+      QVERIFY2(boxes.seen.empty(), qPrintable(QString::fromUtf8(c.name) + boxes.Seen().join(QLatin1Char('\n')) +
+                                              QStringLiteral(" %1-%2-%3 %4 %5 %6")
+                                                  .arg(w->chartRequest.year)
+                                                  .arg(w->chartRequest.month)
+                                                  .arg(w->chartRequest.day)
+                                                  .arg(w->chartRequest.isLeapMonth)
+                                                  .arg(w->chartRequest.lunarCalendar)
+                                                  .arg(w->chartRequest.monthOccurrence)));
+      QCOMPARE(w->VoVirer->model.beijingMoment, c.civil);
+      w->SbtoSaveClick();
+      const CaseRecord saved = ReadBack(dir_->path(), slot++);
+      QCOMPARE(saved.lunarCalendar, c.calendar);
+      QCOMPARE(saved.monthOccurrence, c.occurrence);
+    }
+    // The months offered: 统和三年 on the 辽 calendar, 天授二年 as 武周 named them.
+    w->CboEra->lineEdit()->selectAll();
+    CommitText(w->CboEra->lineEdit(), QStringLiteral("统和"));
+    QTest::keyClick(w->CboEra->lineEdit(), Qt::Key_Return);
+    ChooseFromList(w->CboEraYear, QStringLiteral("三年"));
+    QCOMPARE(monthNames(), (QStringList{"正月", "二月", "三月", "四月", "五月", "六月", "七月", "八月", "闰八月", "九月",
+                                        "十月", "十一月", "十二月"}));
+    w->CboEra->lineEdit()->selectAll();
+    CommitText(w->CboEra->lineEdit(), QStringLiteral("天授"));
+    QTest::keyClick(w->CboEra->lineEdit(), Qt::Key_Return);
+    ChooseFromList(w->CboEraYear, QStringLiteral("二年"));
+    QCOMPARE(monthNames(), (QStringList{"正月", "腊月", "一月", "二月", "三月", "四月", "五月", "六月", "七月", "八月",
+                                        "九月", "十月"}));
+
+    for (const auto& c : cases) {
+      View(*w, QString::fromUtf8(c.name));
+      QVERIFY(w->caseLoaded);
+      QCOMPARE(w->VoVirer->model.beijingMoment, c.civil);
+      QCOMPARE(w->CboEra->currentText(), QString::fromUtf8(c.shown));
+      QCOMPARE(w->CboEraMonth->currentText(), QString::fromUtf8(c.month));
+      // Charted again from the panel as it shows the case.
+      w->BtnpaiClick();
+      QCOMPARE(w->VoVirer->model.beijingMoment, c.civil);
+    }
+    QVERIFY2(boxes.seen.empty(), qPrintable(boxes.Seen().join(QLatin1Char('\n'))));
   }
 
   void theSaveDialogListsTheClassesAndRefusesAnEmptyOne() {
