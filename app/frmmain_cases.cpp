@@ -31,6 +31,7 @@
 #include "dateinputs.h"
 #include "editordialogs.h"
 #include "eras.h"
+#include "rivalcalendars.h"
 #include "files.h"
 #include "frmfenlei.h"
 #include "frmmain.h"
@@ -76,7 +77,18 @@ int ImageOf(const CaseRecord& r) { return r.isMale != 0 ? kImageMale : kImageFem
 // does not exist.
 std::string CaseEraText(const CaseRecord& r) {
   if (r.year < kFirstYear || r.year > 1912 || r.month < 1 || r.month > 12 || r.day < 1 || r.day > 30) return {};
-  if (r.isLunar == 1) return calendar::EraDateText(r.year, r.month, r.isLeapMonth == 1, r.day);
+  if (r.isLunar == 1) {
+    // On the calendar it was read on, the month named as that calendar did.
+    const CaseCalendar read = CaseCalendarOf(r);
+    std::string monthName;
+    if (read.monthOccurrence != 0)
+      for (const calendar::LunarMonthEntry& m : calendar::MonthsOfLunarYear(calendar::LunarCalendar::kCentral, r.year))
+        if (m.month == r.month && m.leap == (r.isLeapMonth == 1) && m.occurrence == read.monthOccurrence &&
+            m.name.find('(') == std::string::npos)
+          monthName = m.name;
+    return calendar::EraDateTextOn(static_cast<calendar::LunarCalendar>(read.lunarCalendar), r.year, r.month,
+                                   r.isLeapMonth == 1, r.day, monthName);
+  }
   static calendar::MYiDateEx dates;
   const DateTime civil{r.year, r.month, r.day, 12, 0};
   if (!dates.IsValidSolarDate(civil)) return {};

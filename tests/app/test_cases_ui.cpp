@@ -568,13 +568,14 @@ class CasesUiTest : public QObject {
       int day;
       DateTime civil;
       uint8_t calendar, occurrence;
+      const char* treeEra;  // the era form the case tree shows
     } cases[] = {
-        {"例一", "统和", "辽 统和 983-1012", "三年", "九月", 25, {985, 11, 10, 10, 30}, 1, 0},
-        {"例二", "统和", "辽 统和 983-1012", "三年", "闰八月", 1, {985, 9, 17, 10, 30}, 1, 0},
-        {"例三", "永历", "南明 永历 1647-1661", "二年", "四月", 1, {1648, 5, 22, 10, 30}, 2, 0},
-        {"例四", "天授", "武周 天授 690-692", "二年", "一月", 7, {691, 2, 10, 10, 30}, 0, 2},
-        {"例五", "天授", "武周 天授 690-692", "二年", "正月", 5, {690, 12, 10, 10, 30}, 0, 1},
-        {"例六", "雍熙", "北宋 雍熙 984-987", "二年", "九月", 25, {985, 10, 11, 10, 30}, 0, 0},
+        {"例一", "统和", "辽 统和 983-1012", "三年", "九月", 25, {985, 11, 10, 10, 30}, 1, 0, "辽统和三年九月廿五日"},
+        {"例二", "统和", "辽 统和 983-1012", "三年", "闰八月", 1, {985, 9, 17, 10, 30}, 1, 0, "辽统和三年闰八月初一日"},
+        {"例三", "永历", "南明 永历 1647-1661", "二年", "四月", 1, {1648, 5, 22, 10, 30}, 2, 0, "南明永历二年四月初一日"},
+        {"例四", "天授", "武周 天授 690-692", "二年", "一月", 7, {691, 2, 10, 10, 30}, 0, 2, "武周天授二年一月初七日"},
+        {"例五", "天授", "武周 天授 690-692", "二年", "正月", 5, {690, 12, 10, 10, 30}, 0, 1, "武周天授二年正月初五日"},
+        {"例六", "雍熙", "北宋 雍熙 984-987", "二年", "九月", 25, {985, 10, 11, 10, 30}, 0, 0, "北宋雍熙二年九月廿五日"},
     };
     Boxes boxes;
     auto w = Start();
@@ -634,6 +635,8 @@ class CasesUiTest : public QObject {
       QCOMPARE(w->VoVirer->model.beijingMoment, c.civil);
       QCOMPARE(w->CboEra->currentText(), QString::fromUtf8(c.shown));
       QCOMPARE(w->CboEraMonth->currentText(), QString::fromUtf8(c.month));
+      QVERIFY2(w->Tree->currentItem()->text(0).contains(QString::fromUtf8(c.treeEra)),
+               qPrintable(w->Tree->currentItem()->text(0)));
       // Charted again from the panel as it shows the case.
       w->BtnpaiClick();
       QCOMPARE(w->VoVirer->model.beijingMoment, c.civil);
