@@ -13,6 +13,7 @@
 #include <QMenu>
 #include <QMenuBar>
 #include <QPainter>
+#include <QResizeEvent>
 #include <QScreen>
 #include <QScrollArea>
 #include <QSplitter>
@@ -22,6 +23,7 @@
 #include <QTreeWidget>
 
 #include <algorithm>
+#include <functional>
 #include <string>
 #include <string_view>
 #include <utility>
@@ -59,6 +61,9 @@ constexpr const char* kMingGao = "minggao";
 constexpr const char* kWindow = "window";
 constexpr const char* kClasses = "classes";
 constexpr const char* kFolders = "folders";
+// [window] 1: the chart picture follows the window (随窗口缩放); 0 or
+// missing: it keeps its own size.
+constexpr const char* kChartFitKey = "chartfit";
 
 constexpr int kMinTreeWidth = 30;
 constexpr int kMinCommentHeight = 20;
@@ -84,6 +89,19 @@ QString LiteralCaption(const QString& text) {
   QString t = text;
   return t.replace(QLatin1Char('&'), QStringLiteral("&&"));
 }
+
+// Calls `resized` each time the widget it watches changes its size.
+class ResizeWatch : public QObject {
+ public:
+  ResizeWatch(QObject* parent, std::function<void()> resized) : QObject(parent), resized_(std::move(resized)) {}
+  bool eventFilter(QObject*, QEvent* event) override {
+    if (event->type() == QEvent::Resize) resized_();
+    return false;
+  }
+
+ private:
+  std::function<void()> resized_;
+};
 
 // Windows point sizes are at 96 dots per inch: 12 points are 16 pixels.
 int PixelsOfPoints(int points) { return (points * 96 + 36) / 72; }
@@ -136,6 +154,7 @@ void TFrmMain::BuildLayout() {
   Imgzhanxing = new PictureBox(kChartPictureWidth, kChartPictureHeight);
   Imgzhanxing->onMouseMove = [this](int x, int y) { ImgzhanxingMouseMove(x, y); };
   ScrollChart->setWidget(Imgzhanxing);
+  ScrollChart->viewport()->installEventFilter(new ResizeWatch(ScrollChart, [this] { FitChartPicture(); }));
   PageMain->addTab(ScrollChart, QStringLiteral("星命盘"));
   RedtDuan = new QTextEdit();
   RedtDuan->setAcceptRichText(true);
@@ -202,6 +221,12 @@ void TFrmMain::BuildMenus() {
   }
   (TraditionalScript() ? mnuO_fanti : mnuO_jianti)->setChecked(true);
 
+  // The chart picture at its fixed size, or following the window.
+  mnuView = bar->addMenu(QStringLiteral("视图(&V)"));
+  mnuV_fit = mnuView->addAction(QStringLiteral("随窗口缩放"));
+  mnuV_fit->setCheckable(true);
+  mnuV_fit->setToolTip(QStringLiteral("星命盘随窗口大小缩放，清晰绘出"));
+
   mnuHelp = bar->addMenu(QStringLiteral("帮助(&H)"));
   mnuH_help = mnuHelp->addAction(QStringLiteral("软件帮助"));
 
@@ -218,6 +243,7 @@ void TFrmMain::BuildMenus() {
   connect(mnuO_mgColor, &QAction::triggered, this, [this] { mnuO_mgColorClick(); });
   connect(mnuO_setcan, &QAction::triggered, this, [this] { mnuSetCanClick(); });
   connect(mnuH_help, &QAction::triggered, this, [this] { mnuH_helpClick(); });
+  connect(mnuV_fit, &QAction::triggered, this, [this](bool fit) { ChartFitClick(fit); });
   connect(mnuO_jianti, &QAction::triggered, this, [this] { ScriptItemClick(false); });
   connect(mnuO_fanti, &QAction::triggered, this, [this] { ScriptItemClick(true); });
 }
@@ -378,6 +404,35 @@ void TFrmMain::ReadSettings() {
 
   SetTreeWidth(ini.ReadInteger(kWinPos, "treewid", 180));
   SetCommentHeight(ini.ReadInteger(kWinPos, "pinghei", 80));
+  mnuV_fit->setChecked(ini.ReadInteger(kWindow, kChartFitKey, 0) == 1);
+  FitChartPicture();
+}
+
+void TFrmMain::ChartFitClick(bool fit) {
+  mnuV_fit->setChecked(fit);
+  if (XmInit) XmInit->WriteInteger(kWindow, kChartFitKey, fit ? 1 : 0);
+  FitChartPicture();
+}
+
+void TFrmMain::FitChartPicture() {
+  const bool fit = mnuV_fit && mnuV_fit->isChecked();
+  const Qt::ScrollBarPolicy bars = fit ? Qt::ScrollBarAlwaysOff : Qt::ScrollBarAsNeeded;
+  ScrollChart->setHorizontalScrollBarPolicy(bars);
+  ScrollChart->setVerticalScrollBarPolicy(bars);
+  double scale = 1;
+  if (fit) {
+    // The page's whole width or height, whichever is reached first.
+    const QSize room = ScrollChart->viewport()->size();
+    scale = std::min(static_cast<double>(room.width()) / kChartPictureWidth,
+                     static_cast<double>(room.height()) / kChartPictureHeight);
+    scale = std::max(scale, 0.1);
+  }
+  Imgzhanxing->SetViewScale(scale);
+}
+
+void TFrmMain::resizeEvent(QResizeEvent* event) {
+  QMainWindow::resizeEvent(event);
+  FitInputPanel();
 }
 
 void TFrmMain::FitToScreen() {

@@ -41,6 +41,7 @@ class QDialog;
 class QLabel;
 class QLineEdit;
 class QMenu;
+class QPrinter;
 class QPushButton;
 class QRadioButton;
 class QScrollArea;
@@ -159,6 +160,8 @@ class TFrmMain : public QMainWindow {
   QMenu* mnuO_skin = nullptr;       // 界面风格, one entry per skin, then 系统默认
   QAction* mnuO_jianti = nullptr;   // 简体: simplified characters
   QAction* mnuO_fanti = nullptr;    // 繁體: traditional characters
+  QMenu* mnuView = nullptr;         // 视图
+  QAction* mnuV_fit = nullptr;      // 随窗口缩放: the chart picture follows the window
   QMenu* mnuHelp = nullptr;
   QAction* mnuH_help = nullptr;     // 软件帮助
 
@@ -316,6 +319,9 @@ class TFrmMain : public QMainWindow {
   // The name a file of the chart on screen is proposed under: the person's
   // name and the entered birth date, "张三_1990-03-07"; empty without a chart.
   QString SuggestedFileName() const;
+  // Sets the printer's document name to SuggestedFileName() with ".pdf", the
+  // file the print dialog proposes to print to (the printer stays chosen).
+  void ProposePrintFileName(QPrinter* printer) const;
 
   // ---- analysis page look
   // The page's font and ground from analysisFontName, analysisFontSize and
@@ -435,6 +441,15 @@ class TFrmMain : public QMainWindow {
   void mnuO_mgColorClick();
   void mnuT_wnlClick();
 
+  // The input panel as wide as the window gives it (its fields widen with a
+  // wider window), with room for its scroll bar when that shows.
+  void FitInputPanel();
+  // The chart picture at its own size, or (随窗口缩放 chosen) as large as
+  // its page shows it whole.
+  void FitChartPicture();
+  // 随窗口缩放 chosen or not; remembered in dat/xminit.ini.
+  void ChartFitClick(bool fit);
+
   // ---- annual chart (frmmain_annual.cpp)
   // Shows the annual time dialog preset with annualTimeZoneIndex and
   // annualMomentJd; the dialog writes both back when confirmed. False when
@@ -450,6 +465,7 @@ class TFrmMain : public QMainWindow {
   void showEvent(QShowEvent* event) override;
   void closeEvent(QCloseEvent* event) override;
   void changeEvent(QEvent* event) override;
+  void resizeEvent(QResizeEvent* event) override;
 
  private:
   void BuildLayout();

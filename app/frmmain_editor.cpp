@@ -2,6 +2,7 @@
 // picture and the perpetual calendar.
 #include <QAction>
 #include <QApplication>
+#include <QCheckBox>
 #include <QClipboard>
 #include <QComboBox>
 #include <QEvent>
@@ -10,6 +11,7 @@
 #include <QMenu>
 #include <QPainter>
 #include <QPrinter>
+#include <QRadioButton>
 #include <QTextBlock>
 #include <QTextCursor>
 #include <QTextDocument>
@@ -22,6 +24,7 @@
 #include <vector>
 
 #include "bmp.h"
+#include "calendarservices.h"
 #include "chartdraw.h"
 #include "editordialogs.h"
 #include "frmmain.h"
@@ -381,9 +384,20 @@ void TFrmMain::EditorSaveAsClick(QTextEdit* editor) {
   ReportSave(this, saved, name);
 }
 
+void TFrmMain::ProposePrintFileName(QPrinter* printer) const {
+  // The print dialog proposes the document's name as the file to print to
+  // when the user turns to a file, and leaves the printer chosen; an output
+  // file set here would turn the dialog to the file at once. The ".pdf"
+  // keeps a dot in the name from being taken for the start of an extension.
+  // The printing itself names no job.
+  const QString name = SuggestedFileName();
+  printer->setDocName(name.isEmpty() ? QString() : name + QStringLiteral(".pdf"));
+}
+
 void TFrmMain::EditorPrintClick(QTextEdit* editor) {
   if (!AskYesNo(this, QStringLiteral("准备开始打印吗?"), QStringLiteral("打印"), MsgIcon::Information)) return;
   QPrinter printer(QPrinter::HighResolution);
+  ProposePrintFileName(&printer);
   if (!RunPrintDialog(this, &printer)) return;
   if (!PrintTextDocument(&printer, *editor->document()))
     ShowMessage(this, QStringLiteral("打印错误，请检查打印设备！"), QStringLiteral("打印错误"), MsgIcon::Error);
@@ -471,6 +485,7 @@ void TFrmMain::ImgSaveAsClick() {
 void TFrmMain::ImgPrintClick() {
   if (!AskYesNo(this, QStringLiteral("准备开始打印吗?"), QStringLiteral("打印"), MsgIcon::Information)) return;
   QPrinter printer(QPrinter::HighResolution);
+  ProposePrintFileName(&printer);
   if (!RunPrintDialog(this, &printer)) return;
   if (!PrintChartPicture(&printer, Imgzhanxing->Picture().size(), [this](QPainter& p) { Imgzhanxing->Paint(p, false); }))
     ShowMessage(this, QStringLiteral("请检查打印机能否正常工作！"), QStringLiteral("打印错误"), MsgIcon::Error);
@@ -504,11 +519,26 @@ void TFrmMain::mnuF_pdfClick() {
 
 void TFrmMain::mnuT_wnlClick() {
   // The panel's date, its year from the up-down control.
-  const DateTime date{static_cast<int16_t>(UpDyear->position() + kInputFirstYear),
-                      static_cast<int16_t>(cbom->currentIndex() + 1),
-                      static_cast<int16_t>(cbod->currentIndex() + 1),
-                      static_cast<int16_t>(cbos->currentIndex()),
-                      static_cast<int16_t>(cbomin->currentIndex())};
+  DateTime date{static_cast<int16_t>(UpDyear->position() + kInputFirstYear),
+                static_cast<int16_t>(cbom->currentIndex() + 1),
+                static_cast<int16_t>(cbod->currentIndex() + 1),
+                static_cast<int16_t>(cbos->currentIndex()),
+                static_cast<int16_t>(cbomin->currentIndex())};
+  // A lunar date opens the calendar on its civil day; a day its month does
+  // not have, on the month's first day; a date the calendar does not hold,
+  // on the numbers as entered.
+  if (Rdonl->isChecked()) {
+    calendar::MYiDateEx& service = CalendarDateService();
+    DateTime civil;
+    std::string message;
+    DateTime lunar = date;
+    bool found = service.LunarToSolar(lunar, Chkrun->isChecked(), civil, message);
+    if (!found) {
+      lunar.day = 1;
+      found = service.LunarToSolar(lunar, Chkrun->isChecked(), civil, message);
+    }
+    if (found) date = civil;
+  }
   ShowCalendarWindow(this, FrmWnl, date);
 }
 

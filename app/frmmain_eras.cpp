@@ -16,6 +16,7 @@
 
 #include <algorithm>
 
+#include "calnames.h"
 #include "dateinputs.h"
 #include "eras.h"
 #include "frmmain.h"
@@ -37,12 +38,20 @@ const Era* EraAt(int index) {
 
 int IndexOf(const Era* era) { return era ? static_cast<int>(era - Eras().data()) : -1; }
 
+// A year of an era as the list shows it: its number and the stem-branch of
+// its lunar year (五十年 辛卯), in the chosen script.
+QString EraYearItem(const Era& era, int number) {
+  // The lunar year 4 was 甲子, sexagenary 1.
+  const int sexagenary = era.LunarYear(number) - 3;
+  return QString::fromStdString(TextInScript(calendar::EraYearText(number)) + " " +
+                                calendar::SexagenaryName(sexagenary));
+}
+
 // The year list of an era: 元年 … its last year, each with its number.
 void FillEraYears(QComboBox* list, const Era* era) {
   list->clear();
   if (!era) return;
-  for (int n = era->firstNumber; n <= era->lastNumber; ++n)
-    list->addItem(QString::fromStdString(TextInScript(calendar::EraYearText(n))), n);
+  for (int n = era->firstNumber; n <= era->lastNumber; ++n) list->addItem(EraYearItem(*era, n), n);
 }
 
 }  // namespace
@@ -323,10 +332,9 @@ void TFrmMain::ShowEraTextsInScript() {
   showingEra_ = true;
   for (int i = 0; i < CboEra->count() && i < static_cast<int>(Eras().size()); ++i)
     CboEra->setItemText(i, Label(Eras()[static_cast<std::size_t>(i)]));
-  for (int i = 0; i < CboEraYear->count(); ++i) {
-    const std::string year = calendar::EraYearText(CboEraYear->itemData(i).toInt());
-    CboEraYear->setItemText(i, QString::fromStdString(TextInScript(year)));
-  }
+  if (const Era* era = EraAt(CboEra->currentIndex()))
+    for (int i = 0; i < CboEraYear->count(); ++i)
+      CboEraYear->setItemText(i, EraYearItem(*era, CboEraYear->itemData(i).toInt()));
   // The month names again in the script now chosen.
   if (CboEraMonth) {
     const int occurrence = CboEraMonth->currentIndex() >= 0 ? OccurrenceOf(CboEraMonth->currentData().toInt()) : 0;

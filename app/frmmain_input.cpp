@@ -23,6 +23,7 @@
 
 #include <algorithm>
 #include <cmath>
+#include <functional>
 #include <limits>
 
 #include "caseclasses.h"
@@ -43,6 +44,7 @@ namespace {
 
 // Wide enough for two radio buttons of two characters side by side.
 constexpr int kPanelWidth = 110;
+constexpr int kDesignWindowWidth = 1199;  // the window's width as first opened
 constexpr int kNameBytes = 10;  // a name is stored in 10 bytes of GBK
 // The place search lists this many places, in a list this wide.
 constexpr size_t kPlaceResults = 30;
@@ -123,25 +125,21 @@ QLineEdit* LabelledEdit(QVBoxLayout* box, QWidget* parent, const char* caption) 
   return edit;
 }
 
-// Widens a scroll area by its vertical scroll bar while the bar shows, so
-// that the panel in it keeps its width.
+// Calls `fit` each time the scroll area's vertical scroll bar shows or
+// hides, so that the area is widened by the bar and the panel in it keeps
+// its width.
 class ScrollBarRoom : public QObject {
  public:
-  ScrollBarRoom(QScrollArea* area, int width) : QObject(area), area_(area), width_(width) {
+  ScrollBarRoom(QScrollArea* area, std::function<void()> fit) : QObject(area), fit_(std::move(fit)) {
     area->verticalScrollBar()->installEventFilter(this);
-    area->setFixedWidth(width);
   }
   bool eventFilter(QObject*, QEvent* event) override {
-    if (event->type() == QEvent::Show || event->type() == QEvent::Hide) {
-      QScrollBar* bar = area_->verticalScrollBar();
-      area_->setFixedWidth(width_ + (bar->isVisibleTo(area_) ? bar->sizeHint().width() : 0));
-    }
+    if (event->type() == QEvent::Show || event->type() == QEvent::Hide) fit_();
     return false;
   }
 
  private:
-  QScrollArea* area_;
-  int width_;
+  std::function<void()> fit_;
 };
 
 QWidget* Pair(QWidget* parent, QWidget* a, QWidget* b) {
@@ -165,9 +163,9 @@ void TFrmMain::BuildInputPanel() {
   ScrollInput->setHorizontalScrollBarPolicy(Qt::ScrollBarAlwaysOff);
   ScrollInput->setWidgetResizable(true);
   ScrollInput->setBackgroundRole(QPalette::Window);
-  new ScrollBarRoom(ScrollInput, kPanelWidth);
+  new ScrollBarRoom(ScrollInput, [this] { FitInputPanel(); });
   PanelInput = new QWidget();
-  PanelInput->setFixedWidth(kPanelWidth);
+  FitInputPanel();
   auto* box = new QVBoxLayout(PanelInput);
   box->setContentsMargins(4, 4, 4, 4);
   box->setSpacing(3);
@@ -321,14 +319,34 @@ void TFrmMain::BuildInputPanel() {
     connect(box, &QLineEdit::textEdited, this, [this] { PlaceChanged(); });
   // The indicator follows every part of the moment and the zone.
   connect(EdtYear, &QLineEdit::textChanged, this, [this] { UpdateClockIndicator(); });
+  // The up-down control follows a year typed within its range.
+  connect(EdtYear, &QLineEdit::textChanged, this, [this] {
+    const int year = YearOfText(EdtYear->text());
+    if (year >= kInputFirstYear && year <= kInputLastYear) UpDyear->setPosition(year - kInputFirstYear);
+  });
   for (QComboBox* list : {cbom, cbod, cbos, cbomin, Cboshiqu})
     connect(list, &QComboBox::currentIndexChanged, this, [this] { UpdateClockIndicator(); });
   for (QAbstractButton* b : std::initializer_list<QAbstractButton*>{Rdonl, Chkrun, ChkStandardTime})
     connect(b, &QAbstractButton::toggled, this, [this] { UpdateClockIndicator(); });
+  // A lunar date's months and days are named as the lunar calendar names them.
+  for (QAbstractButton* b : std::initializer_list<QAbstractButton*>{Rdonl, Chkrun})
+    connect(b, &QAbstractButton::toggled, this,
+            [this] { ShowCalendarOfLists(cbom, cbod, Rdonl->isChecked(), Chkrun->isChecked()); });
   connect(SbtoNew, &QToolButton::clicked, this, [this] { SbtoNewClick(); });
   connect(SbtoSave, &QToolButton::clicked, this, [this] { SbtoSaveClick(); });
   connect(Btnpai, &QPushButton::clicked, this, [this] { BtnpaiClick(); });
   connect(SbtoZw_liu, &QToolButton::clicked, this, [this] { SbtoZw_liuClick(); });
+}
+
+void TFrmMain::FitInputPanel() {
+  if (!ScrollInput || !PanelInput) return;
+  // The panel's own width at the window's design width, and a quarter of
+  // every pixel the window is wider, up to two and a half times as wide.
+  const int width = std::clamp(kPanelWidth + (this->width() - kDesignWindowWidth) / 4, kPanelWidth,
+                               kPanelWidth * 5 / 2);
+  PanelInput->setFixedWidth(width);
+  QScrollBar* bar = ScrollInput->verticalScrollBar();
+  ScrollInput->setFixedWidth(width + (bar->isVisibleTo(ScrollInput) ? bar->sizeHint().width() : 0));
 }
 
 void TFrmMain::FillInputLists() {
@@ -337,6 +355,7 @@ void TFrmMain::FillInputLists() {
   Cboshiqu->addItem(LocalZoneItemText(localZone));
   const DateInputs inputs{EdtYear, UpDyear, cbom, cbod, cbos, cbomin};
   FillDateLists(inputs);
+  ShowCalendarOfLists(cbom, cbod, Rdonl->isChecked(), Chkrun->isChecked());
   ShowCurrentTime(inputs);
   Cboshiqu->setCurrentIndex(kDefaultTimeZoneIndex);
   for (const char* name : ProvinceNames) cbodiZ->addItem(QString::fromUtf8(name));
@@ -617,7 +636,8 @@ void TFrmMain::UpdateClockIndicator() {
     if (zone.empty()) {
       lines << QStringLiteral("<span style='color:#b00000'>没有当地时区</span>");
     } else if (VoVirer->ReadBirthClock(r, &clock)) {
-      lines << QString::fromStdString(zone).toHtmlEscaped();
+      // A long zone name may break after each "/".
+      lines << QString::fromStdString(zone).toHtmlEscaped().replace(QLatin1Char('/'), QStringLiteral("/\u200B"));
       lines << StandardOffsetText(clock);
       if (clock.dstOffset != 0)
         lines << QStringLiteral("<b>夏令时 +%1</b>").arg(QString::fromStdString(DurationText(clock.dstOffset)));

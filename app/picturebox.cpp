@@ -52,18 +52,34 @@ void PictureBox::Paint(QPainter& painter, bool screen) const {
 }
 
 const QImage& PictureBox::ScreenImage(double devicePixelRatio) {
-  if (!(devicePixelRatio > 1)) return picture_;
-  if (sharp_.isNull() || sharp_.devicePixelRatio() != devicePixelRatio) {
-    sharp_ = QImage(static_cast<int>(std::ceil(picture_.width() * devicePixelRatio)),
-                    static_cast<int>(std::ceil(picture_.height() * devicePixelRatio)), QImage::Format_RGB32);
+  if (!(devicePixelRatio > 1)) devicePixelRatio = 1;
+  if (devicePixelRatio == 1 && viewScale_ == 1) return picture_;
+  // The size shown, in device pixels.
+  const QSize shown = viewScale_ == 1 ? picture_.size() : size();
+  const QSize pixels(static_cast<int>(std::ceil(shown.width() * devicePixelRatio)),
+                     static_cast<int>(std::ceil(shown.height() * devicePixelRatio)));
+  if (sharp_.isNull() || sharp_.devicePixelRatio() != devicePixelRatio || sharp_.size() != pixels) {
+    sharp_ = QImage(pixels, QImage::Format_RGB32);
     sharp_.setDotsPerMeterX(kDotsPerMeter);
     sharp_.setDotsPerMeterY(kDotsPerMeter);
     sharp_.setDevicePixelRatio(devicePixelRatio);
     sharp_.fill(Qt::white);
     QPainter p(&sharp_);
+    p.scale(static_cast<double>(shown.width()) / picture_.width(),
+            static_cast<double>(shown.height()) / picture_.height());
     Paint(p, true);
   }
   return sharp_;
+}
+
+void PictureBox::SetViewScale(double scale) {
+  if (!(scale > 0)) scale = 1;
+  if (scale == viewScale_) return;
+  viewScale_ = scale;
+  sharp_ = QImage();
+  setFixedSize(static_cast<int>(std::lround(picture_.width() * scale)),
+               static_cast<int>(std::lround(picture_.height() * scale)));
+  update();
 }
 
 void PictureBox::SetHint(const QString& text) {
@@ -82,7 +98,7 @@ void PictureBox::SetHint(const QString& text) {
 void PictureBox::paintEvent(QPaintEvent* event) {
   QPainter p(this);
   const double dpr = devicePixelRatioF();
-  if (dpr > 1)
+  if (dpr > 1 || viewScale_ != 1)
     p.drawImage(QPointF(0, 0), ScreenImage(dpr));
   else
     p.drawImage(event->rect(), picture_, event->rect());
@@ -90,8 +106,8 @@ void PictureBox::paintEvent(QPaintEvent* event) {
 
 void PictureBox::mouseMoveEvent(QMouseEvent* event) {
   if (onMouseMove) {
-    QPoint pos = event->position().toPoint();
-    onMouseMove(pos.x(), pos.y());
+    const QPointF pos = event->position() / viewScale_;
+    onMouseMove(static_cast<int>(pos.x()), static_cast<int>(pos.y()));
   }
   QWidget::mouseMoveEvent(event);
 }

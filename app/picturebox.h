@@ -1,7 +1,8 @@
 // The chart picture: a fixed-size image that the chart engine draws into,
-// shown at its own size, with a hint that follows the pointer. On a screen
-// with more than one device pixel to a picture pixel it shows the same
-// picture painted again at the screen's resolution.
+// shown at its own size (or scaled, see SetViewScale), with a hint that
+// follows the pointer. On a screen with more than one device pixel to a
+// picture pixel, and when scaled, it shows the same picture painted again at
+// that resolution.
 #pragma once
 
 #include <QImage>
@@ -46,10 +47,17 @@ class PictureBox : public QWidget {
   // Called with the pointer position (picture pixels) on every move.
   std::function<void(int x, int y)> onMouseMove;
 
-  QSize sizeHint() const override { return picture_.size(); }
+  QSize sizeHint() const override { return size(); }
 
-  // What the screen shows at a device pixel ratio: the canvas at 1, else
-  // the picture painted again at that density (kept until it changes).
+  // Shows the picture `scale` times its size (1: its own size), painted
+  // again at that size, so that it stays sharp; the pointer positions given
+  // to onMouseMove stay in picture pixels.
+  void SetViewScale(double scale);
+  double ViewScale() const { return viewScale_; }
+
+  // What the screen shows at a device pixel ratio: the canvas at 1 and the
+  // picture's own size, else the picture painted again at that density and
+  // the view's scale (kept until it changes).
   const QImage& ScreenImage(double devicePixelRatio);
 
  protected:
@@ -58,7 +66,8 @@ class PictureBox : public QWidget {
 
  private:
   QImage picture_;
-  QImage sharp_;  // the picture at the screen's density, when above 1
+  QImage sharp_;  // the picture at the screen's density and the view's scale
+  double viewScale_ = 1;
   bool blank_ = true;
   QString hint_;
 };

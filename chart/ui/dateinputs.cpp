@@ -3,6 +3,7 @@
 #include <QComboBox>
 #include <QDateTime>
 #include <QLineEdit>
+#include <QStandardItemModel>
 
 #include <algorithm>
 
@@ -30,6 +31,31 @@ void SelectIndex(QComboBox* list, int index) {
 QStringList MonthItems() { return Numbered(1, 12, "月"); }
 QStringList DayItems() { return Numbered(1, 31, "日"); }
 QStringList MinuteItems() { return Numbered(0, 59, "分"); }
+
+QStringList LunarMonthItems(bool leap) {
+  static const char* const kMonths[12] = {"正月", "二月", "三月", "四月", "五月", "六月",
+                                          "七月", "八月", "九月", "十月", "冬月", "腊月"};
+  QStringList items;
+  for (const char* month : kMonths) items << (leap ? QStringLiteral("闰") : QString()) + QString::fromUtf8(month);
+  return items;
+}
+
+QStringList LunarDayItems() {
+  static const char* const kDigits[10] = {"", "一", "二", "三", "四", "五", "六", "七", "八", "九"};
+  QStringList items;
+  for (int day = 1; day <= 30; ++day) {
+    const QString digit = QString::fromUtf8(kDigits[day % 10]);
+    if (day <= 10)
+      items << QStringLiteral("初") + (day == 10 ? QStringLiteral("十") : digit);
+    else if (day < 20)
+      items << QStringLiteral("十") + digit;
+    else if (day == 20 || day == 30)
+      items << QString::fromUtf8(kDigits[day / 10]) + QStringLiteral("十");
+    else
+      items << QStringLiteral("廿") + digit;
+  }
+  return items;
+}
 
 QStringList HourItems() {
   // Branches counted from 亥, so that 子 is 1.
@@ -77,6 +103,30 @@ void FillDateLists(const DateInputs& in) {
     ShowEntriesInScript(in.hour);
   }
   if (in.minute) in.minute->addItems(MinuteItems());
+}
+
+namespace {
+
+// The texts of a list's entries, from the first; entries beyond the texts
+// keep theirs.
+void SetEntryTexts(QComboBox* list, const QStringList& texts) {
+  for (int i = 0; i < list->count() && i < texts.size(); ++i)
+    if (EntryText(list, i) != texts[i]) list->setItemText(i, texts[i]);
+  ShowEntriesInScript(list);
+}
+
+}  // namespace
+
+void ShowCalendarOfLists(QComboBox* month, QComboBox* day, bool lunar, bool leap) {
+  if (month) SetEntryTexts(month, lunar ? LunarMonthItems(leap) : MonthItems());
+  if (day) {
+    SetEntryTexts(day, lunar ? LunarDayItems() : DayItems());
+    // The 31st day stays in the list, so that a date read or stored with it
+    // still shows, but a lunar date is not offered it.
+    if (auto* model = qobject_cast<QStandardItemModel*>(day->model()))
+      for (int i = 30; i < model->rowCount(); ++i)
+        if (QStandardItem* item = model->item(i)) item->setEnabled(!lunar);
+  }
 }
 
 void ShowDate(const DateInputs& in, int year, int month, int day, int hour, int minute) {

@@ -18,6 +18,12 @@ namespace lumtar {
 QStringList MonthItems();
 // "1日" … "31日".
 QStringList DayItems();
+// The months as a lunar calendar names them: "正月", "二月" … "十月", "冬月",
+// "腊月"; a leap month with 闰 before it ("闰四月").
+QStringList LunarMonthItems(bool leap);
+// The days of a lunar month: "初一" … "初十", "十一" … "二十", "廿一" … "廿九",
+// "三十".
+QStringList LunarDayItems();
 // "0时子", "1时丑", "2时丑", "3时寅" … "21时亥", "22时亥", "23时子": the hour and
 // its earthly branch.
 QStringList HourItems();
@@ -76,6 +82,12 @@ struct DateInputs {
 
 // Fills the four lists with their items.
 void FillDateLists(const DateInputs& inputs);
+// Names the months and days of the month and day lists as the calendar of
+// the date does: numbered (1月, 1日) for a civil date, in the lunar
+// calendar's words for a lunar one (闰四月, 初一), in the chosen script. Only
+// the texts change: each entry keeps its position, which is what is read,
+// and the 31st day (no lunar month has one) stays listed, not offered.
+void ShowCalendarOfLists(QComboBox* month, QComboBox* day, bool lunar, bool leap);
 // Sets the controls to a date: the year edit and the up-down (year - kInputFirstYear),
 // the lists to month, day, hour and minute.
 void ShowDate(const DateInputs& inputs, int year, int month, int day, int hour, int minute);

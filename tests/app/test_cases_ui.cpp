@@ -570,12 +570,12 @@ class CasesUiTest : public QObject {
       uint8_t calendar, occurrence;
       const char* treeEra;  // the era form the case tree shows
     } cases[] = {
-        {"例一", "统和", "辽 统和 983-1012", "三年", "九月", 25, {985, 11, 10, 10, 30}, 1, 0, "辽统和三年九月廿五日"},
-        {"例二", "统和", "辽 统和 983-1012", "三年", "闰八月", 1, {985, 9, 17, 10, 30}, 1, 0, "辽统和三年闰八月初一日"},
-        {"例三", "永历", "南明 永历 1647-1661", "二年", "四月", 1, {1648, 5, 22, 10, 30}, 2, 0, "南明永历二年四月初一日"},
-        {"例四", "天授", "武周 天授 690-692", "二年", "一月", 7, {691, 2, 10, 10, 30}, 0, 2, "武周天授二年一月初七日"},
-        {"例五", "天授", "武周 天授 690-692", "二年", "正月", 5, {690, 12, 10, 10, 30}, 0, 1, "武周天授二年正月初五日"},
-        {"例六", "雍熙", "北宋 雍熙 984-987", "二年", "九月", 25, {985, 10, 11, 10, 30}, 0, 0, "北宋雍熙二年九月廿五日"},
+        {"例一", "统和", "辽 统和 983-1012", "三年 乙酉", "九月", 25, {985, 11, 10, 10, 30}, 1, 0, "辽统和三年九月廿五日"},
+        {"例二", "统和", "辽 统和 983-1012", "三年 乙酉", "闰八月", 1, {985, 9, 17, 10, 30}, 1, 0, "辽统和三年闰八月初一日"},
+        {"例三", "永历", "南明 永历 1647-1661", "二年 戊子", "四月", 1, {1648, 5, 22, 10, 30}, 2, 0, "南明永历二年四月初一日"},
+        {"例四", "天授", "武周 天授 690-692", "二年 辛卯", "一月", 7, {691, 2, 10, 10, 30}, 0, 2, "武周天授二年一月初七日"},
+        {"例五", "天授", "武周 天授 690-692", "二年 辛卯", "正月", 5, {690, 12, 10, 10, 30}, 0, 1, "武周天授二年正月初五日"},
+        {"例六", "雍熙", "北宋 雍熙 984-987", "二年 乙酉", "九月", 25, {985, 10, 11, 10, 30}, 0, 0, "北宋雍熙二年九月廿五日"},
     };
     Boxes boxes;
     auto w = Start();
@@ -619,13 +619,13 @@ class CasesUiTest : public QObject {
     w->CboEra->lineEdit()->selectAll();
     CommitText(w->CboEra->lineEdit(), QStringLiteral("统和"));
     QTest::keyClick(w->CboEra->lineEdit(), Qt::Key_Return);
-    ChooseFromList(w->CboEraYear, QStringLiteral("三年"));
+    ChooseFromList(w->CboEraYear, QStringLiteral("三年 乙酉"));
     QCOMPARE(monthNames(), (QStringList{"正月", "二月", "三月", "四月", "五月", "六月", "七月", "八月", "闰八月", "九月",
                                         "十月", "十一月", "十二月"}));
     w->CboEra->lineEdit()->selectAll();
     CommitText(w->CboEra->lineEdit(), QStringLiteral("天授"));
     QTest::keyClick(w->CboEra->lineEdit(), Qt::Key_Return);
-    ChooseFromList(w->CboEraYear, QStringLiteral("二年"));
+    ChooseFromList(w->CboEraYear, QStringLiteral("二年 辛卯"));
     QCOMPARE(monthNames(), (QStringList{"正月", "腊月", "一月", "二月", "三月", "四月", "五月", "六月", "七月", "八月",
                                         "九月", "十月"}));
 
@@ -790,6 +790,36 @@ class CasesUiTest : public QObject {
     // No document of its own: the editor keeps its text.
     QCOMPARE(w->RedtPingYu->toPlainText(), QStringLiteral("不要的评语"));
     QCOMPARE(DocumentText(*dir_ / "Lumtar_f/李四_198504050607.rtf"), QStringLiteral("新评语"));
+  }
+
+  // A lunar case shows its month and day as a lunar calendar names them and
+  // its era year with its stem-branch, and is stored back as it was.
+  void aLunarCaseShowsLunarNamesAndIsStoredBackAsItWas() {
+    CaseRecord leap = MakeRecord({"戚继光", "古人", 1528, 10, 1});
+    leap.isLunar = 1;
+    leap.isLeapMonth = 1;
+    leap.hour = 9;
+    leap.minute = 5;
+    WriteStore(dir_->path(), {MakeRecord({"张三", "亲友", 1990}), leap});
+    Boxes boxes;
+    auto w = Start();
+    QVERIFY(w);
+    View(*w, QStringLiteral("戚继光"));
+    QCOMPARE(w->loadedSlot, 1);
+    QVERIFY(w->Rdonl->isChecked() && w->Chkrun->isChecked());
+    QCOMPARE(w->cbom->currentText(), QStringLiteral("闰十月"));
+    QCOMPARE(w->cbod->currentText(), QStringLiteral("初一"));
+    QCOMPARE(w->CboEraYear->currentText(), QStringLiteral("七年 戊子"));
+    w->SbtoSaveClick();
+    QCOMPARE(boxes.Texts(), (QStringList{"要修改“戚继光”这条记录吗？", "已保存编辑后的命例。"}));
+    const CaseRecord back = ReadBack(dir_->path(), 1);
+    QCOMPARE(back.year, leap.year);
+    QCOMPARE(back.month, leap.month);
+    QCOMPARE(back.day, leap.day);
+    QCOMPARE(back.hour, leap.hour);
+    QCOMPARE(back.minute, leap.minute);
+    QCOMPARE(back.isLunar, uint8_t(1));
+    QCOMPARE(back.isLeapMonth, uint8_t(1));
   }
 
   void aCaseThatCannotBeViewedLeavesTheViewedOne() {

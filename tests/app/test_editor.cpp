@@ -72,10 +72,13 @@ struct Dialogs {
     });
     SetPrintDialogHandler([this](QWidget*, QPrinter* printer) {
       ++printDialogs;
+      // What the dialog was given: the name it proposes for printing to a
+      // file, and no output file (which would turn it from the printer).
+      printerDocName = printer->docName();
+      printerFileName = printer->outputFileName();
       if (pdf.isEmpty()) return false;
       printer->setOutputFormat(QPrinter::PdfFormat);
       printer->setOutputFileName(pdf);
-      printerDocName = printer->docName();
       return true;
     });
     SetFontDialogHandler([this](QWidget*, FontChoice* c) {
@@ -106,6 +109,7 @@ struct Dialogs {
   std::vector<FileDialogRequest> fileRequests;
   int printDialogs = 0;
   QString printerDocName = QStringLiteral("unset");
+  QString printerFileName = QStringLiteral("unset");
   std::vector<FontChoice> fontPresets;
   std::vector<QColor> colorPresets;
 };
@@ -633,7 +637,12 @@ class EditorTest : public QObject {
     dialogs.pdf = Path("analysis.pdf");
     w->PopupDuan.print->trigger();
     QVERIFY(PdfPageCount(*dir_ / "analysis.pdf") > 1);
-    QVERIFY(dialogs.printerDocName.isEmpty());
+    // The dialog proposes the chart's name for a file and stays on the
+    // printer; the job itself has no title.
+    QCOMPARE(dialogs.printerDocName, QStringLiteral("张三_1990-03-07.pdf"));
+    QCOMPARE(dialogs.printerFileName, QString());
+    QVERIFY(!Run(QStringLiteral("pdfinfo"), {Path("analysis.pdf")})
+                 .contains(QRegularExpression(QStringLiteral("Title:[ \\t]*\\S"))));
     dialogs.pdf = Path("comment.pdf");
     w->PopupPingYu.print->trigger();
     QCOMPARE(PdfPageCount(*dir_ / "comment.pdf"), 1);
@@ -649,6 +658,8 @@ class EditorTest : public QObject {
     dialogs.pdf = Path("chart.pdf");
     w->PopupImg->actions().at(2)->trigger();
     QCOMPARE(boxes.Texts(), QStringList{kReadyToPrint});
+    QCOMPARE(dialogs.printerDocName, QStringLiteral("张三_1990-03-07.pdf"));
+    QCOMPARE(dialogs.printerFileName, QString());
     QCOMPARE(PdfPageCount(*dir_ / "chart.pdf"), 1);
   }
 

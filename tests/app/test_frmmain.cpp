@@ -10,6 +10,8 @@
 #include <QGuiApplication>
 #include <QInputMethodEvent>
 #include <QScreen>
+#include <QScrollArea>
+#include <QScrollBar>
 #include <QLineEdit>
 #include <QMenu>
 #include <QPushButton>
@@ -664,14 +666,16 @@ class FrmMainTest : public QObject {
     QTest::mouseClick(popup->viewport(), Qt::LeftButton, {}, row.center());
     QCOMPARE(w->CboEra->currentText(), QStringLiteral("清 康熙 1662-1722"));
     QCOMPARE(w->CboEraYear->count(), 61);
-    QCOMPARE(w->CboEraYear->currentText(), QStringLiteral("元年"));
+    QCOMPARE(w->CboEraYear->currentText(), QStringLiteral("元年 壬寅"));
     QCOMPARE(w->EdtYear->text(), QStringLiteral("1662"));
     QVERIFY(w->Rdonl->isChecked());
 
-    ChooseFromList(w->CboEraYear, QStringLiteral("五十年"));
+    // Each year with the stem-branch of its lunar year; the months and days
+    // as a lunar calendar names them.
+    ChooseFromList(w->CboEraYear, QStringLiteral("五十年 辛卯"));
     QCOMPARE(w->EdtYear->text(), QStringLiteral("1711"));
-    ChooseFromList(w->cbom, QStringLiteral("8月"));
-    ChooseFromList(w->cbod, QStringLiteral("13日"));
+    ChooseFromList(w->cbom, QStringLiteral("八月"));
+    ChooseFromList(w->cbod, QStringLiteral("十三"));
     QVERIFY(!w->Chkrun->isChecked());
     QTest::mouseClick(w->Btnpai, Qt::LeftButton);
     QVERIFY2(boxes.seen.empty(), qPrintable(boxes.Seen().join(QLatin1Char('\n'))));
@@ -686,17 +690,17 @@ class FrmMainTest : public QObject {
     QVERIFY(eraLine);
     // The era stays shown with the date it gave.
     QCOMPARE(w->CboEra->currentText(), QStringLiteral("清 康熙 1662-1722"));
-    QCOMPARE(w->CboEraYear->currentText(), QStringLiteral("五十年"));
+    QCOMPARE(w->CboEraYear->currentText(), QStringLiteral("五十年 辛卯"));
 
     // A lunar year typed shows its era: the central dynasty's of that month.
     w->EdtYear->setText(QStringLiteral("1036"));
     QCOMPARE(w->CboEra->currentText(), QStringLiteral("北宋 景祐 1034-1038"));
-    QCOMPARE(w->CboEraYear->currentText(), QStringLiteral("三年"));
+    QCOMPARE(w->CboEraYear->currentText(), QStringLiteral("三年 丙子"));
     w->EdtYear->setText(QStringLiteral("1990"));
     QCOMPARE(w->CboEra->currentIndex(), -1);
     QCOMPARE(w->CboEra->currentText(), QString());
     w->EdtYear->setText(QStringLiteral("1711"));
-    QCOMPARE(w->CboEraYear->currentText(), QStringLiteral("五十年"));
+    QCOMPARE(w->CboEraYear->currentText(), QStringLiteral("五十年 辛卯"));
     w->Rdogl->setChecked(true);  // a civil date: no era
     QCOMPARE(w->CboEra->currentText(), QString());
     QCOMPARE(w->EdtYear->text(), QStringLiteral("1711"));
@@ -738,14 +742,14 @@ class FrmMainTest : public QObject {
     QCOMPARE(w->CboEra->currentText(), QStringLiteral("唐 武德 618-626"));
     QCOMPARE(w->EdtYear->text(), QStringLiteral("618"));
     QVERIFY(w->Rdonl->isChecked());
-    ChooseFromList(w->cbom, QStringLiteral("12月"));
-    ChooseFromList(w->cbod, QStringLiteral("11日"));
+    ChooseFromList(w->cbom, QStringLiteral("腊月"));
+    ChooseFromList(w->cbod, QStringLiteral("十一"));
     w->BtnpaiClick();
     QVERIFY2(boxes.seen.empty(), qPrintable(boxes.Seen().join(QLatin1Char('\n'))));
     QCOMPARE(w->natalChartShown, uint8_t(1));
     QCOMPARE(w->VoVirer->model.beijingMoment, (DateTime{619, 1, 1, 10, 30}));
 
-    ChooseFromList(w->cbod, QStringLiteral("10日"));
+    ChooseFromList(w->cbod, QStringLiteral("初十"));
     w->BtnpaiClick();
     QCOMPARE(boxes.Seen(), QStringList{QStringLiteral("错误|") + QString::fromUtf8(kYearOutOfRange) + "|error"});
     QCOMPARE(w->natalChartShown, uint8_t(0));
@@ -755,6 +759,169 @@ class FrmMainTest : public QObject {
     w->EdtYear->setText(QStringLiteral("618"));
     w->BtnpaiClick();
     QCOMPARE(boxes.Seen(), QStringList{QStringLiteral("年份错误|年份最大范围619-2100|warning")});
+  }
+
+  // With 农历 chosen the month and day lists name the months and days as a
+  // lunar calendar does, in the chosen script; only their texts change: the
+  // date read from them stays the same.
+  void theLunarModeNamesMonthsAndDays() {
+    auto w = Start();
+    QVERIFY(w);
+    auto texts = [](const QComboBox* list) {
+      QStringList t;
+      for (int i = 0; i < list->count(); ++i) t << list->itemText(i);
+      return t;
+    };
+    auto dayOffered = [&](int index) {
+      return (w->cbod->model()->flags(w->cbod->model()->index(index, 0)) & Qt::ItemIsEnabled) != 0;
+    };
+    const QStringList civilMonths = texts(w->cbom), civilDays = texts(w->cbod);
+    QCOMPARE(civilMonths.first(), QStringLiteral("1月"));
+    QCOMPARE(civilDays.size(), 31);
+    QCOMPARE(civilDays.last(), QStringLiteral("31日"));
+    w->cbom->setCurrentIndex(3);
+    w->cbod->setCurrentIndex(14);
+
+    w->Rdonl->setChecked(true);
+    QCOMPARE(texts(w->cbom), (QStringList{"正月", "二月", "三月", "四月", "五月", "六月", "七月", "八月", "九月", "十月",
+                                          "冬月", "腊月"}));
+    const QStringList days = texts(w->cbod);
+    QCOMPARE(days.size(), 31);
+    const std::vector<std::pair<int, const char*>> named = {{1, "初一"},  {9, "初九"},  {10, "初十"}, {11, "十一"},
+                                                            {19, "十九"}, {20, "二十"}, {21, "廿一"}, {29, "廿九"},
+                                                            {30, "三十"}};
+    for (const auto& [day, text] : named) QCOMPARE(days[day - 1], QString::fromUtf8(text));
+    QVERIFY(dayOffered(29));
+    QVERIFY(!dayOffered(30));  // no lunar month has a 31st day
+    QCOMPARE(w->cbom->currentText(), QStringLiteral("四月"));
+    QCOMPARE(w->cbod->currentText(), QStringLiteral("十五"));
+    w->Chkrun->setChecked(true);
+    QCOMPARE(w->cbom->currentText(), QStringLiteral("闰四月"));
+    QCOMPARE(w->cbom->itemText(0), QStringLiteral("闰正月"));
+    ChartRequest r;
+    w->ReadMomentLists(r);
+    QCOMPARE(r.month, int16_t(4));
+    QCOMPARE(r.day, int16_t(15));
+    QCOMPARE(r.isLunar, uint8_t(1));
+    QCOMPARE(r.isLeapMonth, uint8_t(1));
+
+    // In traditional characters through the program's conversion.
+    w->ScriptItemClick(true);
+    QCOMPARE(w->cbom->currentText(), QStringLiteral("閏四月"));
+    QCOMPARE(w->cbom->itemText(11), QStringLiteral("閏臘月"));
+    w->Chkrun->setChecked(false);
+    QCOMPARE(w->cbom->itemText(11), QStringLiteral("臘月"));
+    QCOMPARE(w->cbod->itemText(20), QStringLiteral("廿一"));
+    w->ScriptItemClick(false);
+    QCOMPARE(w->cbom->itemText(11), QStringLiteral("腊月"));
+
+    // Back to the civil calendar: the numbers again, the same positions.
+    w->Rdogl->setChecked(true);
+    QCOMPARE(texts(w->cbom), civilMonths);
+    QCOMPARE(texts(w->cbod), civilDays);
+    QVERIFY(dayOffered(30));
+    QCOMPARE(w->cbom->currentIndex(), 3);
+    QCOMPARE(w->cbod->currentIndex(), 14);
+    w->ReadMomentLists(r);
+    QCOMPARE(r.month, int16_t(4));
+    QCOMPARE(r.day, int16_t(15));
+    QCOMPARE(r.isLunar, uint8_t(0));
+  }
+
+  // At the window's first size (1199 × 882) the input panel shows every
+  // control without a scroll bar, in either script; a wider window widens
+  // its fields.
+  void theInputPanelFitsTheWindow() {
+    CopyFileOverwrite(std::filesystem::path(LUMTAR_SOURCE_DIR) / "data/atlas.txt", *dir_ / "dat/atlas.txt");
+    auto w = Start();
+    QVERIFY(w);
+    // A birth at a place on a clock of summer time, so that the clock
+    // indicator holds its most lines.
+    w->EdtPlace->setText(QStringLiteral("New York"));
+    w->EdtPlaceEdited();
+    QVERIFY(!w->placeResults.empty());
+    w->PlacePicked(w->placeResults.front());
+    w->EdtYear->setText(QStringLiteral("1990"));
+    w->cbom->setCurrentIndex(6);
+    auto everyControlShows = [&](const char* script) {
+      w->resize(1199, 882);
+      QTRY_COMPARE(w->size(), QSize(1199, 882));
+      QCoreApplication::processEvents();
+      QVERIFY2(!w->ScrollInput->verticalScrollBar()->isVisible(), script);
+      const QRect room = w->ScrollInput->viewport()->rect();
+      for (QWidget* control : w->PanelInput->findChildren<QWidget*>()) {
+        if (!control->isVisibleTo(w->PanelInput) || control->parentWidget() != w->PanelInput) continue;
+        const QRect at(control->mapTo(w->ScrollInput->viewport(), QPoint(0, 0)), control->size());
+        QVERIFY2(room.contains(at), qPrintable(QStringLiteral("%1: %2 at %3,%4 %5x%6 outside %7x%8")
+                                                   .arg(QString::fromUtf8(script), control->metaObject()->className())
+                                                   .arg(at.x())
+                                                   .arg(at.y())
+                                                   .arg(at.width())
+                                                   .arg(at.height())
+                                                   .arg(room.width())
+                                                   .arg(room.height())));
+      }
+      QVERIFY(w->SbtoZw_liu->isVisible());
+    };
+    everyControlShows("simplified");
+    w->ScriptItemClick(true);
+    everyControlShows("traditional");
+    w->ScriptItemClick(false);
+
+    const int placeWidth = w->EdtPlace->width(), eraWidth = w->CboEra->width(), clockWidth = w->LabClock->width();
+    w->resize(1599, 882);
+    QTRY_COMPARE(w->size(), QSize(1599, 882));
+    QTRY_VERIFY(w->EdtPlace->width() >= placeWidth + 90);
+    QVERIFY(w->CboEra->width() >= eraWidth + 90);
+    QVERIFY(w->LabClock->width() >= clockWidth + 90);
+    w->resize(1199, 882);
+    QTRY_COMPARE(w->EdtPlace->width(), placeWidth);
+  }
+
+  // 随窗口缩放 (off at first): the chart picture as large as its page shows
+  // it whole, painted at that size; the choice is remembered.
+  void theChartPictureFollowsTheWindowWhenChosen() {
+    Boxes boxes;
+    auto w = Start();
+    QVERIFY(w);
+    FillBirth(*w);
+    w->BtnpaiClick();
+    QVERIFY(!w->mnuV_fit->isChecked());
+    QCOMPARE(w->Imgzhanxing->size(), QSize(880, 700));
+    w->resize(1400, 1100);
+    QTRY_COMPARE(w->size(), QSize(1400, 1100));
+    QCoreApplication::processEvents();
+    QCOMPARE(w->Imgzhanxing->size(), QSize(880, 700));
+
+    w->mnuV_fit->trigger();
+    QVERIFY(w->mnuV_fit->isChecked());
+    QCOMPARE(Values(xminit_, {"window/chartfit"}), QStringLiteral("window/chartfit=1"));
+    auto fitsThePage = [&] {
+      const QSize page = w->ScrollChart->viewport()->size();
+      const QSize shown = w->Imgzhanxing->size();
+      // Whole on the page, touching its width or its height, in proportion.
+      QVERIFY(shown.width() <= page.width() && shown.height() <= page.height());
+      QVERIFY(shown.width() >= page.width() - 1 || shown.height() >= page.height() - 1);
+      QVERIFY(std::abs(shown.width() * 700 - shown.height() * 880) <= 880);
+      // Painted at that size, not the canvas enlarged.
+      QCOMPARE(w->Imgzhanxing->ScreenImage(1).size(), shown);
+    };
+    fitsThePage();
+    QVERIFY(w->Imgzhanxing->width() > 880);
+    w->resize(1000, 700);
+    QTRY_COMPARE(w->size(), QSize(1000, 700));
+    QCoreApplication::processEvents();
+    fitsThePage();
+    QVERIFY(w->Imgzhanxing->width() < 880);
+
+    // Chosen again at the next start.
+    w->mnuF_exit->trigger();
+    auto again = Start();
+    QVERIFY(again);
+    QVERIFY(again->mnuV_fit->isChecked());
+    again->mnuV_fit->trigger();
+    QCOMPARE(again->Imgzhanxing->size(), QSize(880, 700));
+    QCOMPARE(Values(xminit_, {"window/chartfit"}), QStringLiteral("window/chartfit=0"));
   }
 
   void aNameKeepsToItsTenBytes() {

@@ -9,6 +9,8 @@
 #include <QComboBox>
 #include <QLineEdit>
 #include <QPainter>
+#include <QScrollArea>
+#include <QScrollBar>
 #include <QDir>
 #include <QImage>
 #include <QPixmap>
@@ -133,6 +135,29 @@ class HiDpiTest : public QObject {
     // The pointer's hint keeps to the picture's own pixels.
     w->ImgzhanxingMouseMove(302 + 45, 302);
     QVERIFY(w->Imgzhanxing->Hint().startsWith(QStringLiteral("宫主:")));
+  }
+
+  // The input panel shows every control at the window's first size here too,
+  // in either script.
+  void inputPanelFits() {
+    test::AnsweredBoxes boxes;
+    auto w = test::Shown(std::make_unique<TFrmMain>());
+    QVERIFY(w);
+    for (bool traditional : {false, true}) {
+      w->ScriptItemClick(traditional);
+      w->resize(1199, 882);
+      QTRY_COMPARE(w->size(), QSize(1199, 882));
+      QCoreApplication::processEvents();
+      QVERIFY(!w->ScrollInput->verticalScrollBar()->isVisible());
+      const QRect room = w->ScrollInput->viewport()->rect();
+      for (QWidget* control : w->PanelInput->findChildren<QWidget*>()) {
+        if (!control->isVisibleTo(w->PanelInput) || control->parentWidget() != w->PanelInput) continue;
+        QVERIFY2(room.contains(QRect(control->mapTo(w->ScrollInput->viewport(), QPoint(0, 0)), control->size())),
+                 control->metaObject()->className());
+      }
+      Shot(w->grab(), traditional ? QStringLiteral("panel_traditional") : QStringLiteral("panel"));
+    }
+    w->ScriptItemClick(false);
   }
 
   void calendarGrid() {

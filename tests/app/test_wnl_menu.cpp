@@ -1,9 +1,11 @@
 // The main window's "万年历": one calendar window, on the input panel's date,
 // forgotten when it closes.
 #include <QAction>
+#include <QCheckBox>
 #include <QComboBox>
 #include <QLabel>
 #include <QLineEdit>
+#include <QRadioButton>
 #include <QtTest>
 
 #include <memory>
@@ -47,6 +49,26 @@ class WnlMenuTest : public QObject {
     main->mnuT_wnl->trigger();
     QCOMPARE(main->FrmWnl.data(), static_cast<QWidget*>(calendar));
     QCOMPARE(calendar->labtitle->text(), QStringLiteral("1984年7月"));
+
+    // A year typed moves the up-down control with it; a lunar date opens
+    // its own month: 2023 闰二月初一 is 2023-03-22, and a day its month
+    // lacks opens the month at its first day.
+    main->EdtYear->setText(QStringLiteral("2023"));
+    main->Rdonl->setChecked(true);
+    main->Chkrun->setChecked(true);
+    main->cbom->setCurrentIndex(1);
+    main->cbod->setCurrentIndex(0);
+    main->mnuT_wnl->trigger();
+    QCOMPARE(calendar->EdtYear->text(), QStringLiteral("2023"));
+    QVERIFY(calendar->selected == (DateTime{2023, 3, 22, 23, 18}));
+    QCOMPARE(calendar->labtitle->text(), QStringLiteral("2023年3月"));
+    main->cbod->setCurrentIndex(30);
+    main->mnuT_wnl->trigger();
+    QVERIFY(calendar->selected == (DateTime{2023, 3, 22, 23, 18}));
+    main->Chkrun->setChecked(false);
+    main->cbod->setCurrentIndex(0);
+    main->mnuT_wnl->trigger();
+    QVERIFY(calendar->selected == (DateTime{2023, 2, 20, 23, 18}));
 
     calendar->close();
     QTRY_VERIFY(main->FrmWnl.isNull());
