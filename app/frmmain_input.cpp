@@ -346,7 +346,7 @@ void TFrmMain::FitInputPanel() {
                                kPanelWidth * 5 / 2);
   PanelInput->setFixedWidth(width);
   QScrollBar* bar = ScrollInput->verticalScrollBar();
-  ScrollInput->setFixedWidth(width + (bar->isVisibleTo(ScrollInput) ? bar->sizeHint().width() : 0));
+  ScrollInput->setFixedWidth(width + (bar->isVisible() ? bar->sizeHint().width() : 0));
 }
 
 void TFrmMain::FillInputLists() {

@@ -3,7 +3,8 @@
 // look at the window, its menus and dialogs. Run under a real display or
 // xvfb-run:
 //
-//   mainwin_preview OUT.png [main|analysis|annual|liu|file|tools|options|skins|setcan|dili|help] [SKIN|-]
+//   mainwin_preview OUT.png [main|analysis|annual|liu|file|tools|options|skins|setcan|dili|help|
+//                            lunar|lunarday|wnl|view|fit|print|savepic|savenew] [SKIN|-]
 //
 // SKIN names a skin of the folder's skins/ ("-" the standard look); without
 // it the folder's own setting holds.
@@ -13,6 +14,10 @@
 #include <QLineEdit>
 #include <QMenu>
 #include <QMenuBar>
+#include <QPrintDialog>
+#include <QPrinter>
+#include <QRadioButton>
+#include <QCheckBox>
 #include <QTabWidget>
 #include <QTimer>
 
@@ -56,8 +61,29 @@ int main(int argc, char** argv) {
   std::unique_ptr<QDialog> dialog;
   QTimer::singleShot(700, [&] {
     const bool charted = what == QLatin1String("analysis") || what == QLatin1String("main") ||
-                         what == QLatin1String("annual") || what == QLatin1String("liu");
-    if (charted) {
+                         what == QLatin1String("annual") || what == QLatin1String("liu") ||
+                         what == QLatin1String("fit") || what == QLatin1String("print") ||
+                         what == QLatin1String("savepic") || what == QLatin1String("savenew");
+    const bool lunar = what == QLatin1String("lunar") || what == QLatin1String("lunarday") ||
+                       what == QLatin1String("wnl");
+    if (lunar) {
+      // 康熙五十年八月十三日, or (wnl) 2023 闰二月初一 and the calendar on it.
+      const bool calendar = what == QLatin1String("wnl");
+      w.Edtname->setText(QStringLiteral("张三"));
+      w.EdtYear->setText(calendar ? QStringLiteral("2023") : QStringLiteral("1711"));
+      w.Rdonl->setChecked(true);
+      w.Chkrun->setChecked(calendar);
+      w.cbom->setCurrentIndex(calendar ? 1 : 7);
+      w.cbod->setCurrentIndex(calendar ? 0 : 12);
+      w.cbos->setCurrentIndex(10);
+      w.BtnpaiClick();
+      if (calendar)
+        w.mnuT_wnlClick();
+      else
+        (what == QLatin1String("lunarday") ? w.cbod : w.cbom)->showPopup();
+    } else if (what == QLatin1String("view")) {
+      w.menuBar()->setActiveAction(w.mnuView->menuAction());
+    } else if (charted) {
       w.Edtname->setText(QStringLiteral("张三"));
       w.EdtYear->setText(QStringLiteral("1990"));
       w.cbom->setCurrentIndex(2);
@@ -70,6 +96,18 @@ int main(int argc, char** argv) {
         w.ComputeAnnualChart();
       }
       if (what == QLatin1String("liu")) dialog = std::make_unique<TFrmLiu>(&w.annualTimeZoneIndex, &w.annualMomentJd, &w);
+      if (what == QLatin1String("fit")) w.ChartFitClick(true);
+      if (what == QLatin1String("print")) {
+        static QPrinter printer(QPrinter::HighResolution);
+        w.ProposePrintFileName(&printer);
+        dialog = std::make_unique<QPrintDialog>(&printer, &w);
+      }
+      // Modal: the picture is taken while they wait.
+      if (what == QLatin1String("savepic")) QTimer::singleShot(0, [&] { w.mnuImg_saveAs->trigger(); });
+      if (what == QLatin1String("savenew")) {
+        w.Edtname->setText(QStringLiteral("李四"));
+        QTimer::singleShot(0, [&] { w.SbtoSaveClick(); });
+      }
     } else if (what == QLatin1String("file")) {
       w.menuBar()->setActiveAction(w.mnuFile->menuAction());
     } else if (what == QLatin1String("tools")) {
