@@ -319,11 +319,6 @@ void TFrmMain::BuildInputPanel() {
     connect(box, &QLineEdit::textEdited, this, [this] { PlaceChanged(); });
   // The indicator follows every part of the moment and the zone.
   connect(EdtYear, &QLineEdit::textChanged, this, [this] { UpdateClockIndicator(); });
-  // The up-down control follows a year typed within its range.
-  connect(EdtYear, &QLineEdit::textChanged, this, [this] {
-    const int year = YearOfText(EdtYear->text());
-    if (year >= kInputFirstYear && year <= kInputLastYear) UpDyear->setPosition(year - kInputFirstYear);
-  });
   for (QComboBox* list : {cbom, cbod, cbos, cbomin, Cboshiqu})
     connect(list, &QComboBox::currentIndexChanged, this, [this] { UpdateClockIndicator(); });
   for (QAbstractButton* b : std::initializer_list<QAbstractButton*>{Rdonl, Chkrun, ChkStandardTime})

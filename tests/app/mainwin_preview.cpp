@@ -24,6 +24,7 @@
 #include <filesystem>
 #include <memory>
 
+#include "dateinputs.h"
 #include "files.h"
 #include "frmdili.h"
 #include "frmliu.h"
@@ -71,6 +72,7 @@ int main(int argc, char** argv) {
       const bool calendar = what == QLatin1String("wnl");
       w.Edtname->setText(QStringLiteral("张三"));
       w.EdtYear->setText(calendar ? QStringLiteral("2023") : QStringLiteral("1711"));
+      w.UpDyear->setPosition((calendar ? 2023 : 1711) - kInputFirstYear);
       w.Rdonl->setChecked(true);
       w.Chkrun->setChecked(calendar);
       w.cbom->setCurrentIndex(calendar ? 1 : 7);

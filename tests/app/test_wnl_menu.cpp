@@ -50,10 +50,9 @@ class WnlMenuTest : public QObject {
     QCOMPARE(main->FrmWnl.data(), static_cast<QWidget*>(calendar));
     QCOMPARE(calendar->labtitle->text(), QStringLiteral("1984年7月"));
 
-    // A year typed moves the up-down control with it; a lunar date opens
-    // its own month: 2023 闰二月初一 is 2023-03-22, and a day its month
-    // lacks opens the month at its first day.
-    main->EdtYear->setText(QStringLiteral("2023"));
+    // A lunar date opens its own month: 2023 闰二月初一 is 2023-03-22, and a
+    // day its month lacks opens the month at its first day.
+    main->UpDyear->setPosition(2023 - kInputFirstYear);
     main->Rdonl->setChecked(true);
     main->Chkrun->setChecked(true);
     main->cbom->setCurrentIndex(1);
