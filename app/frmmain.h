@@ -220,7 +220,9 @@ class TFrmMain : public QMainWindow {
 
   // A comment document is still being read into the editor, in steps
   // between which the window answers; the editor is read-only meanwhile.
-  bool CommentLoading() const { return commentReading != nullptr; }
+  bool CommentLoading() const { return commentFile != nullptr || commentReading != nullptr; }
+  // Of the viewed comment's document, the bytes read from disk so far.
+  std::uintmax_t CommentBytesRead() const { return commentFileRead; }
 
   // The dialogs of the case actions. Each is the platform's own when left
   // empty; tests put answers in their place.
@@ -483,9 +485,11 @@ class TFrmMain : public QMainWindow {
   // once, a larger one in steps with the events handled between them, and
   // of a long one only the beginning, the rest kept (commentRest) to be
   // saved after it.
+  void ReadComment(DocumentReader document);
   void ReadComment(std::string document);
   // One step of the reading; false when it is over.
   bool CommentStep();
+  bool CommentFileStep();
   // Forgets the comment being read and any part kept of a long one.
   void StopComment();
   // A viewed comment that cannot be read: saving back will not replace it.
@@ -497,6 +501,8 @@ class TFrmMain : public QMainWindow {
   // After the store took CommentDocument(): what a save unedited writes now.
   void CommentStored(const std::string& document);
 
+  std::unique_ptr<DocumentReader> commentFile;  // the document, being read from disk
+  std::uintmax_t commentFileRead = 0;
   std::unique_ptr<RtfStepReader> commentReading;
   QTimer* commentTimer = nullptr;
   bool commentFilling = false;  // read, being put into the editor

@@ -611,7 +611,7 @@ void TFrmMain::pop_viewClick() {
     return;
   }
   ViewedCase viewed;
-  std::string document;
+  DocumentReader document;  // read from disk in steps as well
   if (!DataBase->ReadCase(slot, &viewed, &document)) {
     // A deleted case stays silent; a store another program changed is
     // read again.

@@ -48,13 +48,15 @@ const QString kImportFilter = QStringLiteral("All.rtf|*.rtf|All.txt|*.txt");
 const QString kPictureFilter = QStringLiteral("bmp格式|*.bmp|jpg格式|*.jpg|png格式|*.png");
 const QString kPdfFilter = QStringLiteral("pdf格式|*.pdf");
 // Reading a comment document: documents up to kCommentReadAtOnce bytes are
-// read and shown at once; larger ones are read kCommentReadStep bytes and
-// put into the editor kCommentFillStep characters at a time, the window
+// read and shown at once; larger ones are read from disk kCommentFileStep
+// bytes at a time (a large read costs the system's memory pages as well),
+// then parsed kCommentReadStep bytes and put into the editor kCommentFillStep characters at a time, the window
 // handling its events between the steps. The editor lays out text at some
 // microseconds a character and again whole when its width changes: it is
 // given the first kShownCommentLength characters, which it edits fluently;
 // the rest of a longer comment is kept as it was and saved after them.
 constexpr std::size_t kCommentReadAtOnce = 64 << 10;
+constexpr std::size_t kCommentFileStep = 2 << 20;
 constexpr std::size_t kCommentReadStep = 256 << 10;
 constexpr qsizetype kCommentFillStep = 8192;
 constexpr qsizetype kShownCommentLength = 300000;
@@ -256,6 +258,39 @@ void TFrmMain::SbtoNewClick() {
   ShowSaveMode(false);
 }
 
+void TFrmMain::ReadComment(DocumentReader document) {
+  commentFile = std::make_unique<DocumentReader>(std::move(document));
+  commentFileRead = 0;
+  if (commentFile->Size() <= kCommentReadAtOnce) {
+    while (CommentStep()) {
+    }
+    return;
+  }
+  RedtPingYu->setReadOnly(true);
+  RedtPingYu->setPlainText(QStringLiteral("正在读取评语……"));
+  commentTimer->start();
+}
+
+bool TFrmMain::CommentFileStep() {
+  const DocumentReader::Result read = commentFile->Read(kCommentFileStep);
+  commentFileRead = commentFile->BytesRead();
+  if (read == DocumentReader::Result::kMore) return true;
+  if (read != DocumentReader::Result::kDone) {
+    StopComment();
+    RedtPingYu->clear();
+    RedtPingYu->document()->setModified(false);
+    CommentUnreadable(read == DocumentReader::Result::kTooLarge ? QStringLiteral("文件过大")
+                                                                : QStringLiteral("无法读取文件"));
+    return false;
+  }
+  // What a save back compares the document on disk with.
+  if (caseLoaded) viewedCase.documentHash = commentFile->Digest();
+  std::string bytes = commentFile->TakeBytes();
+  commentFile.reset();
+  ReadComment(std::move(bytes));
+  return CommentLoading();
+}
+
 void TFrmMain::ReadComment(std::string document) {
   const bool atOnce = document.size() <= kCommentReadAtOnce;
   commentReading = std::make_unique<RtfStepReader>(std::move(document));
@@ -271,6 +306,7 @@ void TFrmMain::ReadComment(std::string document) {
 }
 
 bool TFrmMain::CommentStep() {
+  if (commentFile) return CommentFileStep();
   if (!commentReading) {
     commentTimer->stop();
     return false;
@@ -319,7 +355,9 @@ bool TFrmMain::CommentStep() {
 
 void TFrmMain::StopComment() {
   commentTimer->stop();
-  if (commentReading) RedtPingYu->setReadOnly(false);
+  if (CommentLoading()) RedtPingYu->setReadOnly(false);
+  commentFile.reset();
+  commentFileRead = 0;
   commentReading.reset();
   commentFilling = false;
   commentCutParagraphs = 0;

@@ -44,9 +44,11 @@ void DeliverRecord(int slot, const CaseRecord& read, CaseRecord* out) {
 
 bool SameBytes(const CaseRecord& a, const CaseRecord& b) { return std::memcmp(&a, &b, sizeof a) == 0; }
 
-// FNV-1a: tells bytes another program rewrote from those read.
-uint64_t BytesHash(std::string_view bytes) {
-  uint64_t h = 14695981039346656037ull;
+// FNV-1a: tells bytes another program rewrote from those read. Given the
+// digest of the bytes before, it goes on over more of them.
+constexpr uint64_t kEmptyHash = 14695981039346656037ull;
+uint64_t BytesHash(std::string_view bytes, uint64_t before = kEmptyHash) {
+  uint64_t h = before;
   for (unsigned char c : bytes) {
     h ^= c;
     h *= 1099511628211ull;
@@ -731,7 +733,40 @@ bool MDataBase::SearchRecords(const SearchCriteria& criteria, std::vector<int>* 
 
 // ---- whole cases
 
+DocumentReader::Result DocumentReader::Read(std::size_t bytes) {
+  if (!file_.IsOpen()) return Result::kFailed;
+  const std::size_t from = bytes_.size();
+  bool done = false;
+  switch (file_.Step(bytes, &bytes_, &done)) {
+    case ReadResult::Read: break;
+    case ReadResult::TooLarge: return Result::kTooLarge;
+    default: return Result::kFailed;
+  }
+  digest_ = BytesHash(std::string_view(bytes_).substr(from), digest_);
+  return done ? Result::kDone : Result::kMore;
+}
+
 bool MDataBase::ReadCase(int slot, ViewedCase* viewed, std::string* document) const {
+  DocumentReader reader;
+  if (!ReadCase(slot, viewed, &reader)) return false;
+  std::string bytes;
+  if (viewed->document == ViewedCase::Document::kRead) {
+    DocumentReader::Result r;
+    while ((r = reader.Read(SIZE_MAX)) == DocumentReader::Result::kMore) {
+    }
+    if (r == DocumentReader::Result::kDone) {
+      viewed->documentHash = reader.Digest();
+      bytes = reader.TakeBytes();
+    } else {
+      viewed->document = r == DocumentReader::Result::kTooLarge ? ViewedCase::Document::kTooLarge
+                                                                  : ViewedCase::Document::kUnreadable;
+    }
+  }
+  *document = std::move(bytes);
+  return true;
+}
+
+bool MDataBase::ReadCase(int slot, ViewedCase* viewed, DocumentReader* document) const {
   if (slot < 0) return false;
   Hold hold(*this, LockMode::Shared, Hold::Numbering::kKnown);
   RecordFile f;
@@ -742,19 +777,20 @@ bool MDataBase::ReadCase(int slot, ViewedCase* viewed, std::string* document) co
   v.slot = slot;
   v.stamp = stamp_;
   DeliverRecord(slot, r, &v.record);
-  std::string bytes;
+  DocumentReader reader;
+  reader.digest_ = kEmptyHash;
   const fs::path path = CommentPath(v.record);
-  switch (path.empty() ? ReadResult::Missing : ReadFile(path, &bytes, kMaxDocumentBytes)) {
+  switch (path.empty() ? ReadResult::Missing : reader.file_.Open(path, kMaxDocumentBytes)) {
     case ReadResult::Read:
       v.document = ViewedCase::Document::kRead;
-      v.documentHash = DocumentHash(bytes);
+      reader.bytes_.reserve(static_cast<std::size_t>(reader.file_.Size()));
       break;
     case ReadResult::Missing: v.document = ViewedCase::Document::kNone; break;
     case ReadResult::TooLarge: v.document = ViewedCase::Document::kTooLarge; break;
     default: v.document = ViewedCase::Document::kUnreadable; break;
   }
   *viewed = v;
-  *document = std::move(bytes);
+  *document = std::move(reader);
   return true;
 }
 

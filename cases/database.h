@@ -105,6 +105,30 @@ struct ViewedCase {
   uint64_t documentHash = 0;
 };
 
+// A case's comment document read in steps (MDataBase::ReadCase), so that a
+// window keeps answering while a large one is read. The document was opened
+// while the case was read: its bytes are the ones the record named then,
+// whatever is saved over it meanwhile.
+class DocumentReader {
+ public:
+  enum class Result { kMore, kDone, kTooLarge, kFailed };
+  // Reads up to `bytes` more bytes.
+  Result Read(std::size_t bytes);
+  // The document's size when it was opened.
+  std::uintmax_t Size() const { return file_.Size(); }
+  std::size_t BytesRead() const { return bytes_.size(); }
+  // After kDone: the digest a save back compares (ViewedCase::documentHash).
+  uint64_t Digest() const { return digest_; }
+  // After kDone: the document's bytes (once).
+  std::string TakeBytes() { return std::move(bytes_); }
+
+ private:
+  friend class MDataBase;
+  FileReader file_;
+  std::string bytes_;
+  uint64_t digest_ = 0;
+};
+
 class MDataBase {
  public:
   MDataBase() = default;
@@ -176,6 +200,9 @@ class MDataBase {
   // Reads a live case for viewing with its comment document's bytes (up to
   // kMaxDocumentBytes; beyond is kTooLarge).
   bool ReadCase(int slot, ViewedCase* viewed, std::string* document) const;
+  // The same, the document (viewed->document kRead) only opened, to be
+  // read in steps; viewed->documentHash is then its Digest().
+  bool ReadCase(int slot, ViewedCase* viewed, DocumentReader* document) const;
   // Saves a viewed case back: the record at viewed->slot and the document's
   // bytes. Refused (kChanged) when the record or the document is no longer
   // what was read. The document goes to a new name of the case's own when

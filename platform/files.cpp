@@ -89,6 +89,43 @@ bool SetProgramDir(const std::string& dir) {
 fs::path ProgramPath(const std::string& relative) { return fs::path(ProgramDir() + relative); }
 
 ReadResult ReadFile(const fs::path& path, std::string* bytes, std::uintmax_t maxBytes) {
+  FileReader file;
+  if (ReadResult opened = file.Open(path, maxBytes); opened != ReadResult::Read) return opened;
+  std::string data;
+  data.reserve(static_cast<std::size_t>(file.Size()));
+  bool done = false;
+  while (!done) {
+    if (ReadResult r = file.Step(SIZE_MAX, &data, &done); r != ReadResult::Read) return r;
+  }
+  *bytes = std::move(data);
+  return ReadResult::Read;
+}
+
+FileReader::~FileReader() { Close(); }
+
+FileReader::FileReader(FileReader&& other) noexcept
+    : fd_(std::exchange(other.fd_, -1)), size_(other.size_), read_(other.read_), maxBytes_(other.maxBytes_) {}
+
+FileReader& FileReader::operator=(FileReader&& other) noexcept {
+  if (this != &other) {
+    Close();
+    fd_ = std::exchange(other.fd_, -1);
+    size_ = other.size_;
+    read_ = other.read_;
+    maxBytes_ = other.maxBytes_;
+  }
+  return *this;
+}
+
+void FileReader::Close() {
+  if (fd_ >= 0) ::close(fd_);
+  fd_ = -1;
+}
+
+ReadResult FileReader::Open(const fs::path& path, std::uintmax_t maxBytes) {
+  Close();
+  size_ = read_ = 0;
+  maxBytes_ = maxBytes;
   // Not blocking: a pipe at the path must not hang the program.
   int fd = ::open(path.c_str(), O_RDONLY | O_CLOEXEC | O_NONBLOCK);
   if (fd < 0) return errno == ENOENT || errno == ENOTDIR ? ReadResult::Missing : ReadResult::Failed;
@@ -105,26 +142,37 @@ ReadResult ReadFile(const fs::path& path, std::string* bytes, std::uintmax_t max
     ::close(fd);
     return ReadResult::TooLarge;
   }
-  std::string data;
-  data.reserve(static_cast<std::size_t>(st.st_size));
+  fd_ = fd;
+  size_ = static_cast<std::uintmax_t>(st.st_size);
+  return ReadResult::Read;
+}
+
+ReadResult FileReader::Step(std::size_t bytes, std::string* out, bool* done) {
+  *done = false;
+  if (fd_ < 0) return ReadResult::Failed;
   char buf[1 << 16];
-  for (;;) {
-    ssize_t n = ::read(fd, buf, sizeof buf);
+  std::size_t left = std::max<std::size_t>(bytes, 1);
+  while (left > 0) {
+    ssize_t n = ::read(fd_, buf, std::min(sizeof buf, left));
     if (n < 0 && (errno == EINTR || errno == EAGAIN)) continue;
     if (n < 0) {
-      ::close(fd);
+      Close();
       return ReadResult::Failed;
     }
-    if (n == 0) break;
-    data.append(buf, static_cast<std::size_t>(n));
+    if (n == 0) {
+      Close();
+      *done = true;
+      return ReadResult::Read;
+    }
+    out->append(buf, static_cast<std::size_t>(n));
+    read_ += static_cast<std::uintmax_t>(n);
+    left -= static_cast<std::size_t>(n);
     // A file that grows while it is read is held to the same limit.
-    if (data.size() > maxBytes) {
-      ::close(fd);
+    if (read_ > maxBytes_) {
+      Close();
       return ReadResult::TooLarge;
     }
   }
-  ::close(fd);
-  *bytes = std::move(data);
   return ReadResult::Read;
 }
 

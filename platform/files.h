@@ -42,6 +42,32 @@ enum class ReadResult { Read, Missing, NotAFile, TooLarge, Failed };
 ReadResult ReadFile(const fs::path& path, std::string* bytes, std::uintmax_t maxBytes = kNoSizeLimit);
 bool ReadWholeFile(const fs::path& path, std::string* bytes);
 
+// The same read a piece at a time, so that a large file can be read between
+// a window's events: Open (as ReadFile opens, Read when open), then Step
+// until *done. The file read is the one opened, whatever replaces it at the
+// path meanwhile.
+class FileReader {
+ public:
+  FileReader() = default;
+  ~FileReader();
+  FileReader(FileReader&& other) noexcept;
+  FileReader& operator=(FileReader&& other) noexcept;
+
+  ReadResult Open(const fs::path& path, std::uintmax_t maxBytes = kNoSizeLimit);
+  // Appends up to `bytes` more of the file to *out (at least one byte unless
+  // at the end); *done when the end was reached, the file then closed.
+  // Failed or TooLarge (a file that grew past maxBytes) close it too.
+  ReadResult Step(std::size_t bytes, std::string* out, bool* done);
+  // The file's size when it was opened.
+  std::uintmax_t Size() const { return size_; }
+  bool IsOpen() const { return fd_ >= 0; }
+
+ private:
+  void Close();
+  int fd_ = -1;
+  std::uintmax_t size_ = 0, read_ = 0, maxBytes_ = kNoSizeLimit;
+};
+
 // A replacement of a file, written first and put in place later:
 //   Open → Write … → Finish (flushed to disk) → Commit (renamed over the
 //   target). Until Commit the target is untouched; a pending file that is

@@ -1436,6 +1436,57 @@ class CasesUiTest : public QObject {
     w->skipCloseSequence = true;
   }
 
+  // A comment document of several megabytes is read from disk in steps as
+  // well, the window answering between them; its digest, taken in steps,
+  // lets the unchanged case save back, and a document another program put
+  // in its place meanwhile is not written over.
+  void aLargeCommentIsReadFromDiskInSteps() {
+    CaseRecord r = MakeRecord({"张三", "亲友", 1990});
+    r.SetCommentName("张三_199003071030");
+    WriteStore(dir_->path(), {r});
+    QTextDocument source;
+    source.setPlainText(QStringLiteral("X"));
+    std::string stored = WriteRtf(source);
+    stored.replace(stored.find('X'), 1, std::string(6 << 20, 'a'));
+    const fs::path path = *dir_ / "Lumtar_f/张三_199003071030.rtf";
+    QVERIFY(WriteWholeFileAtomic(path, stored));
+    Boxes boxes;
+    auto w = Start();
+    QVERIFY(w);
+    std::vector<std::uintmax_t> seen;  // bytes read from disk, at the ticks while reading
+    QTimer probe;
+    probe.setInterval(0);
+    connect(&probe, &QTimer::timeout, [&] {
+      if (w->CommentLoading()) seen.push_back(w->CommentBytesRead());
+    });
+    probe.start();
+    View(*w, QStringLiteral("张三"));
+    QVERIFY(w->CommentLoading());
+    QTRY_VERIFY_WITH_TIMEOUT(!w->CommentLoading(), 120000);
+    probe.stop();
+    const auto partly = std::count_if(seen.begin(), seen.end(), [&](std::uintmax_t n) { return n > 0 && n < stored.size(); });
+    QVERIFY2(partly >= 2, qPrintable(QString::number(partly)));
+    QVERIFY(w->RedtPingYu->toPlainText().size() > 290000);
+    boxes.Clear();
+    w->SbtoSaveClick();
+    QCOMPARE(boxes.Texts().last(), QStringLiteral("已保存编辑后的命例。"));
+    std::string after;
+    QVERIFY(ReadWholeFile(path, &after));
+    QVERIFY(after == stored);
+
+    // Viewed again; another program puts a comment in its place while it is read.
+    View(*w, QStringLiteral("张三"));
+    QVERIFY(w->CommentLoading());
+    QVERIFY(WriteWholeFileAtomic(path, "{\\rtf1 other}"));
+    QTRY_VERIFY_WITH_TIMEOUT(!w->CommentLoading(), 120000);
+    boxes.Clear();
+    w->SbtoSaveClick();
+    QVERIFY2(boxes.Texts().last().startsWith(QString::fromUtf8(kStoreChangedMessage)), qPrintable(boxes.Texts().join("|")));
+    QVERIFY(ReadWholeFile(path, &after));
+    QCOMPARE(after, std::string("{\\rtf1 other}"));
+    w->skipCloseSequence = true;
+  }
+
   // Two windows on one store view the same case; the second saves a new
   // comment. The first one's save is refused: the second one's comment is
   // not written over, and the first one's stays in its editor.

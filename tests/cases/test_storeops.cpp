@@ -1,5 +1,7 @@
 #include <gtest/gtest.h>
 
+#include <cstdio>
+#include <functional>
 #include <set>
 
 #include "casefixture.h"
@@ -268,4 +270,126 @@ TEST_F(StoreOps, DeletedCaseLeavesADocumentAnotherCaseNames) {
   ASSERT_TRUE(db.MarkDeleted(KeyAt(db, 1)));
   db.DeleteComments({db.CommentPath(recs[1])});
   EXPECT_FALSE(FileExists(Doc("共用.rtf")));
+}
+
+// A comment document read in steps gives what a read at once gives: the
+// same bytes and the same digest, which is FNV-1a of the bytes (the known
+// values below), so that a save back compares as it always did. Nothing is
+// read before the first step, no step reads more than asked, and the bytes
+// are those of the document opened, whatever is put at its name meanwhile.
+TEST_F(StoreOps, ADocumentReadInStepsGivesTheBytesAndDigestOfAWholeRead) {
+  std::string large(3 << 20, '\0');
+  for (size_t i = 0; i < large.size(); ++i) large[i] = static_cast<char>((i * 2654435761u) >> 13);
+  const struct {
+    std::string bytes;
+    uint64_t digest;  // 0: not a published value, compared with the read at once
+  } rows[] = {
+      {"", 0xcbf29ce484222325ull},
+      {"a", 0xaf63dc4c8601ec8cull},
+      {"foobar", 0x85944171f73967e8ull},
+      {"{\\rtf1 \\'d5\\'c5\\'c8\\'fd}", 0},
+      {large, 0},
+  };
+  CaseRecord a = MakeCase("甲", "朋友", 1990);
+  a.SetCommentName("甲");
+  WriteRawStore(StoreFile(), {a});
+  for (const auto& row : rows) {
+    SCOPED_TRACE(row.bytes.substr(0, 20));
+    WriteDoc(Doc("甲.rtf"), row.bytes);
+    ViewedCase whole;
+    std::string wholeBytes;
+    ASSERT_TRUE(db.ReadCase(0, &whole, &wholeBytes));
+    ASSERT_EQ(whole.document, ViewedCase::Document::kRead);
+    EXPECT_TRUE(wholeBytes == row.bytes);
+    if (row.digest != 0) {
+      EXPECT_EQ(whole.documentHash, row.digest);
+    }
+    for (size_t step : {size_t{1}, size_t{7}, size_t{65536}, size_t{1} << 20, SIZE_MAX}) {
+      if (step < 65536 && row.bytes.size() > 65536) continue;
+      SCOPED_TRACE(step);
+      ViewedCase viewed;
+      DocumentReader reader;
+      ASSERT_TRUE(db.ReadCase(0, &viewed, &reader));
+      ASSERT_EQ(viewed.document, ViewedCase::Document::kRead);
+      EXPECT_EQ(reader.BytesRead(), 0u);
+      EXPECT_EQ(reader.Size(), row.bytes.size());
+      // Replaced at its name: the reading goes on in the document opened.
+      WriteDoc(Doc("甲.rtf"), "another program's comment");
+      DocumentReader::Result r;
+      size_t before = 0;
+      while ((r = reader.Read(step)) == DocumentReader::Result::kMore) {
+        EXPECT_LE(reader.BytesRead() - before, step);
+        EXPECT_GT(reader.BytesRead(), before);
+        before = reader.BytesRead();
+      }
+      ASSERT_EQ(r, DocumentReader::Result::kDone);
+      EXPECT_EQ(reader.Digest(), whole.documentHash);
+      EXPECT_TRUE(reader.TakeBytes() == row.bytes);
+      // The digest tells the document that replaced it: the save is refused.
+      viewed.documentHash = reader.Digest();
+      CaseRecord mine = viewed.record;
+      EXPECT_FALSE(db.SaveCase(&viewed, &mine, "mine"));
+      EXPECT_EQ(db.LastFault(), StoreFault::kChanged);
+      EXPECT_EQ(FileBytes(Doc("甲.rtf")), "another program's comment");
+      WriteDoc(Doc("甲.rtf"), row.bytes);
+    }
+  }
+  // The digest of a document read in steps lets the unchanged case save.
+  ViewedCase viewed;
+  DocumentReader reader;
+  ASSERT_TRUE(db.ReadCase(0, &viewed, &reader));
+  while (reader.Read(1 << 20) == DocumentReader::Result::kMore) {
+  }
+  viewed.documentHash = reader.Digest();
+  CaseRecord mine = viewed.record;
+  EXPECT_TRUE(db.SaveCase(&viewed, &mine, "mine"));
+  EXPECT_EQ(FileBytes(Doc("甲.rtf")), "mine");
+}
+
+// A document that grows past the largest accepted while it is read in
+// steps, and what ReadCase says of documents it cannot take.
+TEST_F(StoreOps, ADocumentThatCannotBeTakenIsSaidSoWhenReadInSteps) {
+  CaseRecord a = MakeCase("甲", "朋友", 1990);
+  a.SetCommentName("甲");
+  WriteRawStore(StoreFile(), {a});
+  WriteDoc(Doc("甲.rtf"), std::string(1000, 'a'));
+  ViewedCase viewed;
+  DocumentReader reader;
+  ASSERT_TRUE(db.ReadCase(0, &viewed, &reader));
+  ASSERT_EQ(viewed.document, ViewedCase::Document::kRead);
+  ASSERT_EQ(reader.Read(10), DocumentReader::Result::kMore);
+  {
+    // Another program writes on into the same file.
+    std::FILE* f = std::fopen(Doc("甲.rtf").c_str(), "ab");
+    ASSERT_TRUE(f);
+    std::string more(1 << 20, 'b');
+    for (uintmax_t n = 0; n <= kMaxDocumentBytes; n += more.size()) std::fwrite(more.data(), 1, more.size(), f);
+    std::fclose(f);
+  }
+  DocumentReader::Result r;
+  while ((r = reader.Read(8 << 20)) == DocumentReader::Result::kMore) {
+  }
+  EXPECT_EQ(r, DocumentReader::Result::kTooLarge);
+
+  const struct {
+    const char* what;
+    std::function<void()> make;
+    ViewedCase::Document document;
+  } rows[] = {
+      {"missing", [&] { std::filesystem::remove(Doc("甲.rtf")); }, ViewedCase::Document::kNone},
+      {"folder", [&] { std::filesystem::create_directory(Doc("甲.rtf")); }, ViewedCase::Document::kUnreadable},
+      {"too large", [&] { std::filesystem::resize_file(Doc("甲.rtf"), kMaxDocumentBytes + 1); },
+       ViewedCase::Document::kTooLarge},
+  };
+  for (const auto& row : rows) {
+    SCOPED_TRACE(row.what);
+    std::error_code ec;
+    std::filesystem::remove_all(Doc("甲.rtf"), ec);
+    WriteDoc(Doc("甲.rtf"), "x");
+    if (std::string(row.what) != "too large") std::filesystem::remove(Doc("甲.rtf"));
+    row.make();
+    ASSERT_TRUE(db.ReadCase(0, &viewed, &reader));
+    EXPECT_EQ(viewed.document, row.document);
+    EXPECT_EQ(reader.Read(100), DocumentReader::Result::kFailed);
+  }
 }
