@@ -17,7 +17,7 @@ PACKAGES=(
   libqpdf-dev poppler-utils
   tzdata libhowardhinnant-date-dev libicu-dev python3 python3-icu
   clang libclang-rt-dev
-  libopencc-dev
+  libopencc-dev unicode-data
 )
 
 missing=()

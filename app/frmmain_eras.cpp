@@ -32,11 +32,31 @@ using calendar::Eras;
 // In the chosen script; the list and the completer show the same label.
 QString Label(const Era& era) { return QString::fromStdString(TextInScript(calendar::EraLabel(era))); }
 
-const Era* EraAt(int index) {
+// A year of an era that a chart can be asked for (the lunar year 618 from
+// its days in 619 on).
+bool Chartable(int lunarYear) { return InputYearTakes(lunarYear, true); }
+
+// The eras the box offers: those with a year that can be charted.
+bool Chartable(const Era& era) {
+  for (int n = era.firstNumber; n <= era.lastNumber; ++n)
+    if (Chartable(era.LunarYear(n))) return true;
+  return false;
+}
+
+std::vector<const Era*> ChartableEras(std::vector<const Era*> eras) {
+  std::erase_if(eras, [](const Era* era) { return !Chartable(*era); });
+  return eras;
+}
+
+// The list's rows hold the position of their era in Eras().
+const Era* EraAt(const QComboBox* list, int row) {
+  const int index = row >= 0 && row < list->count() ? list->itemData(row).toInt() : -1;
   return index >= 0 && index < static_cast<int>(Eras().size()) ? &Eras()[static_cast<std::size_t>(index)] : nullptr;
 }
 
-int IndexOf(const Era* era) { return era ? static_cast<int>(era - Eras().data()) : -1; }
+int RowOf(const QComboBox* list, const Era* era) {
+  return era ? list->findData(static_cast<int>(era - Eras().data())) : -1;
+}
 
 // A year of an era as the list shows it: its number and the stem-branch of
 // its lunar year (五十年 辛卯), in the chosen script.
@@ -47,11 +67,13 @@ QString EraYearItem(const Era& era, int number) {
                                 calendar::SexagenaryName(sexagenary));
 }
 
-// The year list of an era: 元年 … its last year, each with its number.
+// The year list of an era: its years a chart can be asked for, from 元年 to
+// its last year, each with its number.
 void FillEraYears(QComboBox* list, const Era* era) {
   list->clear();
   if (!era) return;
-  for (int n = era->firstNumber; n <= era->lastNumber; ++n) list->addItem(EraYearItem(*era, n), n);
+  for (int n = era->firstNumber; n <= era->lastNumber; ++n)
+    if (Chartable(era->LunarYear(n))) list->addItem(EraYearItem(*era, n), n);
 }
 
 }  // namespace
@@ -65,7 +87,8 @@ void TFrmMain::BuildEraInputs(QVBoxLayout* box) {
   CboEra->setMaxVisibleItems(20);
   CboEra->setSizeAdjustPolicy(QComboBox::AdjustToMinimumContentsLengthWithIcon);
   CboEra->setMinimumContentsLength(2);
-  for (const Era& era : Eras()) CboEra->addItem(Label(era));
+  for (std::size_t i = 0; i < Eras().size(); ++i)
+    if (Chartable(Eras()[i])) CboEra->addItem(Label(Eras()[i]), static_cast<int>(i));
   CboEra->view()->setMinimumWidth(CboEra->view()->sizeHintForColumn(0) + 30);
   CboEra->setCurrentIndex(-1);
 
@@ -119,8 +142,8 @@ void TFrmMain::BuildEraInputs(QVBoxLayout* box) {
   connect(CboEra->lineEdit(), &QLineEdit::returnPressed, this, [this] {
     const QString text = CboEra->lineEdit()->text();
     if (CboEra->findText(text, Qt::MatchExactly) >= 0) return;
-    const std::vector<const Era*> found = calendar::SearchEras(text.toStdString());
-    if (!found.empty()) CboEra->setCurrentIndex(IndexOf(found.front()));
+    const std::vector<const Era*> found = ChartableEras(calendar::SearchEras(text.toStdString()));
+    if (!found.empty()) CboEra->setCurrentIndex(RowOf(CboEra, found.front()));
   });
   connect(CboEra->lineEdit(), &QLineEdit::editingFinished, this, [this] {
     const QString shown = CboEra->currentIndex() >= 0 ? CboEra->itemText(CboEra->currentIndex()) : QString();
@@ -137,7 +160,7 @@ void TFrmMain::BuildEraInputs(QVBoxLayout* box) {
 
 void TFrmMain::CboEraTyped(const QString& text) {
   QStringList labels;
-  for (const Era* era : calendar::SearchEras(text.toStdString())) labels << Label(*era);
+  for (const Era* era : ChartableEras(calendar::SearchEras(text.toStdString()))) labels << Label(*era);
   auto* model = static_cast<QStringListModel*>(CboEra->completer()->model());
   model->setStringList(labels);
   if (labels.isEmpty()) {
@@ -159,7 +182,7 @@ void TFrmMain::CboEraTyped(const QString& text) {
 }
 
 void TFrmMain::CboEraChoose(int index) {
-  const Era* era = EraAt(index);
+  const Era* era = EraAt(CboEra, index);
   showingEra_ = true;
   // The box is narrower than the label: its dynasty and name show, also
   // after the completer has written the label in.
@@ -178,7 +201,7 @@ void TFrmMain::CboEraChoose(int index) {
 }
 
 void TFrmMain::CboEraYearChange() {
-  const Era* era = EraAt(CboEra->currentIndex());
+  const Era* era = EraAt(CboEra, CboEra->currentIndex());
   if (!era || CboEraYear->currentIndex() < 0) return;
   showingEra_ = true;
   EdtYear->setText(QString::number(era->LunarYear(CboEraYear->currentData().toInt())));
@@ -193,13 +216,15 @@ void TFrmMain::ShowEraOfDate() {
   const int year = YearOfText(EdtYear->text());
   const Era* era = nullptr;
   if (Rdonl->isChecked()) {
-    era = EraAt(CboEra->currentIndex());
+    era = EraAt(CboEra, CboEra->currentIndex());
     if (!era || year < era->FirstYear() || year > era->LastYear())
       era = calendar::CentralEra(year, cbom->currentIndex() + 1, Chkrun->isChecked());
   }
+  // A year the box does not offer (one no chart takes) shows no era.
+  if (era && (RowOf(CboEra, era) < 0 || !Chartable(year))) era = nullptr;
   showingEra_ = true;
-  if (IndexOf(era) != CboEra->currentIndex()) {
-    CboEra->setCurrentIndex(IndexOf(era));
+  if (RowOf(CboEra, era) != CboEra->currentIndex()) {
+    CboEra->setCurrentIndex(RowOf(CboEra, era));
     FillEraYears(CboEraYear, era);
   }
   if (!era) CboEra->lineEdit()->clear();
@@ -330,8 +355,8 @@ void TFrmMain::ShowEraOfCase(uint8_t lunarCalendar, uint8_t monthOccurrence) {
 void TFrmMain::ShowEraTextsInScript() {
   if (!CboEra) return;
   showingEra_ = true;
-  for (int i = 0; i < CboEra->count() && i < static_cast<int>(Eras().size()); ++i)
-    CboEra->setItemText(i, Label(Eras()[static_cast<std::size_t>(i)]));
+  for (int i = 0; i < CboEra->count(); ++i)
+    if (const Era* era = EraAt(CboEra, i)) CboEra->setItemText(i, Label(*era));
   if (const Era* era = EraAt(CboEra->currentIndex()))
     for (int i = 0; i < CboEraYear->count(); ++i)
       CboEraYear->setItemText(i, EraYearItem(*era, CboEraYear->itemData(i).toInt()));

@@ -56,6 +56,89 @@ bool Contains(const std::string& text, std::string_view part) { return text.find
 
 constexpr const char* kDigits[10] = {"", "一", "二", "三", "四", "五", "六", "七", "八", "九"};
 
+// Ways of writing a character of the era table otherwise (variant forms,
+// traditional forms), each with the table's character; in code point order.
+struct Variant {
+  char32_t written;
+  char32_t table;
+};
+constexpr Variant kVariants[] = {
+#include "eravariants.inc"
+};
+
+// The code point of the UTF-8 character at text[at], and its length; a byte
+// that begins no character is taken alone.
+char32_t DecodeAt(std::string_view text, std::size_t at, std::size_t& length) {
+  const auto byte = [&](std::size_t i) { return static_cast<unsigned char>(text[i]); };
+  const unsigned char lead = byte(at);
+  length = lead < 0x80 ? 1 : (lead >> 5) == 0x6 ? 2 : (lead >> 4) == 0xE ? 3 : (lead >> 3) == 0x1E ? 4 : 1;
+  if (at + length > text.size()) length = 1;
+  for (std::size_t i = 1; i < length; ++i)
+    if ((byte(at + i) & 0xC0) != 0x80) length = 1;
+  if (length == 1) return lead;
+  char32_t c = lead & (0xFF >> (length + 1));
+  for (std::size_t i = 1; i < length; ++i) c = (c << 6) | (byte(at + i) & 0x3F);
+  return c;
+}
+
+void AppendUtf8(std::string& out, char32_t c) {
+  if (c < 0x800) {
+    out += static_cast<char>(0xC0 | (c >> 6));
+  } else if (c < 0x10000) {
+    out += static_cast<char>(0xE0 | (c >> 12));
+    out += static_cast<char>(0x80 | ((c >> 6) & 0x3F));
+  } else {
+    out += static_cast<char>(0xF0 | (c >> 18));
+    out += static_cast<char>(0x80 | ((c >> 12) & 0x3F));
+    out += static_cast<char>(0x80 | ((c >> 6) & 0x3F));
+  }
+  out += static_cast<char>(0x80 | (c & 0x3F));
+}
+
+// A name as the era table writes its characters: 元佑 is read as 元祐, 東漢
+// as 东汉, 天寶 as 天宝.
+std::string TableForm(std::string_view text) {
+  std::string out;
+  out.reserve(text.size());
+  for (std::size_t at = 0; at < text.size();) {
+    std::size_t length = 1;
+    const char32_t c = DecodeAt(text, at, length);
+    const Variant* v = std::lower_bound(std::begin(kVariants), std::end(kVariants), c,
+                                        [](const Variant& a, char32_t x) { return a.written < x; });
+    if (length > 1 && v != std::end(kVariants) && v->written == c)
+      AppendUtf8(out, v->table);
+    else
+      out.append(text.substr(at, length));
+    at += length;
+  }
+  return out;
+}
+
+
+// An era written as "ERA" or "QUALIFIER:ERA" (a dynasty or a ruler's title),
+// each part in the table's characters: 唐:天寶 is 唐 and 天宝, 元佑 is 元祐.
+struct QualifiedName {
+  bool hasQualifier = false;
+  std::string qualifier;
+  std::string name;
+};
+
+QualifiedName Split(std::string_view typed) {
+  typed = Trimmed(typed);
+  std::string_view qualifier;
+  std::string_view name = typed;
+  bool hasQualifier = false;
+  for (std::string_view colon : {":", "："}) {
+    const std::size_t at = typed.find(colon);
+    if (at == std::string_view::npos) continue;
+    qualifier = Trimmed(typed.substr(0, at));
+    name = Trimmed(typed.substr(at + colon.size()));
+    hasQualifier = !qualifier.empty();
+    break;
+  }
+  return {hasQualifier, TableForm(SimplifiedForm(qualifier)), TableForm(SimplifiedForm(name))};
+}
+
 }  // namespace
 
 const std::vector<Era>& Eras() {
@@ -69,14 +152,18 @@ std::string EraLabel(const Era& era) {
   return label;
 }
 
-std::vector<const Era*> SearchEras(std::string_view text) {
-  // A name typed in traditional characters (萬曆) finds its era too.
-  text = SimplifiedForm(Trimmed(text));
+std::vector<const Era*> SearchEras(std::string_view typed) {
+  // A name typed in traditional characters (萬曆) or with a variant
+  // character (元佑) finds its era too, as does "唐:天宝".
+  const QualifiedName typedName = Split(typed);
+  const std::string_view text = typedName.name;
+  const std::string_view qualifier = typedName.qualifier;
   std::vector<const Era*> found;
-  if (text.empty()) return found;
+  if (text.empty() && qualifier.empty()) return found;
   for (const Era& era : Eras()) {
-    if (Contains(era.name, text) || Contains(era.dynasty, text) || Contains(era.ruler, text) ||
-        EraLabel(era).starts_with(text))
+    if (!typedName.hasQualifier ? Contains(era.name, text) || Contains(era.dynasty, text) ||
+                                      Contains(era.ruler, text) || EraLabel(era).starts_with(text)
+                                : (era.dynasty == qualifier || era.ruler == qualifier) && Contains(era.name, text))
       found.push_back(&era);
   }
   // The eras of that very name first, then those whose name begins with it.
@@ -85,26 +172,20 @@ std::vector<const Era*> SearchEras(std::string_view text) {
   return found;
 }
 
-EraLookup LookUpEra(std::string_view text, int number) {
-  text = SimplifiedForm(Trimmed(text));
-  std::string_view qualifier;
-  for (std::string_view colon : {":", "："}) {
-    const std::size_t at = text.find(colon);
-    if (at == std::string_view::npos) continue;
-    qualifier = Trimmed(text.substr(0, at));
-    text = Trimmed(text.substr(at + colon.size()));
-    break;
-  }
+EraLookup LookUpEra(std::string_view typed, int number) {
+  const QualifiedName typedName = Split(typed);
+  const std::string& text = typedName.name;
+  const std::string& qualifierText = typedName.qualifier;
   EraLookup lookup;
   std::set<std::string> dynasties;
   for (const Era& era : Eras()) {
     if (era.name != text) continue;
-    if (!qualifier.empty() && era.dynasty != qualifier && era.ruler != qualifier) continue;
+    if (typedName.hasQualifier && era.dynasty != qualifierText && era.ruler != qualifierText) continue;
     lookup.candidates.push_back(&era);
     dynasties.insert(era.dynasty);
   }
   if (lookup.candidates.empty()) return lookup;
-  if (qualifier.empty() && dynasties.size() > 1) {
+  if (!typedName.hasQualifier && dynasties.size() > 1) {
     lookup.result = EraLookup::kSeveralDynasties;
     return lookup;
   }

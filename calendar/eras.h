@@ -39,12 +39,15 @@ std::string EraLabel(const Era& era);
 // 清 康熙): the eras of that very name first, then those whose name begins
 // with it, then the others, each in historical order. Blanks around the text
 // do not count; an empty text finds nothing. A name in traditional
-// characters is read as its simplified one.
+// characters or with a variant character (元佑) is read as the table writes
+// it; "DYNASTY:TEXT" finds that dynasty's (or ruler's) eras whose name holds
+// the text.
 std::vector<const Era*> SearchEras(std::string_view text);
 
 // How an era written as "ERA" or "QUALIFIER:ERA" (a dynasty or the title of
 // the ruler who proclaimed it, as in 唐:天宝 or 元惠宗:至元) names a year
-// number.
+// number; both parts may be written in traditional characters or with
+// variant characters (唐:天寶, 元佑).
 struct EraLookup {
   enum Result {
     kFound,             // era: the one era

@@ -98,6 +98,13 @@ TEST(CalendarCli, SolarWithAnEra) {
       {"solar --era 至元 5 1 1", 1,
        "年号至元用过不止一次，请写明皇帝（庙号:年号）：\n元世祖:至元  1264-1294  共31年\n元惠宗:至元  1335-1340  共6年\n"},
       {"solar --era 不是年号 1 1 1", 1, "没有这个年号：不是年号\n"},
+      // As people write them: a variant character, traditional characters.
+      {"solar --era 元佑 3 1 1", 0, "1088-01-27\n"},
+      {"solar --era 唐:天寶 3 1 1", 0, "0744-01-20\n"},
+      {"solar --era 東漢:建武 32 1 1", 0, "0056-02-05\n"},
+      {"solar --era 延佑 1 1 1", 0, "1314-01-17\n"},
+      {"solar --era 天佑 1 1 1", 1,
+       "几个朝代都用过年号天佑，请写明朝代（朝代:年号）：\n唐:天祐  904-907  共4年\n辽:天祐  907-916  共13年\n"},
       {"solar --era 康熙 50 8 30", 1, "不存在这个农历日期，无法转换到公历！\n"},
       {"solar --era 康熙 50 8", 2, nullptr},
       // The eras of 辽 and 南明 read their courts' calendars; without an era,

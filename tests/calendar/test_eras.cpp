@@ -154,6 +154,35 @@ TEST(Eras, EraYearOfAnEraName) {
   }
 }
 
+// Era names as people write them: with a variant character (佑 for 祐, 寳
+// for 宝) or in traditional characters, the dynasty as well.
+TEST(Eras, VariantAndTraditionalCharactersFindTheEra) {
+  const struct {
+    const char* era;
+    int number;
+    int lunarYear;
+  } cases[] = {
+      {"元佑", 3, 1088},      {"唐:天佑", 1, 904},   {"嘉佑", 2, 1057},    {"景佑", 3, 1036},
+      {"皇佑", 1, 1049},      {"淳佑", 1, 1241},     {"宝佑", 2, 1254},    {"寳祐", 2, 1254},
+      {"德佑", 1, 1275},      {"延佑", 1, 1314},     {"贞佑", 1, 1213},    {"后汉:乾佑", 1, 948},
+      {"天佑民安", 1, 1090},  {"天佑垂圣", 1, 1050}, {"唐:天寶", 3, 744},  {"東漢:建武", 32, 56},
+      {"東晉：建武", 1, 317}, {"萬曆", 10, 1582},    {"清:乾隆", 60, 1795}, {"唐:貞觀", 1, 627},
+      {"元世祖:至元", 5, 1268}, {"元惠宗：至元", 5, 1339},
+  };
+  for (const auto& c : cases) {
+    const EraLookup l = LookUpEra(c.era, c.number);
+    ASSERT_EQ(l.result, EraLookup::kFound) << c.era << " " << EraLookupMessage(c.era, c.number, l);
+    EXPECT_EQ(l.era->LunarYear(c.number), c.lunarYear) << c.era;
+  }
+  // A variant of a name several dynasties used still asks which.
+  EXPECT_EQ(LookUpEra("天佑", 1).result, EraLookup::kSeveralDynasties);
+  EXPECT_EQ(EraLabel(*SearchEras("元佑").front()), "北宋 元祐 1086-1094");
+  EXPECT_EQ(EraLabel(*SearchEras("東漢 建").front()), "东汉 建武 25-56");
+  ASSERT_EQ(SearchEras("唐:天寶").size(), 1u);
+  EXPECT_EQ(EraLabel(*SearchEras("唐:天寶").front()), "唐 天宝 742-756");
+  EXPECT_EQ(SearchEras("北宋：元佑").size(), 1u);
+}
+
 // An era name that several dynasties used needs the dynasty; one that a
 // dynasty used twice needs the ruler where both reach the year.
 TEST(Eras, AmbiguousAndUnknownEraNames) {

@@ -142,6 +142,20 @@ TEST_F(ChartCli, EraDate) {
   EXPECT_EQ(j["beijingMoment"]["month"], 11);
   EXPECT_EQ(j["beijingMoment"]["day"], 12);
   EXPECT_EQ(j["header"][10], "年号:明嘉靖七年闰十月初一日");
+  // Written with a variant character, or in traditional characters.
+  const struct {
+    const char* args;
+    const char* eraLine;
+  } written[] = {
+      {"--era 元佑 --date 3-1-1 --time 12:00 --json", "年号:北宋元祐三年正月初一日"},
+      {"--era 唐:天寶 --date 3-1-1 --time 12:00 --json", "年号:唐天宝三年正月初一日"},
+      {"--era 北宋：嘉佑 --date 2-1-1 --time 12:00 --json", "年号:北宋嘉祐二年正月初一日"},
+  };
+  for (const auto& c : written) {
+    run = Cli(c.args);
+    ASSERT_EQ(run.status, 0) << c.args << run.err;
+    EXPECT_EQ(nlohmann::json::parse(run.out)["header"][10], c.eraLine) << c.args;
+  }
 }
 
 // An era of a rival court: the date is read on that court's calendar, and the
