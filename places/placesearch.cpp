@@ -3,12 +3,14 @@
 #include <algorithm>
 #include <array>
 #include <cmath>
+#include <unordered_map>
 #include <unordered_set>
 
 #include "datafolders.h"
 #include "files.h"
 #include "inifile.h"
 #include "places.h"
+#include "script.h"
 
 namespace lumtar {
 
@@ -221,6 +223,36 @@ Place PlaceIndex::PlaceOf(const Entry& e) const {
 }
 
 PlaceIndex::Matches PlaceIndex::Match(std::string_view text) const {
+  Matches m = MatchForm(text);
+  const std::string simplified = SimplifiedText(text);
+  if (simplified == text) return m;
+  const Matches other = MatchForm(simplified);
+  const Matches* const both[] = {&m, &other};
+  std::unordered_map<uint32_t, size_t> best;
+  for (const Matches* each : both)
+    for (size_t k = 0; k < each->kinds.size(); ++k)
+      for (uint32_t i : each->kinds[k]) {
+        const auto [at, added] = best.emplace(i, k);
+        if (!added) at->second = std::min(at->second, k);
+      }
+  Matches merged;
+  merged.countryNamedExactly = m.countryNamedExactly || other.countryNamedExactly;
+  for (size_t k = 0; k < merged.kinds.size(); ++k) {
+    std::vector<uint32_t>& list = merged.kinds[k];
+    for (const Matches* each : both)
+      for (uint32_t i : each->kinds[k])
+        if (size_t& b = best[i]; b == k) {
+          list.push_back(i);
+          b = merged.kinds.size();  // placed
+        }
+    // In the lists' order (the Chinese list first, then by population);
+    // a named country's places keep their capital first.
+    if (k != kCountry) std::sort(list.begin(), list.end());
+  }
+  return merged;
+}
+
+PlaceIndex::Matches PlaceIndex::MatchForm(std::string_view text) const {
   Matches m;
   std::string area, query;
   const size_t slash = text.find('/');

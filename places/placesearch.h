@@ -105,7 +105,10 @@ class PlaceIndex {
     std::array<std::vector<uint32_t>, 5> kinds;
     bool countryNamedExactly = false;
   };
+  // A text typed in traditional characters (臺北) is looked for as written
+  // and in simplified characters (台北), each place by its best match.
   Matches Match(std::string_view text) const;
+  Matches MatchForm(std::string_view text) const;
   Place PlaceOf(const Entry& e) const;
   // What the part before '/' names: countries, provinces or a region.
   struct Area {

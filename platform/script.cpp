@@ -3,7 +3,9 @@
 #include <algorithm>
 #include <atomic>
 #include <cstring>
+#include <functional>
 #include <unordered_map>
+#include <unordered_set>
 #include <vector>
 
 namespace lumtar {
@@ -47,12 +49,19 @@ const std::vector<const detail::ScriptPair*>& ByTraditional() {
 class Pieces {
  public:
   void Add(const detail::ScriptPair* pairs, std::size_t count) {
+    for (std::size_t i = 0; i < count; ++i) AddPiece(pairs[i].simplified, pairs[i].traditional);
+  }
+
+  // The way back: each traditional text with its simplified form. A text
+  // that is also a simplified text of the vocabulary (乾 of 乾隆) stays as
+  // it is; of several simplified forms the first in the table's order.
+  void AddReversed(const detail::ScriptPair* pairs, std::size_t count) {
+    std::unordered_set<std::string_view> simplified;
+    for (std::size_t i = 0; i < count; ++i) simplified.insert(pairs[i].simplified);
     for (std::size_t i = 0; i < count; ++i) {
-      const std::string_view s(pairs[i].simplified);
-      if (s.empty() || !forms_.emplace(s, pairs[i].traditional).second) continue;
-      if (std::find(lengths_.begin(), lengths_.end(), s.size()) == lengths_.end()) lengths_.push_back(s.size());
+      const std::string_view from(pairs[i].traditional), to(pairs[i].simplified);
+      if (from == to || !simplified.count(from)) AddPiece(from, to);
     }
-    std::sort(lengths_.rbegin(), lengths_.rend());
   }
 
   std::string Convert(std::string_view text) const {
@@ -99,8 +108,14 @@ class Pieces {
     return out;
   }
 
+  void AddPiece(std::string_view from, std::string_view to) {
+    if (from.empty() || !forms_.emplace(from, to).second) return;
+    const auto at = std::lower_bound(lengths_.begin(), lengths_.end(), from.size(), std::greater<>());
+    if (at == lengths_.end() || *at != from.size()) lengths_.insert(at, from.size());
+  }
+
   std::unordered_map<std::string_view, std::string_view> forms_;
-  std::vector<std::size_t> lengths_;
+  std::vector<std::size_t> lengths_;  // longest first
 };
 
 const Pieces& EnginePieces() {
@@ -117,6 +132,15 @@ const Pieces& WindowPieces() {
     Pieces p;
     p.Add(detail::kWindowPairs, detail::kWindowPairCount);
     p.Add(detail::kScriptPairs, detail::kScriptPairCount);
+    return p;
+  }();
+  return pieces;
+}
+
+const Pieces& SimplifyingPieces() {
+  static const Pieces pieces = [] {
+    Pieces p;
+    p.AddReversed(detail::kScriptPairs, detail::kScriptPairCount);
     return p;
   }();
   return pieces;
@@ -158,6 +182,11 @@ std::string_view SimplifiedForm(std::string_view text) {
   auto it = std::lower_bound(order.begin(), order.end(), text,
                              [](const detail::ScriptPair* a, std::string_view t) { return a->traditional < t; });
   return it != order.end() && (*it)->traditional == text ? std::string_view((*it)->simplified) : text;
+}
+
+std::string SimplifiedText(std::string_view text) {
+  if (!HasNonAscii(text)) return std::string(text);
+  return SimplifyingPieces().Convert(text);
 }
 
 }  // namespace lumtar

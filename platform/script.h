@@ -52,6 +52,11 @@ inline constexpr const char* kNamesOnDisk[] = {"Lumtar_导出数据"};
 // characters, or the text itself: for names a person types in either
 // script (era names, places).
 std::string_view SimplifiedForm(std::string_view text);
+// Any text a person typed, its traditional characters read back into
+// simplified ones piece by piece as the vocabulary writes them (臺北 台北,
+// 廣州 广州), under either script; other characters stay as they are. For
+// searching names (places) typed in either script.
+std::string SimplifiedText(std::string_view text);
 
 namespace detail {
 struct ScriptPair {

@@ -266,6 +266,22 @@ class PlacesUiTest : public QObject {
     QCOMPARE(w->Cboshiqu->currentText(), QStringLiteral("当地时间 (Asia/Taipei)"));
   }
 
+  // Names typed in traditional characters pick their places.
+  void aPlaceTypedInTraditionalCharacters() {
+    auto w = Start();
+    QVERIFY(w);
+    const struct {
+      const char* typed;
+      const char* province;
+      const char* city;
+    } cases[] = {{"臺北", "台湾省", "台北市"}, {"臺中", "台湾省", "台中市"}, {"廣州", "广东省", "广州市"}};
+    for (const auto& c : cases) {
+      QVERIFY2(TypeAndPick(*w, QString::fromUtf8(c.typed)), c.typed);
+      QCOMPARE(w->cbodiZ->currentText(), QString::fromUtf8(c.province));
+      QCOMPARE(w->cbodiC->currentText(), QString::fromUtf8(c.city));
+    }
+  }
+
   // Typed coordinates far from the chosen place are a place of their own:
   // the header no longer names the old one.
   void typedCoordinatesNameWhatWasUsed() {

@@ -58,6 +58,16 @@ TEST_F(PlacesCli, SearchPrintsTheBestMatchesFirst) {
   run = Cli("places search 广州");
   ASSERT_EQ(run.status, 0);
   EXPECT_EQ(Lines(run.out).at(0), "广州市\t中国\t广东省\t23.1333\t113.2833\tAsia/Shanghai\t0");
+  // Names typed in traditional characters, and --city with them.
+  for (const char* text : {"臺北", "臺中", "臺灣/臺南"}) {
+    run = Cli(std::string("places search ") + text);
+    ASSERT_EQ(run.status, 0) << text;
+    ASSERT_FALSE(run.out.empty()) << text;
+    EXPECT_EQ(Lines(run.out).at(0).substr(0, Lines(run.out).at(0).find('\t')),
+              std::string(text) == "臺北" ? "台北市" : std::string(text) == "臺中" ? "台中市" : "台南市")
+        << text;
+  }
+  EXPECT_EQ(Chart("--date 1990-01-01 --time 12:00 --city 臺中")["request"]["placeName"], "台湾省-台中市");
   run = Cli("places search a");
   ASSERT_EQ(run.status, 0);
   EXPECT_EQ(Lines(run.out).size(), 50u);

@@ -7,6 +7,7 @@
 #include <cstdio>
 #include <filesystem>
 #include <memory>
+#include <optional>
 #include <string>
 #include <vector>
 
@@ -75,6 +76,32 @@ TEST_F(PlaceSearchTest, TheFirstMatchIsThePlaceMeant) {
   EXPECT_TRUE(index->Search("   ", 10).empty());
   EXPECT_EQ(index->Search("a", 50).size(), 50u);
   EXPECT_EQ(index->Search("a", 0).size(), 0u);
+}
+
+// Names typed in traditional characters find the places their simplified
+// names name, also in a "PROVINCE/NAME" search.
+TEST_F(PlaceSearchTest, TraditionalCharactersFindThePlace) {
+  const struct {
+    const char* text;
+    const char* placeName;
+  } cases[] = {
+      {"臺北", "台湾省-台北市"},   {"臺北市", "台湾省-台北市"}, {"臺中", "台湾省-台中市"},
+      {"臺南", "台湾省-台南市"},   {"臺東縣", "台湾省-台东县"}, {"桃園", "台湾省-桃园市"},
+      {"嘉義市", "台湾省-嘉义市"}, {"屏東縣", "台湾省-屏东县"}, {"臺灣/臺北", "台湾省-台北市"},
+      {"廣州", "广东省-广州市"},   {"廣東/中山", "广东省-中山市"}, {"蘇州", "江苏省-苏州市"},
+      {"烏魯木齊", "新疆-乌鲁木齐市"}, {"澳門", "澳门-澳门"},
+  };
+  for (const auto& c : cases) {
+    SCOPED_TRACE(c.text);
+    const std::vector<Place> found = index->Search(c.text, 10);
+    ASSERT_FALSE(found.empty());
+    EXPECT_EQ(found[0].PlaceName(), c.placeName);
+    // --city takes it as well.
+    std::vector<Place> candidates;
+    const std::optional<Place> one = index->Find(c.text, &candidates);
+    ASSERT_TRUE(one.has_value());
+    EXPECT_EQ(one->PlaceName(), c.placeName);
+  }
 }
 
 TEST_F(PlaceSearchTest, WholeNamesComeBeforeBeginningsAndLargerPlacesFirst) {

@@ -100,6 +100,22 @@ TEST_F(Traditional, VocabularyOfTheChart) {
   EXPECT_EQ(SimplifiedForm("張三"), "張三");
 }
 
+// Names typed in traditional characters are read back piece by piece, under
+// either script; text already simplified, and Latin letters, stay.
+TEST(SimplifiedTextTest, TypedNamesReadBack) {
+  const struct {
+    const char* typed;
+    const char* simplified;
+  } cases[] = {{"臺北", "台北"},     {"臺中市", "台中市"}, {"廣州", "广州"},     {"烏魯木齊", "乌鲁木齐"},
+               {"臺灣/臺南", "台湾/台南"}, {"台北", "台北"}, {"乾隆", "乾隆"},     {"New York", "New York"},
+               {"广州", "广州"},     {"", ""}};
+  for (Script script : {Script::Simplified, Script::Traditional}) {
+    SetScript(script);
+    for (const auto& c : cases) EXPECT_EQ(SimplifiedText(c.typed), c.simplified) << c.typed;
+  }
+  SetScript(Script::Simplified);
+}
+
 TEST_F(Traditional, CalendarTexts) {
   for (int month = 1; month <= 12; ++month)
     for (bool leap : {false, true}) ExpectTraditional(calendar::LunarMonthText(month, leap), "month");
