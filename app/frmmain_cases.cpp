@@ -27,6 +27,7 @@
 
 #include "caseclasses.h"
 #include "caseicons.h"
+#include "chartheader.h"
 #include "database.h"
 #include "dateinputs.h"
 #include "editordialogs.h"
@@ -41,6 +42,7 @@
 #include "picturebox.h"
 #include "places.h"
 #include "rtf.h"
+#include "script.h"
 #include "vovirer.h"
 
 namespace lumtar {
@@ -101,6 +103,9 @@ std::string CaseEraText(const CaseRecord& r) {
 // 1911 before the slot: "张三  农1711-8-13 清康熙五十年八月十三日|5".
 QString CaseNodeText(const CaseRecord& r) {
   std::string text = CaseText(r);
+  // A civil date before 1582-10-15 is a Julian one: "公1036-12-19(儒略历)".
+  if (r.isLunar != 1 && IsJulianCalendarDate(r.year, r.month, r.day))
+    text.insert(text.rfind('|'), InScript(kJulianMark));
   const std::string era = CaseEraText(r);
   if (!era.empty()) text.insert(text.rfind('|'), " " + era);
   return QString::fromStdString(text);

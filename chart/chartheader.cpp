@@ -35,8 +35,10 @@ std::string DegMin(const char* format, const char* name, double v) {
   return name ? Format(format, name, d, m) : Format(format, d, m);
 }
 
+// "公历:1711年9月25日10时30分", a date before 1582-10-15 marked as Julian.
 std::string MomentText(const DateTime& t) {
-  return Format(InScript("公历:%d年%d月%d日%d时%d分"), t.year, t.month, t.day, t.hour, t.minute);
+  return Format(InScript("公历:%d年%d月%d日%d时%d分"), t.year, t.month, t.day, t.hour, t.minute) +
+         (IsJulianCalendarDate(t.year, t.month, t.day) ? InScript(kJulianMark) : "");
 }
 
 // "命宫:" and "身宫:": mansion and degree, the mansion's lord, the sign's lord.

@@ -29,6 +29,16 @@ struct HeaderLine {
 // The maker's line under the title.
 inline constexpr const char* kMakerLine = "Lumtar 七政四余星命";
 
+// The mark of a civil date of the Julian calendar (before 1582-10-15) in the
+// header's 公历 lines, the input panel and the case tree.
+inline constexpr const char* kJulianMark = "(儒略历)";
+// True for a civil date of the Julian calendar: every date before
+// 1582-10-15, the first day of the Gregorian calendar (the program's civil
+// dates are Julian before it).
+constexpr bool IsJulianCalendarDate(int year, int month, int day) {
+  return year != 1582 ? year < 1582 : month != 10 ? month < 10 : day < 15;
+}
+
 // Degrees and minutes as the header prints a birth coordinate: minutes
 // rounded to the nearest whole, an exact half rounding down.
 struct DegreesMinutes {

@@ -374,6 +374,15 @@ json NatalChartJson(CVoVirer& engine, const ChartRequest& entered) {
   j["clock"] = ClockJson(m.clock);
   j["beijingMoment"] = MomentJson(m.beijingMoment);
   j["pillarMoment"] = MomentJson(m.pillarMoment);
+  // The calendar of each civil date: Julian before 1582-10-15; the request's
+  // is null when it is a lunar date.
+  const auto calendarOf = [](int year, int month, int day) {
+    return IsJulianCalendarDate(year, month, day) ? "julian" : "gregorian";
+  };
+  j["civilCalendar"] =
+      json{{"request", entered.isLunar != 0 ? json(nullptr) : json(calendarOf(entered.year, entered.month, entered.day))},
+           {"beijingMoment", calendarOf(m.beijingMoment.year, m.beijingMoment.month, m.beijingMoment.day)},
+           {"pillarMoment", calendarOf(m.pillarMoment.year, m.pillarMoment.month, m.pillarMoment.day)}};
   json lunar = MomentJson(m.lunarDate);
   lunar["leap"] = m.request.isLeapMonth != 0;
   // A date read on a rival court's calendar says which.

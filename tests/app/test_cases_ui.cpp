@@ -348,10 +348,28 @@ class CasesUiTest : public QObject {
     QVERIFY(w);
     QCOMPARE(ChildTexts(ClassNamed(*w, QStringLiteral("古人"))),
              (QStringList{QStringLiteral("末人  公1912-2-17 清宣统三年十二月三十日|5"),
-                          QStringLiteral("前人  公618-12-31|4"), QStringLiteral("某人  公1912-2-18|3"),
+                          QStringLiteral("前人  公618-12-31(儒略历)|4"), QStringLiteral("某人  公1912-2-18|3"),
                           QStringLiteral("戚继光  农闰1528-10-1 明嘉靖七年闰十月初一日|2"),
                           QStringLiteral("弘历  农1711-8-13 清康熙五十年八月十三日|1"),
-                          QStringLiteral("苏轼  公1037-1-8 北宋景祐三年十二月十九日|0")}));
+                          QStringLiteral("苏轼  公1037-1-8(儒略历) 北宋景祐三年十二月十九日|0")}));
+    QVERIFY(boxes.seen.empty());
+  }
+
+  // A civil date before 1582-10-15 is marked as Julian; a lunar date is not
+  // a civil one.
+  void julianDatesAreMarkedInTheTree() {
+    CaseRecord lunar = MakeRecord({"农人", "古人", 1036, 11, 29});
+    lunar.isLunar = 1;
+    WriteStore(dir_->path(), {MakeRecord({"旧历", "古人", 1582, 10, 4}), MakeRecord({"新历", "古人", 1582, 10, 15}),
+                              lunar, MakeRecord({"古人", "古人", 1036, 12, 19})});
+    Boxes boxes;
+    auto w = Start();
+    QVERIFY(w);
+    QCOMPARE(ChildTexts(ClassNamed(*w, QStringLiteral("古人"))),
+             (QStringList{QStringLiteral("古人  公1036-12-19(儒略历) 北宋景祐三年十一月廿九日|3"),
+                          QStringLiteral("农人  农1036-11-29 北宋景祐三年十一月廿九日|2"),
+                          QStringLiteral("新历  公1582-10-15 明万历十年九月十九日|1"),
+                          QStringLiteral("旧历  公1582-10-4(儒略历) 明万历十年九月十八日|0")}));
     QVERIFY(boxes.seen.empty());
   }
 

@@ -757,6 +757,32 @@ class FrmMainTest : public QObject {
     QCOMPARE(w->CboEra->findText(QStringLiteral("东汉 建武 25-56")), -1);
   }
 
+  // Before 1582-10-15 the civil date entered (or the one of the lunar date
+  // entered) is Julian: the 公历 choice says 儒略历.
+  void thePanelSaysWhenTheDateIsJulian() {
+    auto w = Start();
+    QVERIFY(w);
+    const struct {
+      bool lunar;
+      const char* year;
+      int month;
+      int day;
+      const char* shown;
+    } cases[] = {
+        {false, "1990", 3, 7, "公历"},   {false, "1036", 12, 19, "儒略历"}, {false, "1582", 10, 4, "儒略历"},
+        {false, "1582", 10, 15, "公历"}, {true, "1582", 9, 18, "儒略历"},   {true, "1582", 9, 19, "公历"},
+        {true, "1036", 11, 29, "儒略历"}, {true, "1711", 8, 13, "公历"},
+    };
+    for (const auto& c : cases) {
+      (c.lunar ? w->Rdonl : w->Rdogl)->setChecked(true);
+      w->EdtYear->setText(QString::fromUtf8(c.year));
+      w->cbom->setCurrentIndex(c.month - 1);
+      w->cbod->setCurrentIndex(c.day - 1);
+      QVERIFY2(w->Rdogl->text() == QString::fromUtf8(c.shown),
+               qPrintable(QStringLiteral("%1-%2-%3 %4").arg(c.year).arg(c.month).arg(c.day).arg(w->Rdogl->text())));
+    }
+  }
+
   // An era whose name several dynasties used is chosen from the list by
   // Enter (the first offered) or by its dynasty typed with it.
   void anEraIsTakenByEnterOrByDynasty() {

@@ -123,6 +123,49 @@ TEST_F(ChartCli, BadInputGivesTheMessage) {
   }
 }
 
+// A civil date before 1582-10-15 is a Julian one: the header's 公历 lines
+// say so, and the JSON names the calendar of each civil date.
+TEST_F(ChartCli, JulianDatesAreMarked) {
+  const struct {
+    const char* args;
+    const char* inputLine;
+    const char* pillarLine;
+    const char* request;  // null: a lunar date
+    const char* beijing;
+    const char* pillar;
+  } cases[] = {
+      {"--date 1036-12-19 --time 10:30", "公历:1036年12月19日10时30分(儒略历)(输入时间)",
+       "公历:1036年12月19日10时30分(儒略历)(北京时间)", "julian", "julian", "julian"},
+      {"--date 1582-10-04 --time 23:59", "公历:1582年10月4日23时59分(儒略历)(输入时间)",
+       "公历:1582年10月4日23时59分(儒略历)(北京时间)", "julian", "julian", "julian"},
+      {"--date 1582-10-15 --time 00:00", "公历:1582年10月15日0时0分(输入时间)", "公历:1582年10月15日0时0分(北京时间)",
+       "gregorian", "gregorian", "gregorian"},
+      {"--date 1711-09-25 --time 10:30", "公历:1711年9月25日10时30分(输入时间)",
+       "公历:1711年9月25日10时30分(北京时间)", "gregorian", "gregorian", "gregorian"},
+      // New York's mean time: its evening of 10-04 is the morning of 10-15 in Beijing.
+      {"--date 1582-10-04 --time 20:00 --city 纽约", "公历:1582年10月4日20时0分(儒略历)(输入时间)",
+       "公历:1582年10月4日20时0分(儒略历)(地方平时)", "julian", "gregorian", "julian"},
+      {"--date 1582-09-18 --lunar --time 12:00", "公历:1582年10月4日12时0分(儒略历)(输入时间)",
+       "公历:1582年10月4日12时0分(儒略历)(北京时间)", nullptr, "julian", "julian"},
+      {"--date 1582-09-19 --lunar --time 12:00", "公历:1582年10月15日12时0分(输入时间)",
+       "公历:1582年10月15日12时0分(北京时间)", nullptr, "gregorian", "gregorian"},
+  };
+  for (const auto& c : cases) {
+    const CliRun run = Cli(std::string(c.args) + " --json");
+    ASSERT_EQ(run.status, 0) << c.args << run.err;
+    const nlohmann::json j = nlohmann::json::parse(run.out);
+    EXPECT_EQ(j["header"][7], c.inputLine) << c.args;
+    EXPECT_EQ(j["header"][8], c.pillarLine) << c.args;
+    EXPECT_EQ(j["civilCalendar"]["request"], c.request ? nlohmann::json(c.request) : nlohmann::json()) << c.args;
+    EXPECT_EQ(j["civilCalendar"]["beijingMoment"], c.beijing) << c.args;
+    EXPECT_EQ(j["civilCalendar"]["pillarMoment"], c.pillar) << c.args;
+  }
+  // In traditional characters.
+  const CliRun run = Cli("--date 1036-12-19 --time 10:30 --traditional --json");
+  ASSERT_EQ(run.status, 0) << run.err;
+  EXPECT_EQ(nlohmann::json::parse(run.out)["header"][7], "公曆:1036年12月19日10時30分(儒略曆)(輸入時間)");
+}
+
 // --era: the date is an era year, a lunar month and day.
 TEST_F(ChartCli, EraDate) {
   CliRun run = Cli("--era 康熙 --date 50-8-13 --time 12:00 --json");
