@@ -156,26 +156,20 @@ QWidget* Pair(QWidget* parent, QWidget* a, QWidget* b) {
   return holder;
 }
 
-// The civil calendar of the date entered: before 1582-10-15 the civil date
-// (entered, or of the lunar date entered) is Julian, and the 公历 choice
-// says so ("儒略历").
-void ShowCalendarOfDate(TFrmMain& w) {
+// True when the civil date entered, or the civil date of the lunar date
+// entered, is a Julian one (before 1582-10-15).
+bool JulianDateEntered(const TFrmMain& w) {
   const int year = YearOfText(w.EdtYear->text());
   const int month = w.cbom->currentIndex() + 1;
   const int day = w.cbod->currentIndex() + 1;
-  bool julian = IsJulianCalendarDate(year, month, day);
-  if (w.Rdonl->isChecked()) {
-    static calendar::MYiDateEx dates;
-    const DateTime lunar{static_cast<int16_t>(year), static_cast<int16_t>(month), static_cast<int16_t>(day), 12, 0};
-    DateTime civil;
-    std::string message;
-    julian = year < 1582 || (year == 1582 && dates.LunarToSolar(lunar, w.Chkrun->isChecked(), civil, message) &&
-                                IsJulianCalendarDate(civil.year, civil.month, civil.day));
-  }
-  const QString text = julian ? QStringLiteral("儒略历") : QStringLiteral("公历");
-  if (w.Rdogl->text() == text) return;
-  w.Rdogl->setText(text);
-  w.Rdogl->setToolTip(julian ? QStringLiteral("1582年10月15日以前的公历日期是儒略历日期") : QString());
+  if (!w.Rdonl->isChecked()) return IsJulianCalendarDate(year, month, day);
+  if (year != 1582) return year < 1582;
+  static calendar::MYiDateEx dates;
+  const DateTime lunar{static_cast<int16_t>(year), static_cast<int16_t>(month), static_cast<int16_t>(day), 12, 0};
+  DateTime civil;
+  std::string message;
+  return dates.LunarToSolar(lunar, w.Chkrun->isChecked(), civil, message) &&
+         IsJulianCalendarDate(civil.year, civil.month, civil.day);
 }
 
 }  // namespace
@@ -231,11 +225,6 @@ void TFrmMain::BuildInputPanel() {
   Chkrun->setToolTip(QStringLiteral("是否农历闰月"));
   box->addWidget(Chkrun);
   BuildEraInputs(box);
-  connect(EdtYear, &QLineEdit::textChanged, this, [this] { ShowCalendarOfDate(*this); });
-  for (QComboBox* list : {cbom, cbod})
-    connect(list, &QComboBox::currentIndexChanged, this, [this] { ShowCalendarOfDate(*this); });
-  for (QAbstractButton* choice : std::initializer_list<QAbstractButton*>{Rdonl, Chkrun})
-    connect(choice, &QAbstractButton::toggled, this, [this] { ShowCalendarOfDate(*this); });
 
   Cboshiqu = MakeList(PanelInput, 25, false);
   Cboshiqu->setToolTip(QStringLiteral("时区"));
@@ -654,6 +643,8 @@ void TFrmMain::UpdateClockIndicator() {
   ReadPanelClock(r, zone);
 
   QStringList lines;
+  // Before 1582-10-15 the date entered is a Julian one.
+  if (JulianDateEntered(*this)) lines << QStringLiteral("<span style='color:#0050a0'>日期为儒略历</span>");
   bool ambiguous = false;
   BirthClock clock;
   if (local) {

@@ -314,7 +314,7 @@ class CasesUiTest : public QObject {
     QCOMPARE(cases, 999);  // slots 1499 … 500 without the deleted 1000
     QCOMPARE(root->child(0)->child(0)->text(0), QStringLiteral("张三  公1990-3-7|1499"));
     QCOMPARE(ImageIndex(root->child(0)->child(0)), int(kImageMale));
-    QCOMPARE(root->child(2)->child(0)->text(0), QStringLiteral("前人  公-121-1-1|1498"));
+    QCOMPARE(root->child(2)->child(0)->text(0), QStringLiteral("前人  公-121-1-1(儒略历)|1498"));
     QCOMPARE(ImageIndex(root->child(2)->child(0)), int(kImageFemale));
     QVERIFY(CaseNamed(*w, QStringLiteral("某人  农闰"))->text(0).endsWith(QStringLiteral("|1497")));
     // Newest first within a class; nothing older than slot 500.
