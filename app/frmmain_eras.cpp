@@ -251,7 +251,7 @@ constexpr int kDaysRole = Qt::UserRole + 2;
 
 void TFrmMain::FillEraMonths() {
   if (!CboEraMonth) return;
-  const Era* era = Rdonl->isChecked() ? EraAt(CboEra->currentIndex()) : nullptr;
+  const Era* era = Rdonl->isChecked() ? EraAt(CboEra, CboEra->currentIndex()) : nullptr;
   const int year = YearOfText(EdtYear->text());
   const bool covered = era && year >= era->FirstYear() && year <= era->LastYear();
   const int key = covered ? CboEra->currentIndex() : -1;
@@ -319,7 +319,7 @@ void TFrmMain::ReadEraCalendar(ChartRequest& r) const {
   r.lunarCalendar = 0;
   r.monthOccurrence = 0;
   if (!CboEra || !CboEraMonth || !r.isLunar) return;
-  const Era* era = EraAt(CboEra->currentIndex());
+  const Era* era = EraAt(CboEra, CboEra->currentIndex());
   const int year = YearOfText(EdtYear->text());
   if (!era || year < era->FirstYear() || year > era->LastYear()) return;
   r.lunarCalendar = static_cast<uint8_t>(calendar::CalendarOfEra(*era, year));
@@ -339,8 +339,8 @@ void TFrmMain::ShowEraOfCase(uint8_t lunarCalendar, uint8_t monthOccurrence) {
     era = calendar::RivalEra(static_cast<calendar::LunarCalendar>(lunarCalendar), year, month, leap);
   if (!era) era = calendar::CentralEra(year, month, leap);
   showingEra_ = true;
-  if (IndexOf(era) != CboEra->currentIndex()) {
-    CboEra->setCurrentIndex(IndexOf(era));
+  if (RowOf(CboEra, era) != CboEra->currentIndex()) {
+    CboEra->setCurrentIndex(RowOf(CboEra, era));
     FillEraYears(CboEraYear, era);
   }
   if (!era) CboEra->lineEdit()->clear();
