@@ -357,7 +357,7 @@ void TFrmMain::ShowEraTextsInScript() {
   showingEra_ = true;
   for (int i = 0; i < CboEra->count(); ++i)
     if (const Era* era = EraAt(CboEra, i)) CboEra->setItemText(i, Label(*era));
-  if (const Era* era = EraAt(CboEra->currentIndex()))
+  if (const Era* era = EraAt(CboEra, CboEra->currentIndex()))
     for (int i = 0; i < CboEraYear->count(); ++i)
       CboEraYear->setItemText(i, EraYearItem(*era, CboEraYear->itemData(i).toInt()));
   // The month names again in the script now chosen.

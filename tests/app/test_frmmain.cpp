@@ -745,7 +745,7 @@ class FrmMainTest : public QObject {
     CommitText(w->CboEra->lineEdit(), QStringLiteral("大业"));
     QTest::keyClick(w->CboEra->lineEdit(), Qt::Key_Return);
     QCOMPARE(w->CboEraYear->count(), 1);
-    QCOMPARE(w->CboEraYear->currentText(), QStringLiteral("十四年"));
+    QCOMPARE(w->CboEraYear->currentText(), QStringLiteral("十四年 戊寅"));
     QCOMPARE(w->EdtYear->text(), QStringLiteral("618"));
     // The whole list: every era with a year that charts, none without.
     for (int i = 0; i < w->CboEra->count(); ++i) {
