@@ -291,7 +291,7 @@ FileDialogHandler SetFileDialogHandler(FileDialogHandler handler) {
 bool ConfirmOverwrite(QWidget* owner, const QString& path) {
   const QFileInfo info(path);
   if (!info.exists()) return true;
-  return AskYesNo(owner, QStringLiteral("%1 已存在。\n要替换它吗？").arg(info.fileName()),
+  return AskYesNo(owner, QStringLiteral("%1 已存在。\n要替换它吗？").arg(Verbatim(info.fileName())),
                   QStringLiteral("确认另存为"), MsgIcon::Warning, true);
 }
 
@@ -322,11 +322,11 @@ class FolderDialog : public QFileDialog {
       const QString folder = QDir::cleanPath(chosen.first());
       const QFileInfo info(folder);
       if (!info.exists() && !info.isSymLink()) {
-        if (!AskYesNo(this, QStringLiteral("文件夹“%1”不存在，要创建它吗？").arg(QDir::toNativeSeparators(folder)),
+        if (!AskYesNo(this, QStringLiteral("文件夹“%1”不存在，要创建它吗？").arg(Verbatim(QDir::toNativeSeparators(folder))),
                       QStringLiteral("确认"), MsgIcon::Information))
           return;
         if (!CreateDirectories(std::filesystem::path(QFile::encodeName(folder).toStdString()))) {
-          ShowMessage(this, QStringLiteral("无法创建文件夹“%1”。").arg(QDir::toNativeSeparators(folder)),
+          ShowMessage(this, QStringLiteral("无法创建文件夹“%1”。").arg(Verbatim(QDir::toNativeSeparators(folder))),
                       QStringLiteral("错误"), MsgIcon::Error);
           return;
         }

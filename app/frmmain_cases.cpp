@@ -538,7 +538,7 @@ void TFrmMain::SbtoSaveClick() {
   }
   if (caseLoaded) {
     // Back into the viewed case's slot, with its class and comment name.
-    if (!AskYesNo(this, QStringLiteral("要修改“%1”这条记录吗？").arg(QString::fromStdString(currentCase.NameUtf8())),
+    if (!AskYesNo(this, QStringLiteral("要修改“%1”这条记录吗？").arg(Verbatim(QString::fromStdString(currentCase.NameUtf8()))),
                   QStringLiteral("提示"), MsgIcon::Information))
       return;
     // The store writes the document and the record together, and only
@@ -686,7 +686,7 @@ void TFrmMain::pop_deleteClick() {
   }
   QTreeWidgetItem* node = SelectedNode(Tree);
   const QString name = node->text(0).section(QLatin1Char(' '), 0, 0);
-  if (!AskYesNo(this, QStringLiteral("确定要删除“") + name + QStringLiteral("”这个命例吗？"), QStringLiteral("注意"),
+  if (!AskYesNo(this, QStringLiteral("确定要删除“") + Verbatim(name) + QStringLiteral("”这个命例吗？"), QStringLiteral("注意"),
                 MsgIcon::Warning, true))
     return;
   const bool viewed = caseLoaded && slot == loadedSlot;
@@ -783,7 +783,7 @@ void TFrmMain::pop_class_renameClick() {
 void TFrmMain::pop_class_deleteClick() {
   QTreeWidgetItem* node = SelectedNode(Tree);
   if (!node || Level(node) != 1) return;
-  if (!AskYesNo(this, QStringLiteral("确定要删除“") + node->text(0) + QStringLiteral("”这个类别吗？"),
+  if (!AskYesNo(this, QStringLiteral("确定要删除“") + Verbatim(node->text(0)) + QStringLiteral("”这个类别吗？"),
                 QStringLiteral("注意"), MsgIcon::Warning))
     return;
   std::vector<int> deleted;
@@ -859,12 +859,12 @@ void TFrmMain::mnuF_exportClick() {
   CreateDirectories(folder);
   folder = WithSlash(folder);
   if (!DataBase->ExportStore(folder)) {
-    ShowMessage(this, QStringLiteral("导出没有完成：") + QString::fromStdString(folder) + QStringLiteral(" 无法写入。"),
+    ShowMessage(this, QStringLiteral("导出没有完成：") + Verbatim(QString::fromStdString(folder)) + QStringLiteral(" 无法写入。"),
                 QStringLiteral("错误"), MsgIcon::Error);
     return;
   }
   ShowMessage(this,
-              QString::fromUtf8(kExportDonePrefix) + QString::fromStdString(folder) +
+              QString::fromUtf8(kExportDonePrefix) + Verbatim(QString::fromStdString(folder)) +
                   QString::fromUtf8(kExportDoneSuffix),
               kAppCaption);
 }

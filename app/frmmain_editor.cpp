@@ -84,7 +84,7 @@ void ReportSave(QWidget* owner, bool saved, const QString& name) {
   if (saved)
     ShowMessage(owner, QStringLiteral("已保存！"), Caption(), MsgIcon::Information);
   else
-    ShowMessage(owner, QStringLiteral("无法创建文件 \"%1\"。").arg(name), Caption(), MsgIcon::Error);
+    ShowMessage(owner, QStringLiteral("无法创建文件 \"%1\"。").arg(Verbatim(name)), Caption(), MsgIcon::Error);
 }
 
 // The selection stays visible, in the same colours, when the editor loses

@@ -1,7 +1,11 @@
 #include "msgbox.h"
 
 #include <QAbstractButton>
+#include <QLabel>
 #include <QMessageBox>
+
+#include "script.h"
+#include "scriptui.h"
 
 namespace lumtar {
 namespace {
@@ -19,28 +23,55 @@ MsgHandler SetMessageHandler(MsgHandler handler) {
   return old;
 }
 
-MsgResult ShowMessageBox(const MsgRequest& r) {
-  if (Handler()) return Handler()(r);
-  QMessageBox box(r.owner);
-  box.setWindowTitle(r.caption);
-  box.setText(r.text);
+QString Verbatim(const QString& text) {
+  return QString::fromUtf8(kVerbatimBegin) + text + QString::fromUtf8(kVerbatimEnd);
+}
+
+namespace {
+
+QString WithoutMarks(const QString& text) {
+  QString out = text;
+  return out.remove(QString::fromUtf8(kVerbatimBegin)).remove(QString::fromUtf8(kVerbatimEnd));
+}
+
+}  // namespace
+
+std::unique_ptr<QMessageBox> BuildMessageBox(const MsgRequest& r) {
+  auto box = std::make_unique<QMessageBox>(r.owner);
+  box->setWindowTitle(WithoutMarks(r.caption));
+  // The text is taken in the script here, its verbatim parts left as they
+  // are; the label then keeps it as it is.
+  box->setText(WithoutMarks(ShownText(r.text)));
+  if (auto* label = box->findChild<QLabel*>(QStringLiteral("qt_msgbox_label"))) KeepTextAsIs(label);
   switch (r.icon) {
-    case MsgIcon::Information: box.setIcon(QMessageBox::Information); break;
-    case MsgIcon::Warning: box.setIcon(QMessageBox::Warning); break;
-    case MsgIcon::Error: box.setIcon(QMessageBox::Critical); break;
+    case MsgIcon::Information: box->setIcon(QMessageBox::Information); break;
+    case MsgIcon::Warning: box->setIcon(QMessageBox::Warning); break;
+    case MsgIcon::Error: box->setIcon(QMessageBox::Critical); break;
   }
   if (r.buttons == MsgButtons::Ok) {
-    box.setStandardButtons(QMessageBox::Ok);
-    box.button(QMessageBox::Ok)->setText(QStringLiteral("确定"));
-    box.exec();
-    return MsgResult::Ok;
+    box->setStandardButtons(QMessageBox::Ok);
+    box->button(QMessageBox::Ok)->setText(QStringLiteral("确定"));
+    return box;
   }
-  box.setStandardButtons(QMessageBox::Yes | QMessageBox::No);
-  box.button(QMessageBox::Yes)->setText(QStringLiteral("是(&Y)"));
-  box.button(QMessageBox::No)->setText(QStringLiteral("否(&N)"));
-  box.setDefaultButton(r.buttons == MsgButtons::YesNoDefaultNo ? QMessageBox::No : QMessageBox::Yes);
-  box.setEscapeButton(QMessageBox::No);
-  return box.exec() == QMessageBox::Yes ? MsgResult::Yes : MsgResult::No;
+  box->setStandardButtons(QMessageBox::Yes | QMessageBox::No);
+  box->button(QMessageBox::Yes)->setText(QStringLiteral("是(&Y)"));
+  box->button(QMessageBox::No)->setText(QStringLiteral("否(&N)"));
+  box->setDefaultButton(r.buttons == MsgButtons::YesNoDefaultNo ? QMessageBox::No : QMessageBox::Yes);
+  box->setEscapeButton(QMessageBox::No);
+  return box;
+}
+
+MsgResult ShowMessageBox(const MsgRequest& r) {
+  if (Handler()) {
+    MsgRequest shown = r;
+    shown.text = WithoutMarks(r.text);
+    shown.caption = WithoutMarks(r.caption);
+    return Handler()(shown);
+  }
+  const std::unique_ptr<QMessageBox> box = BuildMessageBox(r);
+  const int answer = box->exec();
+  if (r.buttons == MsgButtons::Ok) return MsgResult::Ok;
+  return answer == QMessageBox::Yes ? MsgResult::Yes : MsgResult::No;
 }
 
 void ShowMessage(QWidget* owner, const QString& text, const QString& caption, MsgIcon icon) {

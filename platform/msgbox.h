@@ -8,7 +8,9 @@
 #include <QString>
 
 #include <functional>
+#include <memory>
 
+class QMessageBox;
 class QWidget;
 
 namespace lumtar {
@@ -27,7 +29,15 @@ struct MsgRequest {
 
 using MsgHandler = std::function<MsgResult(const MsgRequest&)>;
 
+// A request's text may hold parts marked Verbatim (a name a person typed,
+// a path): under traditional characters they are shown as they are. A
+// handler gets the texts without the marks.
 MsgResult ShowMessageBox(const MsgRequest& request);
+QString Verbatim(const QString& text);
+
+// The box ShowMessageBox shows for `request`, not yet shown (for looking at
+// the boxes without answering them).
+std::unique_ptr<QMessageBox> BuildMessageBox(const MsgRequest& request);
 
 // OK box.
 void ShowMessage(QWidget* owner, const QString& text, const QString& caption,

@@ -65,6 +65,24 @@ class Pieces {
   }
 
   std::string Convert(std::string_view text) const {
+    if (text.find(kVerbatimBegin) == std::string_view::npos) return Converted(text);
+    // Spans between the marks stay as they are, with their marks.
+    std::string out;
+    std::size_t at = 0;
+    while (at < text.size()) {
+      const std::size_t begin = text.find(kVerbatimBegin, at);
+      out += Converted(text.substr(at, begin == std::string_view::npos ? std::string_view::npos : begin - at));
+      if (begin == std::string_view::npos) break;
+      const std::size_t end = text.find(kVerbatimEnd, begin);
+      const std::size_t stop = end == std::string_view::npos ? text.size() : end + std::strlen(kVerbatimEnd);
+      out.append(text.substr(begin, stop - begin));
+      at = stop;
+    }
+    return out;
+  }
+
+ private:
+  std::string Converted(std::string_view text) const {
     std::string out = Pieced(text);
     // A name on disk keeps its characters.
     if (out.find("Lumtar_") == std::string::npos) return out;
@@ -78,7 +96,6 @@ class Pieces {
     return out;
   }
 
- private:
   std::string Pieced(std::string_view text) const {
     if (const auto whole = forms_.find(text); whole != forms_.end()) return std::string(whole->second);
     std::string out;
@@ -175,6 +192,21 @@ std::string TextInScript(std::string_view text) {
 std::string WindowTextInScript(std::string_view text) {
   if (g_script == Script::Simplified || !HasNonAscii(text)) return std::string(text);
   return WindowPieces().Convert(text);
+}
+
+std::string Verbatim(std::string_view text) {
+  std::string out(kVerbatimBegin);
+  out.append(text);
+  out += kVerbatimEnd;
+  return out;
+}
+
+std::string WithoutVerbatimMarks(std::string_view text) {
+  std::string out(text);
+  for (const char* mark : {kVerbatimBegin, kVerbatimEnd})
+    for (std::size_t at = out.find(mark); at != std::string::npos; at = out.find(mark, at))
+      out.erase(at, std::strlen(mark));
+  return out;
 }
 
 std::string_view SimplifiedForm(std::string_view text) {

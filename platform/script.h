@@ -44,6 +44,16 @@ std::string TextInScript(std::string_view text);
 // before the engine's vocabulary.
 std::string WindowTextInScript(std::string_view text);
 
+// A part of a composed text that is no text of the program's own (a name a
+// person typed, a path): TextInScript and WindowTextInScript leave what
+// stands between these marks as it is. The marks are Unicode's first strong
+// isolate and pop directional isolate, which show nothing; where a text is
+// shown, WithoutVerbatimMarks takes them out.
+inline constexpr const char* kVerbatimBegin = "\u2068";
+inline constexpr const char* kVerbatimEnd = "\u2069";
+std::string Verbatim(std::string_view text);
+std::string WithoutVerbatimMarks(std::string_view text);
+
 // Names of files and folders as they are on disk, which texts quote (the
 // export folder): they stay as they are under either script.
 inline constexpr const char* kNamesOnDisk[] = {"Lumtar_导出数据"};

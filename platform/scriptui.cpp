@@ -37,6 +37,8 @@ constexpr int kSimplifiedRole = Qt::UserRole + 0x5C1;
 constexpr int kShownRole = Qt::UserRole + 0x5C2;
 // Marks a list whose entries follow the script (ShowEntriesInScript).
 constexpr const char* kEntriesProperty = "lumtarEntriesInScript";
+// Marks a label whose text is shown as it is set (KeepTextAsIs).
+constexpr const char* kAsIsProperty = "lumtarTextAsIs";
 
 // A text property of a window, shown in the chosen script. The simplified
 // text is kept with the object (a dynamic property named after the text), so
@@ -101,7 +103,8 @@ void FollowWidget(QWidget* w) {
     ShownTexts::Follow(w, "title", [w] { return w->windowTitle(); }, [w](const QString& t) { w->setWindowTitle(t); });
   ShownTexts::Follow(w, "tip", [w] { return w->toolTip(); }, [w](const QString& t) { w->setToolTip(t); });
   if (auto* label = qobject_cast<QLabel*>(w)) {
-    ShownTexts::Follow(w, "text", [label] { return label->text(); }, [label](const QString& t) { label->setText(t); });
+    if (!w->property(kAsIsProperty).toBool())
+      ShownTexts::Follow(w, "text", [label] { return label->text(); }, [label](const QString& t) { label->setText(t); });
   } else if (auto* button = qobject_cast<QAbstractButton*>(w)) {
     ShownTexts::Follow(w, "text", [button] { return button->text(); },
                        [button](const QString& t) { button->setText(t); });
@@ -187,6 +190,8 @@ Script ReadScriptSetting(const IniFile& ini) {
 bool WriteScriptSetting(IniFile& ini, Script script) {
   return ini.WriteInteger(kScriptSection, kScriptKey, script == Script::Traditional ? 1 : 0);
 }
+
+void KeepTextAsIs(QWidget* label) { label->setProperty(kAsIsProperty, true); }
 
 QString ShownText(const QString& text) {
   if (!TraditionalScript()) return text;

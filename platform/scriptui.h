@@ -40,6 +40,10 @@ void ApplyScript(Script script);
 // A text of the windows in the chosen script (script.h's WindowTextInScript).
 QString ShownText(const QString& text);
 
+// A label whose text its owner has already put in the script (keeping the
+// parts a person typed): it is shown as it is set.
+void KeepTextAsIs(QWidget* label);
+
 // The entries of a list of the program's own names (provinces, cities, zones)
 // shown in the chosen script; EntryText gives back an entry as the program
 // knows it, for reading the list's current entry.

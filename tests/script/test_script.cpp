@@ -169,8 +169,36 @@ TEST_F(Traditional, ComposedTexts) {
   for (const auto& c : cases) EXPECT_EQ(TextInScript(c.simplified), c.traditional) << c.simplified;
   // The windows' words are Taiwan's (檔案 for 文件).
   EXPECT_EQ(WindowTextInScript("文件(&F)"), "檔案(&F)");
+  // A text that keeps a character whose usual form alone differs (注 註 of
+  // 注明) is taken whole, not character by character.
+  EXPECT_EQ(WindowTextInScript("注意"), "注意");
+  EXPECT_EQ(WindowTextInScript("注意了"), "注意了");
+  EXPECT_EQ(WindowTextInScript("注明"), "註明");
   SetScript(Script::Simplified);
   for (const auto& c : cases) EXPECT_EQ(TextInScript(c.simplified), c.simplified);
+}
+
+// A name a person typed or a path, marked Verbatim inside a composed text,
+// keeps its characters; the text around it is taken in the script.
+TEST_F(Traditional, VerbatimPartsStayAsTheyAre) {
+  const std::string unclosed = std::string("参数") + kVerbatimBegin + "参数";
+  const struct {
+    std::string text;
+    const char* window;  // WindowTextInScript, marks taken out
+    const char* engine;  // TextInScript, marks taken out
+  } cases[] = {
+      {"确定要删除“" + Verbatim("亲友数据") + "”这个类别吗？", "確定要刪除“亲友数据”這個類別嗎？",
+       "確定要刪除“亲友数据”這個類別吗？"},  // 吗 is no word of the engine's
+      {"文件 " + Verbatim("D:/数据/甲.txt") + " 已保存", "檔案 D:/数据/甲.txt 已保存", "檔案 D:/数据/甲.txt 已保存"},
+      {Verbatim("张三") + Verbatim("参宿"), "张三参宿", "张三参宿"},
+      {unclosed, "參數参数", "參數参数"},
+  };
+  for (const auto& c : cases) {
+    EXPECT_EQ(WithoutVerbatimMarks(WindowTextInScript(c.text)), c.window) << c.text;
+    EXPECT_EQ(WithoutVerbatimMarks(TextInScript(c.text)), c.engine) << c.text;
+  }
+  SetScript(Script::Simplified);
+  EXPECT_EQ(WithoutVerbatimMarks(WindowTextInScript(cases[0].text)), "确定要删除“亲友数据”这个类别吗？");
 }
 
 // The world atlas: countries by CLDR's traditional names, places by CLDR's

@@ -12,6 +12,7 @@
 #include <QLineEdit>
 #include <QMenu>
 #include <QMenuBar>
+#include <QMessageBox>
 #include <QPlainTextEdit>
 #include <QTabBar>
 #include <QTextBrowser>
@@ -233,6 +234,33 @@ class ScriptWindowsTest : public QObject {
     QCOMPARE(AllTexts(w.get()), simplified);
     QCOMPARE(w->RedtDuan->toPlainText(), analysis);
     QCOMPARE(w->RedtPingYu->toPlainText(), QStringLiteral("输入自己的评语："));
+  }
+
+  // A message box quoting a name or a path shows it as it was typed, the
+  // message around it in the script; a handler gets the texts without marks.
+  void aMessageBoxShowsTypedNamesAsTyped() {
+    ApplyScript(Script::Traditional);
+    const MsgRequest request{nullptr,
+                             QStringLiteral("确定要删除“") + Verbatim(QStringLiteral("亲友数据")) +
+                                 QStringLiteral("”这个类别吗？"),
+                             QStringLiteral("注意"), MsgIcon::Warning, MsgButtons::YesNo};
+    const std::unique_ptr<QMessageBox> box = BuildMessageBox(request);
+    box->show();
+    QCoreApplication::processEvents();
+    auto* label = box->findChild<QLabel*>(QStringLiteral("qt_msgbox_label"));
+    QVERIFY(label);
+    box->repaint();
+    QCOMPARE(label->text(), QStringLiteral("確定要刪除“亲友数据”這個類別嗎？"));
+    QCOMPARE(box->windowTitle(), QStringLiteral("注意"));
+    box->hide();
+
+    QString handed;
+    SetMessageHandler([&](const MsgRequest& r) {
+      handed = r.text;
+      return MsgResult::Yes;
+    });
+    ShowMessageBox(request);
+    QCOMPARE(handed, QStringLiteral("确定要删除“亲友数据”这个类别吗？"));
   }
 
   void aCaseIsStoredTheSameUnderEitherScript() {

@@ -453,10 +453,16 @@ std::string Pairs(const std::set<std::string>& texts, const Converter& converter
   static const lumtar::script::CharacterForms forms(o.opencc);
   std::string out;
   count = 0;
-  std::map<std::string, bool> changes;  // a character alone changes
+  // A character alone changes: by the form the table gives it (its usual
+  // form in our texts, 注 註 of 注明), so that a text that keeps it (注意)
+  // stands in the table whole and is not taken character by character.
+  std::map<std::string, bool> changes;
   auto changing = [&](const std::string& c) {
     auto it = changes.find(c);
-    if (it == changes.end()) it = changes.emplace(c, converter.Convert(c) != c).first;
+    if (it == changes.end()) {
+      const auto named = given.find(c);
+      it = changes.emplace(c, (named != given.end() ? named->second : converter.Convert(c)) != c).first;
+    }
     return it->second;
   };
   for (const std::string& s : texts) {
