@@ -29,6 +29,7 @@
 #include "database.h"
 #include "files.h"
 #include "frmmain.h"
+#include "fuzhoucase.h"
 #include "msgbox.h"
 #include "rtf.h"
 #include "widgets.h"
@@ -60,20 +61,8 @@ class ProgramFolder {
     CreateDirectories(path_ / "dat");
     CreateDirectories(path_ / "Lumtar_f");
     CopyFileOverwrite(kSourceDir / "data/dili.ini", path_ / "dat/dili.ini");
-    CaseRecord r;
+    CaseRecord r = test::FuzhouCase("张三", "亲友", 1990);
     r.slot = 0;
-    r.SetName("张三");
-    r.SetClassName("亲友");
-    r.year = 1990;
-    r.month = 3;
-    r.day = 7;
-    r.hour = 10;
-    r.minute = 30;
-    r.isMale = 1;
-    r.timeZoneIndex = 8;
-    r.longitude = 119.3f;
-    r.latitude = 26.08f;
-    r.SetPlaceName("福建省-福州市");
     r.SetCommentName(kComment);
     WriteWholeFileAtomic(path_ / "dat/Lumtar.dat", std::string(reinterpret_cast<const char*>(&r), sizeof r));
     WriteWholeFileAtomic(path_ / "Lumtar_f" / (std::string(kComment) + ".rtf"), document);

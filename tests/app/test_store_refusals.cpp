@@ -16,6 +16,7 @@
 #include "database.h"
 #include "files.h"
 #include "frmmain.h"
+#include "fuzhoucase.h"
 #include "mainwindow.h"
 #include "msgbox.h"
 #include "tempdir.h"
@@ -30,21 +31,7 @@ using Boxes = test::AnsweredBoxes;
 using Files = std::map<std::string, std::string>;
 
 CaseRecord Case(const std::string& name, const std::string& className, int year) {
-  CaseRecord r;
-  r.SetName(name);
-  r.SetClassName(className);
-  r.SetCommentName(name);
-  r.year = static_cast<int16_t>(year);
-  r.month = 3;
-  r.day = 7;
-  r.hour = 10;
-  r.minute = 30;
-  r.isMale = 1;
-  r.timeZoneIndex = 8;
-  r.longitude = 119.3f;
-  r.latitude = 26.08f;
-  r.SetPlaceName("福建省-福州市");
-  return r;
+  return test::FuzhouCase(name, className, year);
 }
 
 // A store of the records, numbered in order, each with its document.
