@@ -165,3 +165,14 @@ void BM_ViewLongComment(benchmark::State& state) {
 BENCHMARK(BM_ViewLongComment)->Arg(1)->Arg(100)->Arg(300)->Arg(1024)->Arg(20 << 10)->Arg(64 << 10)->Iterations(1)->Unit(benchmark::kSecond);
 
 }  // namespace
+
+int main(int argc, char** argv) {
+  if (!std::getenv("QT_QPA_PLATFORM")) setenv("QT_QPA_PLATFORM", "offscreen", 1);
+  QApplication app(argc, argv);
+  InstallFontSubstitutions();
+  QApplication::setFont(SongTiPixelFont(14));
+  benchmark::Initialize(&argc, argv);
+  benchmark::RunSpecifiedBenchmarks();
+  benchmark::Shutdown();
+  return 0;
+}

@@ -107,3 +107,14 @@ void BM_ShowAll(benchmark::State& state) {
 BENCHMARK(BM_ShowAll)->Unit(benchmark::kMillisecond);
 
 }  // namespace
+
+int main(int argc, char** argv) {
+  if (!std::getenv("QT_QPA_PLATFORM")) setenv("QT_QPA_PLATFORM", "offscreen", 1);
+  QApplication app(argc, argv);
+  InstallFontSubstitutions();
+  QApplication::setFont(SongTiPixelFont(14));
+  benchmark::Initialize(&argc, argv);
+  benchmark::RunSpecifiedBenchmarks();
+  benchmark::Shutdown();
+  return 0;
+}
