@@ -57,6 +57,10 @@ class QVBoxLayout;
 
 namespace lumtar {
 
+namespace calendar {
+struct Era;
+}
+
 class ChartPainter;
 struct FileDialogAnswer;
 struct FileDialogRequest;
@@ -524,6 +528,9 @@ class TFrmMain : public QMainWindow {
   int eraMonthsYear_ = 0;
   void FillEraMonths();
   void SelectEraMonth(int occurrence);
+  // Shows `era` (none: an empty entry) and `year` in the era boxes, and the
+  // month of the year's list that `occurrence` names.
+  void ShowEra(const calendar::Era* era, int year, int occurrence);
 };
 
 }  // namespace lumtar

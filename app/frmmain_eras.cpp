@@ -222,18 +222,7 @@ void TFrmMain::ShowEraOfDate() {
   }
   // A year the box does not offer (one no chart takes) shows no era.
   if (era && (RowOf(CboEra, era) < 0 || !Chartable(year))) era = nullptr;
-  showingEra_ = true;
-  if (RowOf(CboEra, era) != CboEra->currentIndex()) {
-    CboEra->setCurrentIndex(RowOf(CboEra, era));
-    FillEraYears(CboEraYear, era);
-  }
-  if (!era) CboEra->lineEdit()->clear();
-  CboEra->lineEdit()->setCursorPosition(0);
-  CboEraYear->setCurrentIndex(era ? CboEraYear->findData(year - era->baseYear + 1) : -1);
-  CboEraYear->setEnabled(era != nullptr);
-  showingEra_ = false;
-  FillEraMonths();
-  SelectEraMonth(0);
+  ShowEra(era, year, 0);
 }
 
 namespace {
@@ -338,6 +327,10 @@ void TFrmMain::ShowEraOfCase(uint8_t lunarCalendar, uint8_t monthOccurrence) {
   if (lunarCalendar != 0 && lunarCalendar < calendar::kLunarCalendarCount)
     era = calendar::RivalEra(static_cast<calendar::LunarCalendar>(lunarCalendar), year, month, leap);
   if (!era) era = calendar::CentralEra(year, month, leap);
+  ShowEra(era, year, monthOccurrence);
+}
+
+void TFrmMain::ShowEra(const Era* era, int year, int occurrence) {
   showingEra_ = true;
   if (RowOf(CboEra, era) != CboEra->currentIndex()) {
     CboEra->setCurrentIndex(RowOf(CboEra, era));
@@ -349,7 +342,7 @@ void TFrmMain::ShowEraOfCase(uint8_t lunarCalendar, uint8_t monthOccurrence) {
   CboEraYear->setEnabled(era != nullptr);
   showingEra_ = false;
   FillEraMonths();
-  SelectEraMonth(monthOccurrence);
+  SelectEraMonth(occurrence);
 }
 
 void TFrmMain::ShowEraTextsInScript() {
